@@ -1,0 +1,185 @@
+// core/cell_store.h — the occupied cells of the current worksheet, its extent and Undo.
+//
+// Each row of the current sheet is a chain of 33-byte cell records sorted by column, hung on a
+// row table of 8198 slots (rows 0..8191, then the Undo snapshot and the saved widths and
+// heights). Records, texts and snapshot nodes are blocks of the cell pool. Every other module
+// reads and writes cells only through these operations.
+// State: the current sheet (core/sheet_state.h), the blank-cell templates.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "core/pool.h"
+
+using CellHandle = PoolHandle;
+
+#pragma pack(push, 1)
+struct CellRecord {
+  CellHandle next;        // next cell of the row (higher column), or 0
+  PoolHandle dependents;  // chain of 8-byte dependency nodes (recalculation)
+  uint8_t font;           // font table index; 255 = default font
+  uint8_t size;           // points; 0 = the window's default size
+  uint8_t style;          // bits 0..3 bold/italic/underline/strike-out, bits 4..6 alignment
+  uint8_t borders;        // 2 bits per side: left, bottom, right, top
+  uint8_t shade[3];       // background red, green, blue
+  uint8_t colour;         // bits 0..3 text colour, bit 6 automatic colour, bit 7 no shade
+  uint8_t format;         // FormatCode: bit 7 protected
+  uint8_t column;
+  uint16_t row;
+  PoolHandle text;  // length-prefixed label text or formula code, or 0
+  uint8_t kind;     // bits 0..2 CellKind; 3 error mark; 4 file-form code; 5, 6 recalc marks
+  uint8_t value[8];  // double (kinds 1, 2), int16 (kind 3), string-result handle (kind 0)
+};
+#pragma pack(pop)
+static_assert(sizeof(CellRecord) == 33, "a cell record is 33 bytes");
+
+// The 12 attribute bytes, font through row, copied whole by Undo and copying.
+constexpr size_t kCellAttributeOffset = offsetof(CellRecord, font);
+constexpr size_t kCellAttributeSize = 12;
+
+// Low three bits of the kind byte.
+enum class CellKind : uint8_t {
+  kStringFormula = 0,
+  kFormula = 1,
+  kNumber = 2,
+  kInteger = 3,
+  kLabel = 4,
+  kBlank = 5,
+  kError6 = 6,
+  kError7 = 7,
+};
+
+// Higher bits of the kind byte, owned by the formula engine.
+constexpr uint8_t kKindMask = 0x07;
+constexpr uint8_t kKindErrorMark = 0x08;
+constexpr uint8_t kKindFileForm = 0x10;
+constexpr uint8_t kKindVisited = 0x20;
+constexpr uint8_t kKindQueued = 0x40;
+
+// The kind of a missing cell in the predicates below.
+constexpr uint8_t kMissingKind = 255;
+
+inline CellRecord* CellAt(CellHandle h) { return reinterpret_cast<CellRecord*>(PoolPtr(h)); }
+
+// Kind byte of a cell, or kMissingKind for none.
+inline uint8_t KindOf(CellHandle h) { return h ? CellAt(h)->kind : kMissingKind; }
+
+// Predicates on the low four bits (an erroneous formula counts as none of them).
+inline bool KindIsFormula(uint8_t kind) { return (kind & 0x0F) <= 1; }
+inline bool KindIsNumeric(uint8_t kind) {
+  uint8_t k = kind & 0x0F;
+  return k >= 1 && k <= 3;
+}
+inline bool KindHasString(uint8_t kind) {
+  uint8_t k = kind & 0x0F;
+  return k == 0 || k == 4;
+}
+inline bool KindIsLabel(uint8_t kind) { return (kind & 0x0F) == 4; }
+
+// --- values ------------------------------------------------------------------------------------
+
+inline double CellDouble(const CellRecord* c) {
+  double d;
+  std::memcpy(&d, c->value, 8);
+  return d;
+}
+inline void SetCellDouble(CellRecord* c, double d) { std::memcpy(c->value, &d, 8); }
+inline int16_t CellInteger(const CellRecord* c) {
+  int16_t i;
+  std::memcpy(&i, c->value, 2);
+  return i;
+}
+inline PoolHandle CellStringResult(const CellRecord* c) {
+  PoolHandle h;
+  std::memcpy(&h, c->value, 4);
+  return h;
+}
+inline void SetCellStringResult(CellRecord* c, PoolHandle h) { std::memcpy(c->value, &h, 4); }
+// The numeric value of kinds 1, 2 and 3; 0 for everything else.
+double CellNumber(const CellRecord* c);
+
+// Kind 3 with a 16-bit integer when `value` is whole and |value| < 32767, else kind 2.
+void StoreNumber(CellRecord* cell, double value);
+
+// --- texts -------------------------------------------------------------------------------------
+
+constexpr uint32_t kMaxCellText = 240;
+
+// The length-prefixed text of a pool block as a string (empty for 0).
+std::string PoolText(PoolHandle text);
+// Bytes of a text block including its length byte.
+inline uint32_t PoolTextSize(PoolHandle text) { return text ? PoolPtr(text)[0] + 1u : 0u; }
+// Replaces the cell's text block with `text` cut to 240 bytes; a new block is taken only when
+// the length changes. Gives false when the pool is exhausted (the old text is then kept).
+bool SetCellText(CellRecord* cell, std::string_view text);
+// Sets the cell's text from raw length-prefixed bytes (formula code): `bytes[0]` is the length.
+bool SetCellTextBytes(CellRecord* cell, const uint8_t* bytes);
+// Frees the cell's text block.
+void FreeCellText(CellRecord* cell);
+
+// --- access ------------------------------------------------------------------------------------
+
+constexpr int kRowTableSlots = 8198;
+constexpr int kUndoSlot = 8192;
+constexpr int kUndoWidthSlot = 8193;
+constexpr int kUndoHeightSlot = 8194;  // 8194..8197
+
+CellHandle RowHead(int slot);
+void SetRowHead(int slot, CellHandle head);
+
+// First cell of the row with column >= `column`, or 0. Remembers the cell before it for a
+// following GetOrCreateCell. A row outside the grid gives 0.
+CellHandle FindCellAtOrAfter(uint32_t row, uint32_t column);
+// The cell at exactly (row, column), or 0.
+CellHandle GetCell(uint32_t row, uint32_t column);
+// The existing cell, or a new one copied from the blank template. Sets the modified flag and
+// grows the extent. Off the grid: 0, error flag, "Out of Range". Pool exhausted: 0.
+CellHandle GetOrCreateCell(uint32_t row, uint32_t column);
+// Takes `cell` out of its row chain (`predecessor` 0 when it is the head). Does not free it.
+void UnlinkCell(CellHandle cell, CellHandle predecessor, uint32_t row);
+// Frees a record that is out of its chain, with its text, string result and dependency nodes.
+void FreeCellRecord(CellHandle cell);
+// Frees every cell of rows 0..last row and resets the extent to 0.
+void ClearAllCells();
+
+// Template of new cells: kind 5, format 0xFF, font 255, colour 0xC0.
+const CellRecord& BlankCellTemplate();
+
+// --- extent ------------------------------------------------------------------------------------
+
+uint16_t LastRow();
+uint16_t LastColumn();
+uint16_t FirstRow();
+uint16_t FirstColumn();
+void SetExtent(uint16_t lastRow, uint16_t lastColumn);
+void SetFirstUsed(uint16_t firstRow, uint16_t firstColumn);
+
+// --- modified flag (GlobalOptions byte 5) -------------------------------------------------------
+
+bool SheetModified();
+void SetSheetModified(bool modified);
+
+// --- Undo --------------------------------------------------------------------------------------
+
+// Whether Undo is enabled (a setting, on by default).
+bool UndoEnabled();
+void SetUndoEnabled(bool enabled);
+// Drops the previous snapshot and, when enabled, saves widths, heights and every cell of the used
+// area. Out of memory: "Out of UNDO memory!" through ShowError; the command goes on.
+void SaveUndo();
+// Rebuilds the store from the snapshot (when one exists), restores widths and heights, relinks
+// formulas and drops the snapshot. Gives false when there was no snapshot.
+bool RestoreUndo();
+// Frees the snapshot and the saved widths and heights.
+void DropUndo();
+bool HasUndo();
+
+// --- checks and dumps --------------------------------------------------------------------------
+
+// Every chain strictly ascending, records inside the grid with matching row fields.
+bool CheckRowChains(std::string* why = nullptr);
+// "row 3: 2 5 9" lines for the rows that hold cells.
+std::string DumpRowChain(uint32_t row);

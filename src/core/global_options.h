@@ -1,0 +1,73 @@
+// core/global_options.h — the 1637-byte worksheet-wide options record.
+//
+// The record is saved byte for byte with the worksheet and copied in and out of the open-sheet
+// table; every field with a documented offset has a named accessor here, and nobody else reads
+// an options byte by a bare number.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "core/address.h"
+
+constexpr size_t kGlobalOptionsSize = 1637;
+
+struct GlobalOptions {
+  std::array<uint8_t, kGlobalOptionsSize> bytes{};
+
+  uint8_t Byte(size_t offset) const { return bytes[offset]; }
+  void SetByte(size_t offset, uint8_t v) { bytes[offset] = v; }
+  uint16_t Word(size_t offset) const { return uint16_t(bytes[offset] | (bytes[offset + 1] << 8)); }
+  void SetWord(size_t offset, uint16_t v) {
+    bytes[offset] = uint8_t(v);
+    bytes[offset + 1] = uint8_t(v >> 8);
+  }
+  uint32_t Long(size_t offset) const {
+    return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
+           uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24;
+  }
+  void SetLong(size_t offset, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[offset + i] = uint8_t(v >> (8 * i));
+  }
+  // Length-prefixed text of at most `capacity` characters at `offset`.
+  std::string Text(size_t offset, size_t capacity) const;
+  void SetText(size_t offset, size_t capacity, std::string_view text);
+
+  // --- fields of the worksheet core ---
+  static constexpr size_t kProtection = 0;
+  static constexpr size_t kZeroSuppressed = 2;
+  static constexpr size_t kManualRecalc = 4;
+  static constexpr size_t kModified = 5;
+  static constexpr size_t kLabelPrefix = 8;
+  static constexpr size_t kPageSize = 12;
+  static constexpr size_t kGlobalFormat = 14;
+  static constexpr size_t kRanges = 43;  // 16 CellRange entries of 8 bytes
+  static constexpr size_t kPassword = 1545;
+  static constexpr size_t kPasswordCapacity = 40;
+
+  bool protection() const { return bytes[kProtection] != 0; }
+  void setProtection(bool on) { bytes[kProtection] = on; }
+  bool zeroSuppressed() const { return bytes[kZeroSuppressed] != 0; }
+  void setZeroSuppressed(bool on) { bytes[kZeroSuppressed] = on; }
+  bool manualRecalc() const { return bytes[kManualRecalc] != 0; }
+  void setManualRecalc(bool on) { bytes[kManualRecalc] = on; }
+  bool modified() const { return bytes[kModified] != 0; }
+  void setModified(bool on) { bytes[kModified] = on; }
+  uint8_t labelPrefix() const { return bytes[kLabelPrefix]; }
+  void setLabelPrefix(uint8_t c) { bytes[kLabelPrefix] = c; }
+  uint16_t pageSize() const { return Word(kPageSize); }
+  void setPageSize(uint16_t rows) { SetWord(kPageSize, rows); }
+  uint8_t globalFormat() const { return bytes[kGlobalFormat]; }
+  void setGlobalFormat(uint8_t f) { bytes[kGlobalFormat] = f; }
+  CellRange range(int index) const;  // index 0..15
+  void setRange(int index, const CellRange& r);
+  std::string password() const { return Text(kPassword, kPasswordCapacity); }
+  void setPassword(std::string_view p) { SetText(kPassword, kPasswordCapacity, p); }
+};
+static_assert(sizeof(GlobalOptions) == kGlobalOptionsSize);
+
+// The options of the current worksheet.
+GlobalOptions& Options();

@@ -1,0 +1,16 @@
+// core/messages.cpp — error reporting through the platform seam.
+#include "core/messages.h"
+
+#include "core/engine_hooks.h"
+#include "platform/platform.h"
+
+void ShowError(std::string_view text) {
+  ThePlatform().Beep();
+  if (Hooks().stopMacro) Hooks().stopMacro();
+  if (!text.empty()) ThePlatform().Message("Error:", text);
+}
+
+EngineHooks& Hooks() {
+  static EngineHooks hooks;
+  return hooks;
+}

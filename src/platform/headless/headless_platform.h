@@ -1,0 +1,54 @@
+// platform/headless/headless_platform.h — the platform for tests and the batch tool.
+//
+// Messages and beeps go to a log that tests read (tallivo-cli prints messages to standard error);
+// questions take scripted answers; the cursor, selection and clock are plain settable values.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class HeadlessPlatform : public Platform {
+ public:
+  void Beep() override;
+  void Message(std::string_view caption, std::string_view text) override;
+  Answer Ask(std::string_view caption, std::string_view text, Buttons buttons) override;
+  void WaitCursor(bool on) override;
+  void ShowMode(std::string_view mode) override;
+  void Progress(int percent) override;
+  void Repaint() override;
+  PlatformCell CurrentCell() override;
+  PlatformBlock Selection() override;
+  std::tm LocalTime() override;
+  uint64_t PhysicalMemory() override;
+  std::vector<std::string> InstalledFonts() override;
+  std::string SystemVersion() override;
+
+  // Clears the log, the scripted answers and the settable values.
+  void Reset();
+
+  // What happened, in order: "beep", "message CAPTION: TEXT", "ask CAPTION: TEXT".
+  std::vector<std::string> log;
+  // Texts of the message boxes alone.
+  std::vector<std::string> messages;
+  int beeps = 0;
+  // Answers given to questions, first first; when empty a question gets `defaultAnswer`.
+  std::deque<Answer> answers;
+  Answer defaultAnswer = Answer::kCancel;
+  // Called with each message text as it arrives (tallivo-cli prints it).
+  std::function<void(std::string_view)> onMessage;
+
+  PlatformCell cursor;
+  PlatformBlock selection;
+  std::string mode = "READY";
+  bool fixedTime = false;  // LocalTime gives `time` when set, the real clock otherwise
+  std::tm time{};
+  uint64_t physicalMemory = 0;  // 0: the real figure
+  std::vector<std::string> fonts = {"Arial", "Courier New", "Times New Roman"};
+};
+
+// The headless implementation that is in force when nothing else is installed.
+HeadlessPlatform& TheHeadlessPlatform();
