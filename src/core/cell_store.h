@@ -7,6 +7,7 @@
 // State: the current sheet (core/sheet_state.h), the blank-cell templates.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>

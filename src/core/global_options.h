@@ -48,6 +48,58 @@ struct GlobalOptions {
   static constexpr size_t kPassword = 1545;
   static constexpr size_t kPasswordCapacity = 40;
 
+  // --- fields carried by the worksheet file and used by later modules ---
+  static constexpr size_t kReservedNameFlag = 1;  // bit 2 of the reserved "G!" name's flag byte
+  static constexpr size_t kWindowWord = 10;       // 16 bits, extension record 0x88
+  static constexpr size_t kColourFeatures = 15;   // 7 x 32 bits, in the settings dialog's order
+  static constexpr size_t kHeader = 243;          // page header text (up to 240 characters)
+  static constexpr size_t kFooter = 499;          // page footer text
+  static constexpr size_t kTitle = 755;           // document title (up to 80)
+  static constexpr size_t kComments = 1011;       // document comments (up to 255)
+  static constexpr size_t kFurtherText = 1267;    // further document-information text (up to 80)
+  static constexpr size_t kReal1 = 1523;          // 64-bit real, extension record 0x80
+  static constexpr size_t kReal2 = 1531;          // 64-bit real, extension record 0x80
+  static constexpr size_t kWord1539 = 1539;       // 16 bits, extension record 0x82
+  static constexpr size_t kVersionStamp = 1541;   // 32 bits, extension record 0x79
+  static constexpr size_t kMargins = 1586;        // 6 x 64-bit reals: top, left, right, bottom, header, footer
+  static constexpr size_t kWindowBytes = 1634;    // 3 bytes, extension record 0x88
+  static constexpr size_t kTextCapacity = 255;
+
+  // Indexes of the 16 ranges from byte 43.
+  enum RangeIndex : int {
+    kSortKey1 = 0,     // byte 43
+    kSortKey2 = 1,     // byte 51
+    kSortKey3 = 2,     // byte 59
+    kSortKey4 = 3,     // byte 67
+    kSortRange = 4,    // byte 75
+    kTableInput1 = 5,  // byte 83
+    kTableInput2 = 6,  // byte 91
+    kTableRange = 7,   // byte 99
+    kQueryInput = 8,   // byte 107
+    kQueryCriteria = 9,
+    kQueryOutput = 10,
+    kPrintRange = 11,  // byte 131
+    kTitleRows = 12,   // byte 139
+    kTitleColumns = 13,
+  };
+  static constexpr int kRangeCount = 16;
+  static constexpr int kColourFeatureCount = 7;
+
+  uint32_t colourFeature(int index) const { return Long(kColourFeatures + 4 * size_t(index)); }
+  void setColourFeature(int index, uint32_t word) { SetLong(kColourFeatures + 4 * size_t(index), word); }
+  double Real(size_t offset) const {
+    double d;
+    std::memcpy(&d, &bytes[offset], 8);
+    return d;
+  }
+  void SetReal(size_t offset, double d) { std::memcpy(&bytes[offset], &d, 8); }
+  double margin(int index) const { return Real(kMargins + 8 * size_t(index)); }
+  void setMargin(int index, double inches) { SetReal(kMargins + 8 * size_t(index), inches); }
+  std::string header() const { return Text(kHeader, kTextCapacity); }
+  void setHeader(std::string_view t) { SetText(kHeader, kTextCapacity, t); }
+  std::string footer() const { return Text(kFooter, kTextCapacity); }
+  void setFooter(std::string_view t) { SetText(kFooter, kTextCapacity, t); }
+
   bool protection() const { return bytes[kProtection] != 0; }
   void setProtection(bool on) { bytes[kProtection] = on; }
   bool zeroSuppressed() const { return bytes[kZeroSuppressed] != 0; }

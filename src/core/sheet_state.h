@@ -29,6 +29,8 @@ struct SheetState {
   uint8_t nameCount = 0;
   std::array<PoolHandle, 255> functionTable{};
   uint8_t functionCount = 0;
+  // Seven 16-bit print settings a new sheet starts with (the printing module names them).
+  std::array<int16_t, 7> printSettings{0, 80, 66, 2, 2, 0, 1};
 };
 
 // The current-sheet variables.

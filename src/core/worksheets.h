@@ -33,6 +33,7 @@ struct WorksheetSlot {
   std::array<PoolHandle, 256> graphTable{};
   std::array<PoolHandle, 256> nameTable{};
   std::array<PoolHandle, 255> functionTable{};
+  std::array<int16_t, 7> printSettings{0, 80, 66, 2, 2, 0, 1};
   std::string fileName;  // full name as given (compared case-insensitively); empty when free
 
   bool InUse() const { return rowTable != nullptr; }
@@ -70,9 +71,9 @@ void UnparkCurrent();
 
 // Makes the worksheet of entry `index` current (window activation).
 void ActivateWorksheet(SlotIndex index);
-// Creates or opens the entry for a new window on `fileName` and initialises a new sheet; the
-// previously current options are put back afterwards, as activation loads the new ones. Gives the
-// entry, or 0 on failure.
+// Creates or opens the entry for a new window on `fileName` and initialises a new sheet from
+// DefaultOptions. The sheet that was current stays current (activating the new window swaps it
+// in); when no sheet was current the new one is activated at once. Gives the entry, or 0.
 SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew = nullptr);
 
 // The template of new sheets' options (filled from the settings file).
