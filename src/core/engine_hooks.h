@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/pool.h"
@@ -25,6 +26,18 @@ struct EngineHooks {
   void (*recalculate)() = nullptr;
   // Stops a running macro (ShowError does this).
   void (*stopMacro)() = nullptr;
+
+  // Compiles formula text typed into the cell at (row, column). On success gives true and the
+  // length-prefixed code in `code`; on failure false, with the error flag raised and the
+  // compiler's message in the error text. Empty: every formula fails to compile.
+  bool (*compileFormula)(std::string_view text, uint16_t row, uint16_t column,
+                         std::string* code) = nullptr;
+  // The formula text of a formula cell, as editing shows it. Empty: no text.
+  std::string (*formulaText)(PoolHandle cell) = nullptr;
+  // Computes one formula cell.
+  void (*evaluateCell)(PoolHandle cell) = nullptr;
+  // Recomputes a cell and everything that depends on it, in natural order.
+  void (*recalculateFrom)(PoolHandle cell) = nullptr;
 };
 
 EngineHooks& Hooks();
