@@ -1,36 +1,315 @@
 // app/cli_main.cpp — tallivo-cli, the batch face of the engine.
 //
 // Works on one worksheet: runs the actions of the command line in order, then exits. Engine
-// messages go to standard error as "Error: TEXT"; a bad action or argument exits with status 2.
+// messages go to standard error as "Error: TEXT" and do not change the exit status; a bad action
+// or argument prints the usage and exits with status 2.
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/engine_startup.h"
+#include "core/address.h"
+#include "core/cell_store.h"
+#include "core/engine_hooks.h"
+#include "core/entry.h"
+#include "core/format.h"
+#include "core/global_options.h"
+#include "core/names.h"
+#include "core/sheet_layout.h"
+#include "core/worksheets.h"
+#include "platform/headless/headless_platform.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: tallivo-cli [FILE] [ACTION ...]\n"
     "\n"
-    "Runs the actions on one worksheet in the order given, then exits.\n"
+    "Runs the actions on one worksheet (FILE, or a new empty sheet) in the order given, then\n"
+    "exits. Messages of the engine are printed on standard error as \"Error: TEXT\".\n"
     "\n"
-    "  --version        print the version and exit\n"
-    "  -h, --help       print this help and exit\n";
+    "actions:\n"
+    "  -e, --enter CELL TEXT      enter TEXT into CELL as typed on the entry line\n"
+    "  --format RANGE CODE        set the number format of RANGE (letters such as F2, M2, D1,\n"
+    "                             T3, or the format byte as a number: 43, 0x2B)\n"
+    "  --global-format CODE       set the worksheet's global format\n"
+    "  --width COLUMN CHARS       set a column width in characters\n"
+    "  --protect on|off           switch cell protection of the worksheet\n"
+    "  --lock RANGE on|off        set or clear the protection bit of the cells of RANGE\n"
+    "  --name NAME RANGE          define a range name\n"
+    "  --undo                     undo the last change\n"
+    "  --recalc                   recalculate the worksheet\n"
+    "  --manual, --auto           switch to manual or automatic recalculation\n"
+    "  -p, --print [RANGE]        print the occupied cells of RANGE (default: A1 to the last\n"
+    "                             used cell): ADDRESS KIND VALUE DISPLAY CONTENTS, TAB-separated\n"
+    "  --rows RANGE               print each row of RANGE laid out as fixed-width text\n"
+    "  -o, --save FILE            save the worksheet\n"
+    "  --version                  print the version and exit\n"
+    "  -h, --help                 print this help and exit\n";
+
+[[noreturn]] void Usage(const std::string& problem) {
+  std::fprintf(stderr, "tallivo-cli: %s\n\n%s", problem.c_str(), kUsage);
+  std::exit(2);
+}
+
+// Backslash, TAB and newline written as \\, \t and \n inside a field.
+std::string Escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// Shortest text that reads back to the same double.
+std::string ShortestNumber(double value) {
+  char buffer[64];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  if (ec != std::errc()) return "0";
+  return std::string(buffer, end);
+}
+
+CellAddress CellArgument(const std::string& text) {
+  ClearError();
+  const ParsedCell cell = ParseCellRef(text);
+  if (ErrorRaised() || !IsValidCell(cell.row, cell.column)) Usage("invalid cell '" + text + "'");
+  return CellAddress{cell.column, cell.row};
+}
+
+// A range argument, corners ordered.
+CellRange RangeArgument(const std::string& text) {
+  ClearError();
+  CellRange r = ParseRange(text);
+  if (ErrorRaised() || !RangeIsValid(r) || !IsValidCell(r.lastRow, r.lastColumn)) {
+    Usage("invalid range '" + text + "'");
+  }
+  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
+  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
+  return r;
+}
+
+bool OnOffArgument(const std::string& text) {
+  if (text == "on") return true;
+  if (text == "off") return false;
+  Usage("expected on or off, not '" + text + "'");
+}
+
+// Format letters (F2, M2, D1, ...) or the format byte as a number (43, 0x2B).
+uint8_t FormatArgument(const std::string& text) {
+  if (text.empty()) Usage("empty format code");
+  if (text[0] >= '0' && text[0] <= '9') {
+    int base = 10;
+    std::string_view digits = text;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+      base = 16;
+      digits.remove_prefix(2);
+    }
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    if (ec != std::errc() || end != digits.data() + digits.size() || value > 255) {
+      Usage("invalid format code '" + text + "'");
+    }
+    return static_cast<uint8_t>(value);
+  }
+  return ParseFormatLetters(text);
+}
+
+uint16_t ColumnArgument(const std::string& text) {
+  ClearError();
+  const ParsedCell cell = ParseCellRef(text + "1");
+  if (ErrorRaised() || cell.column >= kColumnCount) Usage("invalid column '" + text + "'");
+  return cell.column;
+}
+
+const char* KindName(const CellRecord* c) {
+  const uint8_t kind = c->kind & 0x0F;
+  switch (kind) {
+    case 0: return "stringformula";
+    case 1: return "formula";
+    case 2: return "number";
+    case 3: return "integer";
+    case 4: return "label";
+    case 5: return "blank";
+    default: return "error";
+  }
+}
+
+int ColumnChars(uint32_t column) { return CurrentLayout().columnWidth[column] / 8; }
+
+void PrintCell(uint32_t row, uint32_t column, CellHandle h) {
+  const CellRecord* c = CellAt(h);
+  const uint8_t kind = c->kind & 0x0F;
+  std::string value;
+  std::string display;
+  if (kind == 4 || kind == 0) {
+    const std::string text = kind == 4 ? PoolText(c->text) : PoolText(CellStringResult(c));
+    value = kind == 4 && !text.empty() ? text.substr(1) : text;
+    display = value;
+  } else if (kind >= 1 && kind <= 3) {
+    const double number = CellNumber(c);
+    value = ShortestNumber(number);
+    uint8_t format = c->format & 0x7F;
+    if (format == 0x7F) format = Options().globalFormat() & 0x7F;
+    display = FormatValue(ColumnChars(column), format, number);
+  } else if (kind != 5) {
+    value = "ERR";
+    display = "ERR";
+  }
+  std::printf("%s\t%s\t%s\t%s\t%s\n", Escape(CellText(row, column, false, false)).c_str(),
+              KindName(c), Escape(value).c_str(), Escape(display).c_str(),
+              Escape(EditText(row, column).text).c_str());
+}
+
+void PrintRange(const CellRange& r) {
+  for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
+    for (CellHandle h = FindCellAtOrAfter(row, r.firstColumn); h; h = CellAt(h)->next) {
+      if (CellAt(h)->column > r.lastColumn) break;
+      PrintCell(row, CellAt(h)->column, h);
+    }
+  }
+}
+
+// Every cell of the range, created blank where missing.
+template <typename Fn>
+void ForEachCell(const CellRange& r, Fn fn) {
+  for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
+    for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
+      CellHandle h = GetOrCreateCell(row, column);
+      if (!h) return;
+      fn(CellAt(h));
+    }
+  }
+}
+
+class Arguments {
+ public:
+  Arguments(int argc, char** argv) : args_(argv + 1, argv + argc) {}
+  bool Done() const { return next_ >= args_.size(); }
+  const std::string& Take(const char* what, const std::string& action) {
+    if (Done()) Usage(action + " needs " + what);
+    return args_[next_++];
+  }
+  // The next argument when it is not an action.
+  bool TakeOptional(std::string* out) {
+    if (Done() || args_[next_].empty() || args_[next_][0] == '-') return false;
+    *out = args_[next_++];
+    return true;
+  }
+
+ private:
+  std::vector<std::string> args_;
+  size_t next_ = 0;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--version") {
+    if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("tallivo-cli %s\n", TALLIVO_VERSION);
       return 0;
     }
-    if (arg == "--help" || arg == "-h") {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    std::fprintf(stderr, "tallivo-cli: unknown action '%s'\n\n%s", arg.c_str(), kUsage);
-    return 2;
   }
+
+  TheHeadlessPlatform().onMessage = [](std::string_view text) {
+    std::fprintf(stderr, "Error: %.*s\n", static_cast<int>(text.size()), text.data());
+  };
+  StartEngine();
+  const SlotIndex sheet = CreateWorksheetWindow("SHEET1.WKS");
+  if (sheet == 0) {
+    std::fprintf(stderr, "tallivo-cli: no memory for a worksheet\n");
+    return 1;
+  }
+  ActivateWorksheet(sheet);
+
+  Arguments args(argc, argv);
+  std::string file;
+  if (args.TakeOptional(&file)) {
+    std::fprintf(stderr, "tallivo-cli: cannot load '%s': reading worksheet files is not built yet\n",
+                 file.c_str());
+    return 1;
+  }
+
+  while (!args.Done()) {
+    const std::string action = args.Take("an action", "");
+    if (action == "-e" || action == "--enter") {
+      const CellAddress cell = CellArgument(args.Take("a cell", action));
+      const std::string& text = args.Take("a text", action);
+      SaveUndo();
+      ClearError();
+      EnterCell(text, cell.row, cell.column);
+    } else if (action == "--format") {
+      const CellRange r = RangeArgument(args.Take("a range", action));
+      const uint8_t code = FormatArgument(args.Take("a format code", action));
+      ForEachCell(r, [code](CellRecord* c) {
+        c->format = static_cast<uint8_t>((c->format & 0x80) | (code & 0x7F));
+      });
+    } else if (action == "--global-format") {
+      Options().setGlobalFormat(FormatArgument(args.Take("a format code", action)) & 0x7F);
+    } else if (action == "--width") {
+      const uint16_t column = ColumnArgument(args.Take("a column", action));
+      const std::string& chars = args.Take("a width", action);
+      unsigned width = 0;
+      auto [end, ec] = std::from_chars(chars.data(), chars.data() + chars.size(), width);
+      if (ec != std::errc() || end != chars.data() + chars.size() || width > 255) {
+        Usage("invalid width '" + chars + "'");
+      }
+      CurrentLayout().columnWidth[column] = static_cast<uint16_t>(width * 8);
+    } else if (action == "--protect") {
+      Options().setProtection(OnOffArgument(args.Take("on or off", action)));
+    } else if (action == "--lock") {
+      const CellRange r = RangeArgument(args.Take("a range", action));
+      const bool on = OnOffArgument(args.Take("on or off", action));
+      ForEachCell(r, [on](CellRecord* c) {
+        c->format = static_cast<uint8_t>(on ? (c->format | 0x80) : (c->format & 0x7F));
+      });
+    } else if (action == "--name") {
+      const std::string name = args.Take("a name", action);
+      const CellRange r = RangeArgument(args.Take("a range", action));
+      const std::string problem = CheckNewName(name);
+      if (!problem.empty()) Usage("invalid name '" + name + "'");
+      if (DefineName(name, r) == 0) std::fprintf(stderr, "Error: no room for the name %s\n", name.c_str());
+    } else if (action == "--undo") {
+      RestoreUndo();
+    } else if (action == "--recalc") {
+      if (Hooks().recalculate) Hooks().recalculate();
+    } else if (action == "--manual") {
+      Options().setManualRecalc(true);
+    } else if (action == "--auto") {
+      Options().setManualRecalc(false);
+    } else if (action == "-p" || action == "--print") {
+      std::string text;
+      const CellRange r = args.TakeOptional(&text) ? RangeArgument(text)
+                                                   : MakeRange(0, 0, LastColumn(), LastRow());
+      PrintRange(r);
+    } else if (action == "--rows") {
+      const CellRange r = RangeArgument(args.Take("a range", action));
+      for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
+        std::printf("%s\n", RowAsText(row, r.firstColumn, r.lastColumn).c_str());
+      }
+    } else if (action == "-o" || action == "--save") {
+      const std::string& target = args.Take("a file name", action);
+      std::fprintf(stderr, "tallivo-cli: cannot save '%s': writing worksheet files is not built yet\n",
+                   target.c_str());
+      return 1;
+    } else {
+      Usage("unknown action '" + action + "'");
+    }
+  }
+  CloseAllWorksheets();
   return 0;
 }

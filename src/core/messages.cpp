@@ -7,7 +7,7 @@
 void ShowError(std::string_view text) {
   ThePlatform().Beep();
   if (Hooks().stopMacro) Hooks().stopMacro();
-  if (!text.empty()) ThePlatform().Message("Error:", text);
+  ThePlatform().Message("Error:", text);
 }
 
 EngineHooks& Hooks() {

@@ -6,6 +6,6 @@
 
 #include <string_view>
 
-// Beep, stop a running macro, and a message box captioned "Error:" with `text` (no box when text
-// is empty: a bare beep).
+// Beep, stop a running macro, and a message box "Error:" with `text` (which may be empty, as
+// for a compile error without a message). Refusals that are a bare beep call the platform's Beep.
 void ShowError(std::string_view text);
