@@ -134,6 +134,9 @@ void SetRowHead(int slot, CellHandle head);
 // First cell of the row with column >= `column`, or 0. Remembers the cell before it for a
 // following GetOrCreateCell. A row outside the grid gives 0.
 CellHandle FindCellAtOrAfter(uint32_t row, uint32_t column);
+// The cell before the one the last FindCellAtOrAfter (or GetCell) gave: 0 when that one is the
+// head of its row. Callers use it with UnlinkCell.
+CellHandle FoundPredecessor();
 // The cell at exactly (row, column), or 0.
 CellHandle GetCell(uint32_t row, uint32_t column);
 // The existing cell, or a new one copied from the blank template. Sets the modified flag and
@@ -143,11 +146,17 @@ CellHandle GetOrCreateCell(uint32_t row, uint32_t column);
 void UnlinkCell(CellHandle cell, CellHandle predecessor, uint32_t row);
 // Frees a record that is out of its chain, with its text, string result and dependency nodes.
 void FreeCellRecord(CellHandle cell);
-// Frees every cell of rows 0..last row and resets the extent to 0.
+// Frees every cell of the sheet (all rows, whatever the extent says) and resets the extent to 0.
 void ClearAllCells();
 
 // Template of new cells: kind 5, format 0xFF, font 255, colour 0xC0.
 const CellRecord& BlankCellTemplate();
+// The same with kind 1 (a numeric formula).
+const CellRecord& FormulaCellTemplate();
+
+// Forgets the remembered predecessor and turns Undo back on. Start-up and tests; the cells
+// themselves belong to the row table of the current sheet.
+void ResetCellStore();
 
 // --- extent ------------------------------------------------------------------------------------
 
@@ -168,8 +177,10 @@ void SetSheetModified(bool modified);
 // Whether Undo is enabled (a setting, on by default).
 bool UndoEnabled();
 void SetUndoEnabled(bool enabled);
-// Drops the previous snapshot and, when enabled, saves widths, heights and every cell of the used
-// area. Out of memory: "Out of UNDO memory!" through ShowError; the command goes on.
+// Drops the previous snapshot and, when enabled, saves widths, heights and every cell of the
+// sheet (Undo clears the whole store, so the snapshot covers all of it). Out of memory: "Out of
+// UNDO memory!" through ShowError; the command goes on without a snapshot. Formula code that the
+// formula layer cannot convert to its file form leaves no snapshot either (no message).
 void SaveUndo();
 // Rebuilds the store from the snapshot (when one exists), restores widths and heights, relinks
 // formulas and drops the snapshot. Gives false when there was no snapshot.
