@@ -8,6 +8,7 @@
 #include "core/cell_store.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "core/address.h"
 #include "core/sheet_state.h"
@@ -269,24 +270,22 @@ void SetSheetModified(bool modified) { Options().setModified(modified); }
 bool CheckRowChains(std::string* why) {
   PoolHandle* table = RowTable();
   if (!table) return true;
+  auto fault = [why](int row, int column, const char* text) {
+    if (why) {
+      char buffer[96];
+      std::snprintf(buffer, sizeof buffer, "row %d column %d: %s", row, column, text);
+      *why = buffer;
+    }
+    return false;
+  };
   for (int row = 0; row < kRowCount; ++row) {
     int previous = -1;
     int count = 0;
     for (CellHandle cell = table[row]; cell; cell = CellAt(cell)->next) {
       const CellRecord* c = CellAt(cell);
-      std::string where = "row " + std::to_string(row) + " column " + std::to_string(c->column);
-      if (++count > kColumnCount) {
-        if (why) *why = "row " + std::to_string(row) + ": chain longer than 256 cells";
-        return false;
-      }
-      if (c->row != row) {
-        if (why) *why = where + ": record says row " + std::to_string(c->row);
-        return false;
-      }
-      if (int(c->column) <= previous) {
-        if (why) *why = where + ": columns not strictly ascending";
-        return false;
-      }
+      if (++count > kColumnCount) return fault(row, c->column, "chain longer than 256 cells");
+      if (c->row != row) return fault(row, c->column, "record names another row");
+      if (int(c->column) <= previous) return fault(row, c->column, "columns not ascending");
       previous = c->column;
     }
   }
@@ -296,9 +295,12 @@ bool CheckRowChains(std::string* why) {
 std::string DumpRowChain(uint32_t row) {
   CellHandle cell = RowHead(int(row));
   if (!cell || !IsValidCell(row, 0)) return {};
-  std::string out = "row " + std::to_string(row) + ":";
+  std::string out = "row ";
+  out += std::to_string(row);
+  out += ':';
   for (int count = 0; cell && count <= kColumnCount; cell = CellAt(cell)->next, ++count) {
-    out += " " + std::to_string(CellAt(cell)->column);
+    out += ' ';
+    out += std::to_string(CellAt(cell)->column);
   }
   return out;
 }

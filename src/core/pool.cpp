@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -36,7 +37,14 @@ struct PageInfo {
   uint16_t owner = 0;  // heap number; 0 = free page
   uint16_t rover = 0;  // list node (0 = head) where the last search ended
   uint32_t inUse = 0;  // bytes of allocated blocks
+  // Smallest request the page failed since its last free (0: none): larger ones cannot fit
+  // either, so a scan of the heap's pages skips the page without walking its list.
+  uint16_t noFitFrom = 0;
 };
+
+inline bool MayFit(const PageInfo& info, uint32_t need) {
+  return kPoolPageFreeBytes - info.inUse >= need && (info.noFitFrom == 0 || need < info.noFitFrom);
+}
 
 struct PoolState {
   bool sized = false;
@@ -119,6 +127,7 @@ uint32_t SearchPage(uint32_t slot, uint32_t need) {
     if (prev == start) break;
   }
   info.rover = uint16_t(start);
+  if (info.noFitFrom == 0 || need < info.noFitFrom) info.noFitFrom = uint16_t(need);
   return 0;
 }
 
@@ -151,8 +160,7 @@ PoolHandle PoolAlloc(uint32_t size) {
   uint16_t heap = st.currentHeap;
 
   uint32_t current = st.heapPage[heap];
-  if (current && st.pages[current].owner == heap &&
-      kPoolPageFreeBytes - st.pages[current].inUse >= need) {
+  if (current && st.pages[current].owner == heap && MayFit(st.pages[current], need)) {
     if (uint32_t offset = SearchPage(current, need)) return Taken(current, offset, need);
   }
 
@@ -160,7 +168,7 @@ PoolHandle PoolAlloc(uint32_t size) {
   for (uint32_t slot = 1; slot <= st.highestPage; ++slot) {
     const PageInfo& info = st.pages[slot];
     if (info.owner == heap) {
-      if (slot == current || kPoolPageFreeBytes - info.inUse < need) continue;
+      if (slot == current || !MayFit(info, need)) continue;
       if (uint32_t offset = SearchPage(slot, need)) return Taken(slot, offset, need);
     } else if (info.owner == 0 && freeSlot == 0 && slot <= st.pagesAllowed) {
       freeSlot = slot;
@@ -223,6 +231,7 @@ void PoolFree(PoolHandle block, uint32_t size) {
     if (info.rover == offset) info.rover = uint16_t(prev);
   }
 
+  info.noFitFrom = 0;
   info.inUse -= need;
   st.inUseTotal -= need;
   st.freeCounter += need;
@@ -281,8 +290,12 @@ void PoolFailAfter(int n) { State().failAfter = n < 0 ? -1 : n; }
 
 bool CheckPoolIntegrity(std::string* why) {
   PoolState& st = State();
-  auto fault = [why](uint32_t slot, const std::string& text) {
-    if (why) *why = "page " + std::to_string(slot) + ": " + text;
+  auto fault = [why](uint32_t slot, const char* text) {
+    if (why) {
+      char buffer[96];
+      std::snprintf(buffer, sizeof buffer, "page %u: %s", slot, text);
+      *why = buffer;
+    }
     return false;
   };
   int64_t total = 0;
@@ -310,14 +323,12 @@ bool CheckPoolIntegrity(std::string* why) {
       if (prevEnd != 0 && node < prevEnd) return fault(slot, "free list out of address order");
       if (prevEnd != 0 && node == prevEnd) return fault(slot, "unmerged free neighbours");
       if (node == info.rover) roverFound = true;
+      if (info.noFitFrom != 0 && size >= info.noFitFrom) return fault(slot, "stale no-fit hint");
       freeBytes += size;
       prevEnd = node + size;
     }
     if (!roverFound) return fault(slot, "rover is not on the free list");
-    if (freeBytes + info.inUse != kPoolPageFreeBytes) {
-      return fault(slot, "free " + std::to_string(freeBytes) + " + used " +
-                             std::to_string(info.inUse) + " != 7928");
-    }
+    if (freeBytes + info.inUse != kPoolPageFreeBytes) return fault(slot, "bytes do not add up");
     total += info.inUse;
   }
   if (total != st.inUseTotal) return fault(0, "use counts do not add up");
