@@ -65,6 +65,13 @@ struct GlobalOptions {
   static constexpr size_t kWindowBytes = 1634;    // 3 bytes, extension record 0x88
   static constexpr size_t kTextCapacity = 255;
 
+  // --- settings-file options whose place no file record fixes ---
+  static constexpr size_t kColourNegatives = 3;  // draw negative values in their colour
+  static constexpr size_t kBanding = 6;          // odd rows take the "Odd Rows" colour
+  static constexpr size_t kRaisedBorders = 7;    // 3-D raised header cells
+  static constexpr size_t kDistFlag = 9;         // stored and restored with the settings only
+  static constexpr size_t kGridLines = 171;      // bit 0 row lines, bit 1 column lines, bit 2 dotted
+
   // Indexes of the 16 ranges from byte 43.
   enum RangeIndex : int {
     kSortKey1 = 0,     // byte 43
@@ -84,6 +91,16 @@ struct GlobalOptions {
   };
   static constexpr int kRangeCount = 16;
   static constexpr int kColourFeatureCount = 7;
+  // Indexes of the colour features, in the settings dialog's order.
+  enum ColourFeature : int {
+    kLabelColour = 0,
+    kValueColour = 1,
+    kNegativeColour = 2,
+    kUnlockedColour = 3,
+    kCursorColour = 4,
+    kOddRowColour = 5,
+    kBackgroundColour = 6,
+  };
 
   uint32_t colourFeature(int index) const { return Long(kColourFeatures + 4 * size_t(index)); }
   void setColourFeature(int index, uint32_t word) { SetLong(kColourFeatures + 4 * size_t(index), word); }
@@ -114,6 +131,16 @@ struct GlobalOptions {
   void setPageSize(uint16_t rows) { SetWord(kPageSize, rows); }
   uint8_t globalFormat() const { return bytes[kGlobalFormat]; }
   void setGlobalFormat(uint8_t f) { bytes[kGlobalFormat] = f; }
+  bool colourNegatives() const { return bytes[kColourNegatives] != 0; }
+  void setColourNegatives(bool on) { bytes[kColourNegatives] = on; }
+  bool banding() const { return bytes[kBanding] != 0; }
+  void setBanding(bool on) { bytes[kBanding] = on; }
+  bool raisedBorders() const { return bytes[kRaisedBorders] != 0; }
+  void setRaisedBorders(bool on) { bytes[kRaisedBorders] = on; }
+  bool distFlag() const { return bytes[kDistFlag] != 0; }
+  void setDistFlag(bool on) { bytes[kDistFlag] = on; }
+  uint8_t gridLines() const { return bytes[kGridLines]; }
+  void setGridLines(uint8_t flags) { bytes[kGridLines] = flags; }
   CellRange range(int index) const;  // index 0..15
   void setRange(int index, const CellRange& r);
   std::string password() const { return Text(kPassword, kPasswordCapacity); }

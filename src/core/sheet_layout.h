@@ -10,6 +10,16 @@
 constexpr uint16_t kDefaultColumnWidth = 64;  // pixels
 constexpr uint16_t kDefaultRowHeight = 15;    // pixels
 
+// The default column width and row height new worksheets start with (the settings file sets them).
+struct NewSheetLayout {
+  uint16_t columnWidth = kDefaultColumnWidth;
+  uint16_t rowHeight = kDefaultRowHeight;
+};
+inline NewSheetLayout& NewSheetLayoutDefaults() {
+  static NewSheetLayout defaults;
+  return defaults;
+}
+
 struct SheetLayout {
   uint16_t defaultWidth = kDefaultColumnWidth;
   uint16_t defaultHeight = kDefaultRowHeight;

@@ -59,6 +59,10 @@ void FillBuiltInDefaults(GlobalOptions& o) {
   for (int i = 0; i < GlobalOptions::kColourFeatureCount; ++i) o.setColourFeature(i, kFeatures[i]);
   for (int i = 0; i < 6; ++i) o.setMargin(i, 0.5);
   for (int i = 0; i < GlobalOptions::kRangeCount; ++i) o.setRange(i, NoRange());
+  o.setBanding(true);
+  o.setRaisedBorders(true);
+  o.setDistFlag(true);
+  o.setGridLines(3);  // row and column lines, solid
 }
 
 void FreeSlot(WorksheetSlot& slot) {
@@ -103,8 +107,8 @@ void ResetNewSheet() {
   cur.lastRow = cur.lastColumn = cur.firstRow = cur.firstColumn = 0;
   for (int i = 0; i < GlobalOptions::kRangeCount; ++i) cur.options.setRange(i, NoRange());
   if (cur.layout) {
-    cur.layout->defaultWidth = kDefaultColumnWidth;
-    cur.layout->defaultHeight = kDefaultRowHeight;
+    cur.layout->defaultWidth = NewSheetLayoutDefaults().columnWidth;
+    cur.layout->defaultHeight = NewSheetLayoutDefaults().rowHeight;
     cur.layout->Reset();
   }
 }
@@ -118,6 +122,13 @@ GlobalOptions& DefaultOptions() {
     s.defaultsReady = true;
   }
   return s.defaults;
+}
+
+void ResetDefaultOptions() {
+  WorksheetsState& s = State();
+  FillBuiltInDefaults(s.defaults);
+  s.defaultsReady = true;
+  NewSheetLayoutDefaults() = NewSheetLayout{};
 }
 
 SlotIndex OpenWorksheetSlot(std::string_view fileName, bool* isNew) {

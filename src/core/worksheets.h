@@ -78,6 +78,9 @@ SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew = nullptr
 
 // The template of new sheets' options (filled from the settings file).
 GlobalOptions& DefaultOptions();
+// Puts DefaultOptions and the new-sheet column width and row height back to their built-in
+// defaults (before a settings file is read; tests).
+void ResetDefaultOptions();
 
 // Resets the whole table and the current sheet (start-up and tests). Does not reset the pool.
 void ResetWorksheets();
