@@ -1,0 +1,31 @@
+// files/sheet_extras.cpp — storage of the per-worksheet file settings of later layers.
+//
+// State: one SheetExtras per open-worksheet entry, indexed like the table (entry 0 doubles as the
+// scratch set used when no worksheet is current).
+#include "files/sheet_extras.h"
+
+namespace {
+
+struct ExtrasState {
+  std::array<SheetExtras, kWorksheetSlots> sheets;
+};
+
+ExtrasState& State() {
+  static ExtrasState state;
+  return state;
+}
+
+}  // namespace
+
+SheetExtras& ExtrasOf(SlotIndex index) {
+  if (index < 0 || index >= kWorksheetSlots) index = 0;
+  return State().sheets[index];
+}
+
+SheetExtras& CurrentExtras() { return ExtrasOf(CurrentWorksheet()); }
+
+void ResetExtras(SlotIndex index) { ExtrasOf(index) = SheetExtras{}; }
+
+void ResetAllExtras() {
+  for (SheetExtras& e : State().sheets) e = SheetExtras{};
+}

@@ -1,0 +1,76 @@
+// files/worksheet_file.h — reading and writing worksheet files (WKS/WK1 with an extension block).
+//
+// A file is a stream of records: type word, length word, data. The part up to the first EOF
+// record is a valid WK1 file; after it, framed by 0x1A bytes, come the extension records that
+// carry what WK1 has no room for (cell attributes, pixel widths, graphs' own settings, colours,
+// margins, texts, user functions, window layout). Saving never destroys the previous file: the
+// new one is written under a temporary name in the same directory and renamed over it when
+// complete. Reads and writes: the current worksheet (cells, options, names, graphs, user
+// functions, layout, extras); the loader's and saver's settings below.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/address.h"
+#include "core/worksheets.h"
+
+// Load modes. 0 reads a whole worksheet into the current (empty) sheet; any merge mode takes only
+// the cell records into the current sheet (the merge commands give the modes their meaning).
+enum LoadMode : uint16_t {
+  kLoadWhole = 0,
+  kLoadMergeCells = 1,
+};
+
+// The name a worksheet is saved or loaded under: `name` itself when its last path component
+// holds a ".", else `name` + ".wks" (".WKS" when the letters of the name are all upper case).
+std::string WorksheetFileName(std::string_view name);
+// The backup name: the last character replaced by "B", or "b" when it is a lower-case letter
+// (or, for a character that is no letter, when the name is not all upper case).
+std::string BackupFileName(std::string_view name);
+
+// Whether saving keeps the previous file as a backup (the "BACKUPS=" setting; on by default).
+void SetWorksheetBackups(bool on);
+bool WorksheetBackups();
+
+// Saves the current worksheet (or only the cells of `range`, without settings records, when
+// `range` is given) to `fileName` (completed by WorksheetFileName). Clears the modified flag.
+// On failure reports "Unable to WRITE" or "Unable to CLOSE file" through ShowError, removes the
+// temporary file and leaves the previous file and its backup as they were; gives false.
+bool SaveWorksheet(std::string_view fileName, const CellRange* range = nullptr);
+
+// Reads `fileName` (completed by WorksheetFileName) into the current worksheet, then converts and
+// links the formulas and recalculates (FinishLoadedFormulas). Reports "Unable to Open File",
+// "Error at Record: N" (damaged input or memory exhausted; what was read stays) and
+// "Invalid Formula at "A1"" through ShowError. Gives false when the file could not be opened or
+// reading stopped on an error.
+bool LoadWorksheet(std::string_view fileName, uint16_t mode = kLoadWhole);
+// The same from bytes in memory (tests, fuzzing, the clipboard).
+bool LoadWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode = kLoadWhole);
+
+// Converts every formula of the current sheet still in file form (kind bit 0x10) to the
+// in-memory form through the formula engine's hook and links it, then recalculates through the
+// recalculation hook. Formulas stay in file form while the conversion hook is not installed.
+// Called at the end of every load; the recalculation layer may call it again once installed.
+void FinishLoadedFormulas();
+
+// Rewrites the relative column words of file-form `code` for a formula in `column` so that the
+// low 8 bits are the signed offset (modulo 256), as programs without our extension block write
+// them (0x80FF for one column to the left). Offsets written in our 14-bit form read the same.
+void MendForeignColumnOffsets(uint8_t* code, size_t size, uint16_t column);
+
+// Loads `fileName` into a new hidden worksheet (an entry of the open-worksheet table without a
+// window) unless a worksheet of that name is open already; the current sheet stays current.
+// Gives the entry, or 0 when the file could not be read. The evaluator reads external
+// references from it.
+SlotIndex LoadLinkedWorksheet(std::string_view fileName);
+
+// A readable list of the records of a worksheet file: one line per record with its offset,
+// type, name and length, and for cell records the address and contents. Gives false (and a
+// reason in `out`) when the file cannot be opened.
+bool ListWorksheetRecords(std::string_view fileName, std::string* out);
+
+// Resets the module state (backups setting). Tests and start-up.
+void ResetWorksheetFiles();
