@@ -20,6 +20,7 @@
 #include "core/names.h"
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
+#include "files/worksheet_file.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
@@ -27,8 +28,8 @@ namespace {
 const char kUsage[] =
     "usage: tallivo-cli [FILE] [ACTION ...]\n"
     "\n"
-    "Runs the actions on one worksheet (FILE, or a new empty sheet) in the order given, then\n"
-    "exits. Messages of the engine are printed on standard error as \"Error: TEXT\".\n"
+    "Runs the actions on one worksheet (FILE, loaded and recalculated, or a new empty sheet) in\n"
+    "the order given, then exits. Messages of the engine are printed on standard error as \"Error: TEXT\".\n"
     "\n"
     "actions:\n"
     "  -e, --enter CELL TEXT      enter TEXT into CELL as typed on the entry line\n"
@@ -45,7 +46,9 @@ const char kUsage[] =
     "  -p, --print [RANGE]        print the occupied cells of RANGE (default: A1 to the last\n"
     "                             used cell): ADDRESS KIND VALUE DISPLAY CONTENTS, TAB-separated\n"
     "  --rows RANGE               print each row of RANGE laid out as fixed-width text\n"
-    "  -o, --save FILE            save the worksheet\n"
+    "  -o, --save FILE            save the worksheet (\".wks\" is added to a name without \".\")\n"
+    "  --records FILE             list the records of a worksheet file: offset, type, name,\n"
+    "                             length, and for cell records the address and contents\n"
     "  --version                  print the version and exit\n"
     "  -h, --help                 print this help and exit\n";
 
@@ -229,19 +232,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Error: %.*s\n", static_cast<int>(text.size()), text.data());
   };
   StartEngine();
-  const SlotIndex sheet = CreateWorksheetWindow("SHEET1.WKS");
+  Arguments args(argc, argv);
+  std::string file;
+  const bool haveFile = args.TakeOptional(&file);
+  const SlotIndex sheet =
+      CreateWorksheetWindow(haveFile ? WorksheetFileName(file) : std::string("SHEET1.WKS"));
   if (sheet == 0) {
     std::fprintf(stderr, "tallivo-cli: no memory for a worksheet\n");
     return 1;
   }
   ActivateWorksheet(sheet);
-
-  Arguments args(argc, argv);
-  std::string file;
-  if (args.TakeOptional(&file)) {
-    std::fprintf(stderr, "tallivo-cli: cannot load '%s': reading worksheet files is not built yet\n",
-                 file.c_str());
-    return 1;
+  // A damaged file keeps what was read (the engine reports where); a missing one ends the run.
+  if (haveFile && !LoadWorksheet(file) && CurrentWorksheet() != 0) {
+    std::FILE* probe = std::fopen(WorksheetFileName(file).c_str(), "rb");
+    if (!probe) return 1;
+    std::fclose(probe);
   }
 
   while (!args.Done()) {
@@ -303,9 +308,13 @@ int main(int argc, char** argv) {
       }
     } else if (action == "-o" || action == "--save") {
       const std::string& target = args.Take("a file name", action);
-      std::fprintf(stderr, "tallivo-cli: cannot save '%s': writing worksheet files is not built yet\n",
-                   target.c_str());
-      return 1;
+      if (!SaveWorksheet(target)) return 1;
+    } else if (action == "--records") {
+      const std::string& target = args.Take("a file name", action);
+      std::string listing;
+      const bool ok = ListWorksheetRecords(target, &listing);
+      std::fputs(listing.c_str(), ok ? stdout : stderr);
+      if (!ok) return 1;
     } else {
       Usage("unknown action '" + action + "'");
     }
