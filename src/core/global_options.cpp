@@ -8,8 +8,7 @@
 #include <algorithm>
 
 namespace {
-constexpr size_t kRangeBytes = 8;
-constexpr int kRangeCount = 16;
+enum : int { kRangeBytes = 8, kRangeCount = 16 };
 }  // namespace
 
 std::string GlobalOptions::Text(size_t offset, size_t capacity) const {
