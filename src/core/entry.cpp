@@ -280,9 +280,14 @@ EditInfo EditText(uint32_t row, uint32_t column) {
   const SheetLayout& layout = CurrentLayout();
   if (column < layout.columnWidth.size() && layout.columnWidth[column] != layout.defaultWidth) {
     if (!d.empty()) d += ' ';
-    d += 'w' + std::to_string(layout.columnWidth[column] / 8);
+    d += 'w';
+    d += std::to_string(layout.columnWidth[column] / 8);
   }
-  if (!d.empty()) info.descriptor = " [" + d + "]";
+  if (!d.empty()) {
+    info.descriptor = " [";
+    info.descriptor += d;
+    info.descriptor += ']';
+  }
   return info;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/address.h"
+#include "core/cell_store.h"
 #include "core/names.h"
 #include "core/pool.h"
 #include "core/worksheets.h"
@@ -15,6 +16,7 @@ class SheetTest : public testing::Test {
     TheHeadlessPlatform().Reset();
     ResetWorksheets();
     PoolReset();
+    ResetCellStore();
     ResetAddressState();
     InstallNameLookup();
     sheet_ = CreateWorksheetWindow("SHEET1.WKS");
