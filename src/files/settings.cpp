@@ -469,6 +469,7 @@ void ResetSettings() {
   p.loadDirectory = ProgramDirectory();
   p.autoexec = AutoexecFileName();
   p.macroLibrary = MacroLibraryFileName();
+  p.formatList = DefaultFormatList();
   ResetDefaultOptions();
   ResetNumberSettings();
   SetUndoEnabled(true);
