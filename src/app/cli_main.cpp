@@ -2,7 +2,8 @@
 //
 // Works on one worksheet: runs the actions of the command line in order, then exits. Engine
 // messages go to standard error as "Error: TEXT" and do not change the exit status; a bad action
-// or argument prints the usage and exits with status 2.
+// or argument prints the usage and exits with status 2. The settings file and the user function
+// file of the program directory (or of TALLIVO_HOME) are read at start and never written.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "core/names.h"
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
+#include "files/settings.h"
 #include "files/worksheet_file.h"
 #include "platform/headless/headless_platform.h"
 
@@ -49,6 +51,7 @@ const char kUsage[] =
     "  -o, --save FILE            save the worksheet (\".wks\" is added to a name without \".\")\n"
     "  --records FILE             list the records of a worksheet file: offset, type, name,\n"
     "                             length, and for cell records the address and contents\n"
+    "  --settings                 print the settings in force in the settings file's format\n"
     "  --version                  print the version and exit\n"
     "  -h, --help                 print this help and exit\n";
 
@@ -232,6 +235,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Error: %.*s\n", static_cast<int>(text.size()), text.data());
   };
   StartEngine();
+  LoadProgramFiles(argv[0]);
   Arguments args(argc, argv);
   std::string file;
   const bool haveFile = args.TakeOptional(&file);
@@ -309,6 +313,8 @@ int main(int argc, char** argv) {
     } else if (action == "-o" || action == "--save") {
       const std::string& target = args.Take("a file name", action);
       if (!SaveWorksheet(target)) return 1;
+    } else if (action == "--settings") {
+      std::fputs(SettingsText().c_str(), stdout);
     } else if (action == "--records") {
       const std::string& target = args.Take("a file name", action);
       std::string listing;

@@ -3,8 +3,18 @@
 
 #include "core/names.h"
 #include "core/pool.h"
+#include "files/program_files.h"
+#include "files/settings.h"
+#include "files/user_functions.h"
 
 void StartEngine() {
   PoolReset();
   InstallNameLookup();
+}
+
+void LoadProgramFiles(const char* argv0) {
+  InitProgramFiles(argv0);
+  ResetSettings();
+  LoadSettings();
+  LoadUserFunctions();
 }
