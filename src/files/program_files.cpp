@@ -101,8 +101,8 @@ std::string UserFunctionFileName() { return State().directory + State().baseName
 std::string MacroLibraryFileName() { return State().directory + State().baseName + ".MAC"; }
 std::string AutoexecFileName() { return State().directory + "AUTOEXEC.WKS"; }
 
-std::string BackupFileName(std::string_view fileName) {
-  std::string out(fileName);
+std::string SettingsBackupName(std::string_view settingsFileName) {
+  std::string out(settingsFileName);
   if (!out.empty()) out.back() = 'b';
   return out;
 }

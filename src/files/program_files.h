@@ -42,8 +42,9 @@ std::string SettingsFileName();
 std::string UserFunctionFileName();
 std::string MacroLibraryFileName();
 std::string AutoexecFileName();
-// The backup of a file: its name with the last character replaced by "b" ("TALLIVO.INb").
-std::string BackupFileName(std::string_view fileName);
+// The backup of the settings file: its name with the last character replaced by a lower-case "b"
+// ("TALLIVO.INb").
+std::string SettingsBackupName(std::string_view settingsFileName);
 
 // The settings file to read: in the configuration directory when the program directory is not
 // writable and a settings file is there, else in the program directory.

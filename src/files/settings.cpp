@@ -4,7 +4,7 @@
 // variable that holds it. The reader takes its input as hostile: lines are cut to a fixed
 // length, every value is range-checked before it reaches a variable.
 // Reads and writes: ProgramSettings (below), DefaultOptions, the number settings, the Undo
-// switch, the new-sheet layout defaults; reads the program directory and base name.
+// switch, the worksheet backup switch, the new-sheet layout defaults; reads the program directory and base name.
 #include "files/settings.h"
 
 #include <sys/stat.h>
@@ -23,6 +23,7 @@
 #include "core/worksheets.h"
 #include "files/program_files.h"
 #include "files/text_lines.h"
+#include "files/worksheet_file.h"
 
 namespace {
 
@@ -276,7 +277,7 @@ void Store(int key, const Readings& r, ReadProgress& progress) {
     case kPreload: p.preload = r.integer; break;
     case kOcfds: p.ocfds = r.boolean; break;
     case kUndo: SetUndoEnabled(r.boolean); break;
-    case kBackups: p.backups = r.boolean; break;
+    case kBackups: SetWorksheetBackups(r.boolean); break;
     case kGridclr: p.gridColour = uint32_t(r.integer); break;
     case kPbgrid: p.printGridBlack = r.boolean; break;
     case kForm:
@@ -416,7 +417,7 @@ std::string ValueText(int key) {
     case kPreload: return std::to_string(p.preload);
     case kOcfds: return BoolText(p.ocfds);
     case kUndo: return BoolText(UndoEnabled());
-    case kBackups: return BoolText(p.backups);
+    case kBackups: return BoolText(WorksheetBackups());
     case kGridclr: return ColourText(p.gridColour);
     case kPbgrid: return BoolText(p.printGridBlack);
     case kForm: return PlacementText(p);
@@ -473,6 +474,7 @@ void ResetSettings() {
   ResetDefaultOptions();
   ResetNumberSettings();
   SetUndoEnabled(true);
+  SetWorksheetBackups(true);
 }
 
 void ReadSettingsText(std::string_view text) {
@@ -538,7 +540,7 @@ bool WriteSettingsFile(const std::string& path) {
     return false;
   }
   if (Exists(path)) {
-    const std::string backup = BackupFileName(path);
+    const std::string backup = SettingsBackupName(path);
     std::remove(backup.c_str());
     std::rename(path.c_str(), backup.c_str());
   }

@@ -7,8 +7,9 @@
 //     stored-only flag, the label prefix, the seven colour features, the global format, the
 //     grid-line flags, the page size and the six print margins;
 //   - the number settings (core/number_settings.h): currency texts, the three separators and the
-//     date order; the Undo switch (core/cell_store.h); the column width and row height of new
-//     sheets (core/sheet_layout.h);
+//     date order; the Undo switch (core/cell_store.h); the worksheet backup switch
+//     (files/worksheet_file.h); the column width and row height of new sheets
+//     (core/sheet_layout.h);
 //   - ProgramSettings below: everything the windows, bars, dialogs and printing read.
 // Readings of hostile values stay inside each field's range: an integer outside it leaves the
 // setting as it was (history size 0..10, global format 0..127, grid-line flags 0..7, page size
@@ -53,7 +54,6 @@ struct ProgramSettings {
   bool winControlKeys = true;         // WINCTRL=: the "W&in Control Keys" option
   bool preOpen = true;                // PREOPEN=: the "Pre&Open Sheet" option
   bool ocfds = false;                 // OCFDS=: stored and restored only
-  bool backups = true;                // BACKUPS=: keep a backup when a worksheet is saved
   bool printGridBlack = false;        // PBGRID=: print grid lines in black
   uint32_t gridColour = 0x00C0C0C0;   // GRIDCLR=
   std::string autoexec;               // AUTOEXEC=: worksheet opened at start

@@ -7,6 +7,7 @@
 #include "core/global_options.h"
 #include "core/sheet_layout.h"
 #include "files/settings_fixture.h"
+#include "files/worksheet_file.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ TEST_F(SettingsTest, EveryKeySurvivesWriteAndRead) {
 
   // The values reached the variables the engine uses.
   EXPECT_FALSE(UndoEnabled());
+  EXPECT_FALSE(WorksheetBackups());
   EXPECT_EQ(NumberFormatSettings().decimalSeparator, ',');
   EXPECT_EQ(NumberFormatSettings().thousandsSeparator, '.');
   EXPECT_EQ(NumberFormatSettings().argumentSeparator, ';');
@@ -393,7 +395,7 @@ TEST_F(SettingsTest, ProgramDirectoryAndBaseName) {
 
   SetProgramFiles({"/opt/x/", "calc"}, "");
   EXPECT_EQ(SettingsFileName(), "/opt/x/calc.INI");
-  EXPECT_EQ(BackupFileName(SettingsFileName()), "/opt/x/calc.INb");
+  EXPECT_EQ(SettingsBackupName(SettingsFileName()), "/opt/x/calc.INb");
   EXPECT_EQ(UserFunctionFileName(), "/opt/x/calc.USR");
   EXPECT_EQ(MacroLibraryFileName(), "/opt/x/calc.MAC");
   EXPECT_EQ(AutoexecFileName(), "/opt/x/AUTOEXEC.WKS");
