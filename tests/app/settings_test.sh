@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# End-to-end checks of the settings file with tallivo-cli: the tool reads the settings of
+# TALLIVO_HOME at start, prints them with --settings, and never writes the file.
+set -u
+cli=${1:?usage: settings_test.sh PATH-TO-TALLIVO-CLI}
+failures=0
+passes=0
+tab=$'\t'
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+
+check() {  # name expected actual
+  if [ "$2" == "$3" ]; then
+    passes=$((passes + 1))
+  else
+    failures=$((failures + 1))
+    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
+  fi
+}
+
+check "without a settings file the defaults are in force" \
+  "
+[Directories]
+START=$home/
+SAVE=$home/
+LOAD=$home/" \
+  "$(TALLIVO_HOME=$home "$cli" --settings | head -5)"
+
+check "nothing is written" "" "$(ls "$home")"
+
+printf 'ZERO=TRUE ;show zeros as empty\nPERIOD=,\nSEP=,\nHIST=/data/a.wks\n' > "$home/TALLIVO.INI"
+check "settings are read from TALLIVO_HOME" \
+  "ZERO=TRUE
+SEP=;
+PERIOD=,
+HIST=/data/a.wks" \
+  "$(TALLIVO_HOME=$home "$cli" --settings | grep -E '^(ZERO|SEP|PERIOD|HIST)=')"
+
+check "zero suppression of the settings reaches a new sheet" \
+  "A1${tab}integer${tab}0${tab}${tab}0" \
+  "$(TALLIVO_HOME=$home "$cli" -e A1 0 -p)"
+
+check "the settings file is left as it was, without a backup" \
+  "ZERO=TRUE ;show zeros as empty
+PERIOD=,
+SEP=,
+HIST=/data/a.wks
+TALLIVO.INI" \
+  "$(cat "$home/TALLIVO.INI"; ls "$home")"
+
+printf '%s\n' "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
