@@ -41,8 +41,6 @@ constexpr std::array<std::string_view, 256> kIdentifiers = MakeIdentifierTable()
 // Operand bytes of the classes with a fixed size (index = class 0..16).
 constexpr int kClassOperandLength[17] = {8, 4, 8, 0, 0, 2, -1, -1, 0, 0, 0, 0, 0, 0, 0, 1, 0};
 
-constexpr uint32_t kOperandFlags = kOperandAbsoluteRow | kOperandAbsoluteColumn;
-
 // File form of a reference to nothing: an absolute column off the grid.
 constexpr uint16_t kNothingColumnWord = 0x1FFF;
 

@@ -25,6 +25,18 @@ struct TextBuilderState {
   std::vector<std::string> stack;
   size_t bytes = 0;
   bool overflow = false;
+  bool fileForm = false;  // operands are column and row words relative to the base cell
+  uint16_t baseRow = 0;
+  uint16_t baseColumn = 0;
+};
+
+// Where one cell operand points, whichever form it is in.
+struct OperandRef {
+  bool nothing = true;  // a reference to nothing, or a position off the grid
+  uint16_t row = 0;
+  uint16_t column = 0;
+  bool absoluteRow = false;
+  bool absoluteColumn = false;
 };
 
 TextBuilderState& Builder() {
@@ -52,10 +64,28 @@ std::string Pop() {
   return text;
 }
 
-// The cell record an operand names, or null for a reference to nothing.
-const CellRecord* OperandCell(uint32_t operand) {
+OperandRef FromMemory(uint32_t operand) {
+  OperandRef ref;
   uint32_t handle = OperandHandle(operand);
-  return handle ? CellAt(handle) : nullptr;
+  if (handle == 0) return ref;
+  const CellRecord* cell = CellAt(handle);
+  ref.row = cell->row;
+  ref.column = cell->column;
+  ref.absoluteRow = (operand & kOperandAbsoluteRow) != 0;
+  ref.absoluteColumn = (operand & kOperandAbsoluteColumn) != 0;
+  ref.nothing = !IsValidCell(ref.row, ref.column);
+  return ref;
+}
+
+// The operand at `p` in the form of the code being printed.
+OperandRef Resolve(const uint8_t* p) {
+  const TextBuilderState& b = Builder();
+  if (!b.fileForm) return FromMemory(ReadLong(p));
+  OperandRef ref;
+  DecodeFileOperand(p, b.baseRow, b.baseColumn, &ref.row, &ref.column, &ref.absoluteRow,
+                    &ref.absoluteColumn);
+  ref.nothing = !IsValidCell(ref.row, ref.column);
+  return ref;
 }
 
 // The first name whose range is exactly `wanted` and whose printed form (with "$" when
@@ -69,11 +99,51 @@ std::string NameFor(const CellRange& wanted, bool absolute) {
   return {};
 }
 
-std::string CornerText(const CellRecord* cell, uint32_t operand) {
-  if (!cell || !IsValidCell(cell->row, cell->column)) return "ERR";
-  return CellText(cell->row, cell->column, (operand & kOperandAbsoluteRow) != 0,
-                  (operand & kOperandAbsoluteColumn) != 0);
+std::string CornerText(const OperandRef& ref) {
+  if (ref.nothing) return "ERR";
+  return CellText(ref.row, ref.column, ref.absoluteRow, ref.absoluteColumn);
 }
+
+std::string CellOperandText(const OperandRef& ref, int kind, bool* printedName) {
+  if (printedName) *printedName = false;
+  if (ref.nothing) return "ERR";
+  if (kind == 1 && ref.absoluteRow == ref.absoluteColumn) {
+    std::string name =
+        NameFor(MakeRange(ref.column, ref.row, ref.column, ref.row), ref.absoluteRow);
+    if (!name.empty()) {
+      if (printedName) *printedName = true;
+      return name;
+    }
+  }
+  return CornerText(ref);
+}
+
+std::string RangeRefText(const OperandRef& end, const OperandRef& start, bool* printedName) {
+  if (printedName) *printedName = false;
+  const bool allAbsolute = end.absoluteRow && end.absoluteColumn && start.absoluteRow &&
+                           start.absoluteColumn;
+  const bool noneAbsolute = !end.absoluteRow && !end.absoluteColumn && !start.absoluteRow &&
+                            !start.absoluteColumn;
+  if (!end.nothing && !start.nothing && (allAbsolute || noneAbsolute)) {
+    std::string name =
+        NameFor(MakeRange(start.column, start.row, end.column, end.row), allAbsolute);
+    if (!name.empty()) {
+      if (printedName) *printedName = true;
+      return name;
+    }
+  }
+  return CornerText(start) + ".." + CornerText(end);
+}
+
+// Columns of the range a named-range call names: its arguments.
+int CallWidth(const uint8_t* p) {
+  if (p[0] == uint8_t(Op::kCellRef)) return 1;
+  OperandRef end = Resolve(p + 1), start = Resolve(p + 5);
+  if (end.nothing || start.nothing) return 1;
+  return (end.column > start.column ? end.column - start.column : start.column - end.column) + 1;
+}
+
+std::string BuildText(const uint8_t* code, size_t size);
 
 std::string ExternalRangeText(const uint8_t* p) {
   const uint16_t c1 = ReadWord(p), r1 = ReadWord(p + 2), c2 = ReadWord(p + 4),
@@ -111,44 +181,33 @@ std::string ArgumentList(int n) {
 }
 
 std::string OperandText(uint32_t operand, int kind, bool* printedName) {
-  if (printedName) *printedName = false;
-  const CellRecord* cell = OperandCell(operand);
-  if (!cell || !IsValidCell(cell->row, cell->column)) return "ERR";
-  const uint32_t flags = operand & (kOperandAbsoluteRow | kOperandAbsoluteColumn);
-  if (kind == 1 && (flags == 0 || flags == (kOperandAbsoluteRow | kOperandAbsoluteColumn))) {
-    std::string name = NameFor(MakeRange(cell->column, cell->row, cell->column, cell->row),
-                               flags != 0);
-    if (!name.empty()) {
-      if (printedName) *printedName = true;
-      return name;
-    }
-  }
-  return CornerText(cell, operand);
+  return CellOperandText(FromMemory(operand), kind, printedName);
 }
 
 std::string RangeOperandText(uint32_t ending, uint32_t starting, bool* printedName) {
-  if (printedName) *printedName = false;
-  const CellRecord* end = OperandCell(ending);
-  const CellRecord* start = OperandCell(starting);
-  if (end && start) {
-    const uint32_t both = kOperandAbsoluteRow | kOperandAbsoluteColumn;
-    const uint32_t f1 = ending & both, f2 = starting & both;
-    if (f1 == f2 && (f1 == 0 || f1 == both)) {
-      std::string name =
-          NameFor(MakeRange(start->column, start->row, end->column, end->row), f1 != 0);
-      if (!name.empty()) {
-        if (printedName) *printedName = true;
-        return name;
-      }
-    }
-  }
-  return CornerText(start, starting) + ".." + CornerText(end, ending);
+  return RangeRefText(FromMemory(ending), FromMemory(starting), printedName);
 }
 
 std::string FormulaText(const uint8_t* code, size_t size) {
-  if (!CodeIsValid(code, size)) return "NOEND";
+  Builder() = TextBuilderState{};
+  return BuildText(code, size);
+}
+
+std::string FileFormFormulaText(const uint8_t* code, size_t size, uint16_t row,
+                                uint16_t column) {
   TextBuilderState& b = Builder();
   b = TextBuilderState{};
+  b.fileForm = true;
+  b.baseRow = row;
+  b.baseColumn = column;
+  return BuildText(code, size);
+}
+
+namespace {
+
+std::string BuildText(const uint8_t* code, size_t size) {
+  if (!CodeIsValid(code, size)) return "NOEND";
+  TextBuilderState& b = Builder();
   CodeWalker walker(code, size);
   CodeToken token;
   while (!b.overflow && walker.Next(&token)) {
@@ -156,10 +215,10 @@ std::string FormulaText(const uint8_t* code, size_t size) {
     const uint8_t op = token.opcode;
     if (op == uint8_t(Op::kNamedRangeCall)) {
       std::string name = p[0] == uint8_t(Op::kCellRef)
-                             ? OperandText(ReadLong(p + 1), 1)
-                             : RangeOperandText(ReadLong(p + 1), ReadLong(p + 5));
+                             ? CellOperandText(Resolve(p + 1), 1, nullptr)
+                             : RangeRefText(Resolve(p + 1), Resolve(p + 5), nullptr);
       name = name[0] == '$' ? "@" + name.substr(1) : "@" + name;
-      Push(name + ArgumentList(TokenArgumentCount(code, token)));
+      Push(name + ArgumentList(CallWidth(p)));
       continue;
     }
     switch (token.cls) {
@@ -167,10 +226,10 @@ std::string FormulaText(const uint8_t* code, size_t size) {
         Push(FormatGeneral(ReadDouble(p)));
         break;
       case kClassCell:
-        Push(OperandText(ReadLong(p), 1));
+        Push(CellOperandText(Resolve(p), 1, nullptr));
         break;
       case kClassRange:
-        Push(RangeOperandText(ReadLong(p), ReadLong(p + 4)));
+        Push(RangeRefText(Resolve(p), Resolve(p + 4), nullptr));
         break;
       case kClassParentheses:
         Push("(" + Pop() + ")");
@@ -228,18 +287,15 @@ std::string FormulaText(const uint8_t* code, size_t size) {
   return text;
 }
 
+}  // namespace
+
 std::string CellFormulaText(CellHandle cell) {
   if (!cell) return {};
   const CellRecord* c = CellAt(cell);
   if ((c->kind & kKindMask) > 1 || !c->text) return {};
   const uint8_t* code = PoolPtr(c->text);
   if (c->kind & kKindFileForm) {
-    // Still in file form after loading: print a copy converted for this cell.
-    uint8_t copy[kMaxCodeSize];
-    const size_t size = CodeBufferSize(code);
-    std::copy(code, code + size, copy);
-    CodeToCellForm(copy, c->row, c->column);
-    return FormulaText(copy, size);
+    return FileFormFormulaText(code, CodeBufferSize(code), c->row, c->column);
   }
   return FormulaText(code, CodeBufferSize(code));
 }

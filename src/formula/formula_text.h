@@ -23,6 +23,10 @@ inline std::string FormulaText(std::string_view code) {
                       : FormulaText(reinterpret_cast<const uint8_t*>(code.data()), code.size());
 }
 
+// The text of file-form code for a formula at (row, column): operands are read as column and row
+// words relative to that cell, and no cell record is made or read.
+std::string FileFormFormulaText(const uint8_t* code, size_t size, uint16_t row, uint16_t column);
+
 // Pops `n` texts off the builder's stack and gives them as "(a,b,c)" with the argument separator;
 // "" for n of 0. Argument text of 240 characters or more flags an overflow. Used while a formula
 // is being printed.

@@ -13,6 +13,7 @@
 
 #include "core/pool.h"
 #include "core/sheet_state.h"
+#include "formula/formula_code.h"
 
 namespace {
 
@@ -51,6 +52,13 @@ UserFunction Normalised(std::string_view name, std::string_view text, int argume
 }
 
 uint32_t EntrySize(const uint8_t* p) { return uint32_t(kTextOffset + 1 + p[kTextOffset]); }
+
+std::string ListItem(std::string_view name, int arguments, bool variable) {
+  std::string item(name);
+  if (variable) return item + "( var )";
+  if (arguments > 0) item += "(" + std::to_string(arguments) + ")";
+  return item;
+}
 
 std::string EntryName(const uint8_t* p) {
   return std::string(reinterpret_cast<const char*>(p + 1),
@@ -136,4 +144,20 @@ void ResetSheetFunctions() {
     sheet.functionTable[i] = kNoBlock;
   }
   sheet.functionCount = 0;
+}
+
+std::vector<std::string> FunctionListItems() {
+  std::vector<std::string> items{ListItem("NOT", 1, false)};
+  for (int op = int(Op::kNa); op <= kLastNamedOpcode; ++op) {
+    std::string_view name = OpcodeName(uint8_t(op));
+    if (name.empty()) continue;
+    const uint16_t cls = OpcodeClass(uint8_t(op));
+    items.push_back(ListItem(name, cls - kClassFixed0, cls == kClassVariable));
+  }
+  std::sort(items.begin(), items.end());
+  items.push_back("--External--");
+  for (const UserFunction& f : Library().functions) {
+    items.push_back(ListItem(f.name, f.argumentCount, false));
+  }
+  return items;
 }

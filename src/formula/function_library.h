@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 constexpr int kMaxUserFunctions = 255;
 constexpr size_t kMaxUserFunctionName = 12;
@@ -50,3 +51,10 @@ int AddSheetFunction(std::string_view name, std::string_view text, int argumentC
 int ResolveUserFunction(std::string_view name);
 // Frees the sheet's entries and empties its list.
 void ResetSheetFunctions();
+
+// --- the function list window ----------------------------------------------------------------------
+
+// The items of the function list in its "Functions" mode: "NOT(1)" and every named function
+// opcode from 0x1F to 0xBB as "NAME(n)", "NAME" when it takes no argument or "NAME( var )", sorted;
+// then "--External--" and the library's functions in the same form, in library order.
+std::vector<std::string> FunctionListItems();

@@ -147,6 +147,9 @@ TEST_F(FormulaTextTest, FileFormCodePrintsForItsCell) {
   ASSERT_TRUE(SetCellTextBytes(CellAt(a4), file));
   CellAt(a4)->kind = uint8_t(CellKind::kFormula) | kKindFileForm;
   EXPECT_EQ(CellFormulaText(a4), "+A3");
+  EXPECT_EQ(GetCell(2, 0), 0u);  // showing the text makes no cell
+  Name("RATE", "A3");
+  EXPECT_EQ(CellFormulaText(a4), "+RATE");
 }
 
 // --- the round trip: text -> code -> text -> code gives the same code ----------------------------
