@@ -40,7 +40,7 @@ bool ByteSource::AtEnd() {
 }
 
 void RecordSink::FlushIfFull() {
-  if (buffer_.size() < kFlushSize || failed_) return;
+  if (file_ == nullptr || buffer_.size() < kFlushSize || failed_) return;
   if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
   buffer_.clear();
 }
@@ -62,6 +62,7 @@ void RecordSink::Raw(const uint8_t* data, size_t length) {
 }
 
 bool RecordSink::Finish() {
+  if (file_ == nullptr) return !failed_;
   if (!failed_ && !buffer_.empty() &&
       std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
     failed_ = true;

@@ -43,6 +43,7 @@ class ByteSource {
 
 class RecordSink {
  public:
+  // Writes to `file`, or keeps every byte in memory (Bytes()) when `file` is null.
   explicit RecordSink(std::FILE* file) : file_(file) { buffer_.reserve(kFlushSize + 70000); }
 
   // Appends one record: type word, length word, data. Nothing is written once a write failed.
@@ -55,6 +56,8 @@ class RecordSink {
   // Writes what is buffered and flushes the stream. Gives false when any write failed.
   bool Finish();
   bool Failed() const { return failed_; }
+  // What a memory sink holds.
+  std::vector<uint8_t>& Bytes() { return buffer_; }
 
  private:
   static constexpr size_t kFlushSize = 1 << 16;

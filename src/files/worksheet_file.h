@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/address.h"
 #include "core/worksheets.h"
@@ -41,6 +42,9 @@ bool WorksheetBackups();
 // temporary file and leaves the previous file and its backup as they were; gives false.
 bool SaveWorksheet(std::string_view fileName, const CellRange* range = nullptr);
 
+// The bytes SaveWorksheet would write (tests, fuzzing, the clipboard). Leaves the modified flag.
+std::vector<uint8_t> WorksheetBytes(const CellRange* range = nullptr);
+
 // Reads `fileName` (completed by WorksheetFileName) into the current worksheet, then converts and
 // links the formulas and recalculates (FinishLoadedFormulas). Reports "Unable to Open File",
 // "Error at Record: N" (damaged input or memory exhausted; what was read stays) and
@@ -52,7 +56,9 @@ bool LoadWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode = kLoadW
 
 // Converts every formula of the current sheet still in file form (kind bit 0x10) to the
 // in-memory form through the formula engine's hook and links it, then recalculates through the
-// recalculation hook. Formulas stay in file form while the conversion hook is not installed.
+// recalculation hook. Formulas stay in file form while the conversion hook is not installed. A
+// formula whose code cannot be converted (damaged code, memory exhausted) keeps its last value as
+// a number or label and is reported as "Invalid Formula at "A1"".
 // Called at the end of every load; the recalculation layer may call it again once installed.
 void FinishLoadedFormulas();
 

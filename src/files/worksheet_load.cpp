@@ -786,18 +786,47 @@ void MendForeignColumnOffsets(uint8_t* code, size_t size, uint16_t column) {
   }
 }
 
+// A formula whose code cannot be converted keeps its last value as a constant: a number, or a
+// label holding its string result.
+void FreezeToValue(CellRecord* c) {
+  if ((c->kind & kKindMask) == uint8_t(CellKind::kStringFormula)) {
+    const PoolHandle result = CellStringResult(c);
+    const std::string text = "'" + PoolText(result);
+    if (result) PoolFree(result, PoolTextSize(result));
+    std::memset(c->value, 0, sizeof c->value);
+    FreeCellText(c);
+    c->kind = uint8_t(CellKind::kLabel);
+    SetCellText(c, text);  // out of memory leaves an empty label
+    return;
+  }
+  FreeCellText(c);
+  if (c->kind & kKindErrorMark) SetCellDouble(c, 0);
+  c->kind = uint8_t(CellKind::kNumber);
+}
+
 void FinishLoadedFormulas() {
   const EngineHooks& hooks = Hooks();
   if (hooks.codeToCellForm) {
+    bool invalid = false;
+    uint16_t invalidRow = 0, invalidColumn = 0;
     for (int row = 0; row < kRowCount; ++row) {
       for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
         CellRecord* c = CellAt(h);
         if (!(c->kind & kKindFileForm) || (c->kind & kKindMask) > 1 || !c->text) continue;
-        hooks.codeToCellForm(PoolPtr(c->text), c->row, c->column);
+        if (!hooks.codeToCellForm(PoolPtr(c->text), c->row, c->column)) {
+          c = CellAt(h);
+          c->kind &= uint8_t(~kKindFileForm);
+          FreezeToValue(c);
+          invalid = true;
+          invalidRow = c->row;
+          invalidColumn = c->column;
+          continue;
+        }
         CellAt(h)->kind &= uint8_t(~kKindFileForm);
         if (hooks.linkFormula) hooks.linkFormula(h);
       }
     }
+    if (invalid) ShowError("Invalid Formula at \"" + ShortCellText(invalidRow, invalidColumn) + "\"");
   }
   if (hooks.recalculate) hooks.recalculate();
 }

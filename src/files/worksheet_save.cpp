@@ -491,6 +491,12 @@ std::string BackupFileName(std::string_view name) {
   return out;
 }
 
+std::vector<uint8_t> WorksheetBytes(const CellRange* range) {
+  RecordSink sink(nullptr);
+  Writer(sink, range).Run();
+  return std::move(sink.Bytes());
+}
+
 void SetWorksheetBackups(bool on) { State().backups = on; }
 bool WorksheetBackups() { return State().backups; }
 

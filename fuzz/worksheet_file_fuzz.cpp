@@ -1,0 +1,53 @@
+// fuzz/worksheet_file_fuzz.cpp — feeds arbitrary bytes to the worksheet file reader.
+//
+// Each input is loaded into a fresh worksheet; what was read is then written to memory and loaded
+// again, so the writer sees whatever the reader accepted. Any crash or sanitizer report is a
+// fault.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/address.h"
+#include "core/cell_store.h"
+#include "core/engine_hooks.h"
+#include "core/names.h"
+#include "core/pool.h"
+#include "core/worksheets.h"
+#include "files/sheet_extras.h"
+#include "files/worksheet_file.h"
+#include "formula/formula_code.h"
+#include "platform/headless/headless_platform.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static bool started = false;
+  if (!started) {
+    PoolReset(2048);
+    InstallNameLookup();
+    started = true;
+  }
+  TheHeadlessPlatform().Reset();
+  ResetWorksheets();
+  ResetAllExtras();
+  PoolReset(2048);
+  ResetAddressState();
+  ResetCellStore();
+  // The formula engine's conversion, so that loaded code is also turned into cell form.
+  Hooks() = EngineHooks{};
+  Hooks().codeToCellForm = CodeToCellForm;
+  const SlotIndex sheet = CreateWorksheetWindow("FUZZ.WKS");
+  if (sheet == 0) return 0;
+  ActivateWorksheet(sheet);
+  LoadWorksheetBytes(data, size);
+  // Whatever was read must be writable and readable again.
+  const std::vector<uint8_t> bytes = WorksheetBytes();
+  CloseAllWorksheets();
+  ResetWorksheets();
+  ResetAllExtras();
+  const SlotIndex again = CreateWorksheetWindow("FUZZ2.WKS");
+  if (again != 0) {
+    ActivateWorksheet(again);
+    LoadWorksheetBytes(bytes.data(), bytes.size());
+  }
+  CloseAllWorksheets();
+  return 0;
+}
