@@ -4,7 +4,8 @@
 // variable that holds it. The reader takes its input as hostile: lines are cut to a fixed
 // length, every value is range-checked before it reaches a variable.
 // Reads and writes: ProgramSettings (below), DefaultOptions, the number settings, the Undo
-// switch, the worksheet backup switch, the new-sheet layout defaults; reads the program directory and base name.
+// switch, the worksheet backup switch, the new-sheet layout defaults; reads the program directory
+// and base name.
 #include "files/settings.h"
 
 #include <sys/stat.h>
@@ -36,31 +37,32 @@ struct KeyInfo {
 
 // The settings keys by number; entry 0 is empty. Keys of kind kNone are recognised and dropped.
 constexpr KeyInfo kKeys[kSettingKeyCount + 1] = {
-    {"", Kind::kNone},          {"START=", Kind::kText},    {"COLOR=", Kind::kNone},
-    {"FORMAT=", Kind::kText},   {"PRO=", Kind::kBool},      {"NEG=", Kind::kBool},
-    {"ZERO=", Kind::kBool},     {"BAND=", Kind::kBool},     {"MCALC=", Kind::kBool},
-    {"3DON=", Kind::kBool},     {"PREFIX=", Kind::kChar},   {"CURR=", Kind::kText},
-    {"BKCLR=", Kind::kColour},  {"BDCLR=", Kind::kColour},  {"VALCLR=", Kind::kColour},
-    {"NEGCLR=", Kind::kColour}, {"LBLCLR=", Kind::kColour}, {"PROCLR=", Kind::kColour},
-    {"CURCLR=", Kind::kColour}, {"DIST=", Kind::kBool},     {"AUTOEXEC=", Kind::kText},
-    {"TOOLMAC=", Kind::kText},  {"TOOLGL=", Kind::kText},   {"CURS=", Kind::kText},
-    {"TIPS=", Kind::kBool},     {"SEP=", Kind::kChar},      {"COMMA=", Kind::kChar},
-    {"PERIOD=", Kind::kChar},   {"USDATE=", Kind::kBool},   {"SCALE=", Kind::kInt},
-    {"QBAR=", Kind::kBool},     {"MBAR=", Kind::kBool},     {"SBAR=", Kind::kBool},
-    {"MDIMAX=", Kind::kBool},   {"HIST=", Kind::kText},     {"GFORM=", Kind::kInt},
-    {"WINCTRL=", Kind::kBool},  {"PREOPEN=", Kind::kBool},  {"HSIZE=", Kind::kInt},
-    {"GFONT=", Kind::kText},    {"GSIZE=", Kind::kInt},     {"PMONO=", Kind::kBool},
-    {"PSCALE=", Kind::kNone},   {"PFRAME=", Kind::kBool},   {"PORIENT=", Kind::kInt},
-    {"MTTR=", Kind::kReal},     {"MLTR=", Kind::kReal},     {"MRTR=", Kind::kReal},
-    {"MBTR=", Kind::kReal},     {"MTHR=", Kind::kReal},     {"MBFR=", Kind::kReal},
-    {"SAVE=", Kind::kText},     {"LOAD=", Kind::kText},     {"PRELOAD=", Kind::kInt},
-    {"OCFDS=", Kind::kBool},    {"RDTSC=", Kind::kNone},    {"UNDO=", Kind::kBool},
+    {"", Kind::kNone},          {"START=", Kind::kText},     {"COLOR=", Kind::kNone},
+    {"FORMAT=", Kind::kText},   {"PRO=", Kind::kBool},       {"NEG=", Kind::kBool},
+    {"ZERO=", Kind::kBool},     {"BAND=", Kind::kBool},      {"MCALC=", Kind::kBool},
+    {"3DON=", Kind::kBool},     {"PREFIX=", Kind::kChar},    {"CURR=", Kind::kText},
+    {"BKCLR=", Kind::kColour},  {"BDCLR=", Kind::kColour},   {"VALCLR=", Kind::kColour},
+    {"NEGCLR=", Kind::kColour}, {"LBLCLR=", Kind::kColour},  {"PROCLR=", Kind::kColour},
+    {"CURCLR=", Kind::kColour}, {"DIST=", Kind::kBool},      {"AUTOEXEC=", Kind::kText},
+    {"TOOLMAC=", Kind::kText},  {"TOOLGL=", Kind::kText},    {"CURS=", Kind::kText},
+    {"TIPS=", Kind::kBool},     {"SEP=", Kind::kChar},       {"COMMA=", Kind::kChar},
+    {"PERIOD=", Kind::kChar},   {"USDATE=", Kind::kBool},    {"SCALE=", Kind::kInt},
+    {"QBAR=", Kind::kBool},     {"MBAR=", Kind::kBool},      {"SBAR=", Kind::kBool},
+    {"MDIMAX=", Kind::kBool},   {"HIST=", Kind::kText},      {"GFORM=", Kind::kInt},
+    {"WINCTRL=", Kind::kBool},  {"PREOPEN=", Kind::kBool},   {"HSIZE=", Kind::kInt},
+    {"GFONT=", Kind::kText},    {"GSIZE=", Kind::kInt},      {"PMONO=", Kind::kBool},
+    {"PSCALE=", Kind::kNone},   {"PFRAME=", Kind::kBool},    {"PORIENT=", Kind::kInt},
+    {"MTTR=", Kind::kReal},     {"MLTR=", Kind::kReal},      {"MRTR=", Kind::kReal},
+    {"MBTR=", Kind::kReal},     {"MTHR=", Kind::kReal},      {"MBFR=", Kind::kReal},
+    {"SAVE=", Kind::kText},     {"LOAD=", Kind::kText},      {"PRELOAD=", Kind::kInt},
+    {"OCFDS=", Kind::kBool},    {"RDTSC=", Kind::kNone},     {"UNDO=", Kind::kBool},
     {"BACKUPS=", Kind::kBool},  {"GRIDCLR=", Kind::kColour}, {"PBGRID=", Kind::kBool},
-    {"FORM=", Kind::kText},     {"WALLPPR=", Kind::kText},  {"GRID=", Kind::kInt},
-    {"PGSIZE=", Kind::kInt},    {"GWIDE=", Kind::kInt},     {"GHIGH=", Kind::kInt},
+    {"FORM=", Kind::kText},     {"WALLPPR=", Kind::kText},   {"GRID=", Kind::kInt},
+    {"PGSIZE=", Kind::kInt},    {"GWIDE=", Kind::kInt},      {"GHIGH=", Kind::kInt},
 };
 
 // Key numbers.
+// clang-format off
 enum Key : int {
   kStart = 1, kColor, kFormat, kPro, kNeg, kZero, kBand, kMcalc, k3don, kPrefix, kCurr,
   kBkclr, kBdclr, kValclr, kNegclr, kLblclr, kProclr, kCurclr, kDist, kAutoexec, kToolmac,
@@ -69,6 +71,7 @@ enum Key : int {
   kMttr, kMltr, kMrtr, kMbtr, kMthr, kMbfr, kSave, kLoad, kPreload, kOcfds, kRdtsc, kUndo,
   kBackups, kGridclr, kPbgrid, kForm, kWallppr, kGrid, kPgsize, kGwide, kGhigh,
 };
+// clang-format on
 static_assert(kGhigh == kSettingKeyCount);
 
 // Sections in the order written, each with its keys in order. FORMAT= and HIST= stand for their
@@ -80,8 +83,9 @@ struct Section {
 const Section kSections[] = {
     {"[Directories]", {kStart, kSave, kLoad, kForm, kWallppr}},
     {"[Formats]", {kFormat}},
-    {"[Flags]", {kPro, kNeg, kZero, kBand, kMcalc, k3don, kDist, kTips, kUsdate, kQbar, kMbar,
-                 kSbar, kWinctrl, kPreopen, kMdimax, kOcfds, kUndo, kBackups, kPbgrid}},
+    {"[Flags]",
+     {kPro, kNeg, kZero, kBand, kMcalc, k3don, kDist, kTips, kUsdate, kQbar, kMbar, kSbar, kWinctrl,
+      kPreopen, kMdimax, kOcfds, kUndo, kBackups, kPbgrid}},
     {"[Chars]", {kPrefix, kCurr, kCurs, kSep, kComma, kPeriod}},
     {"[Colors]", {kBkclr, kBdclr, kValclr, kNegclr, kLblclr, kProclr, kCurclr, kGridclr}},
     {"[Files]", {kAutoexec, kToolmac, kToolgl, kHsize, kHist}},
@@ -101,6 +105,7 @@ constexpr int kMaxDefaultHeight = 254;
 
 // Colour keys and the colour feature each one sets.
 int ColourFeatureOf(int key) {
+  // clang-format off
   switch (key) {
     case kBkclr: return GlobalOptions::kBackgroundColour;
     case kBdclr: return GlobalOptions::kOddRowColour;
@@ -111,6 +116,7 @@ int ColourFeatureOf(int key) {
     case kCurclr: return GlobalOptions::kCursorColour;
     default: return -1;
   }
+  // clang-format on
 }
 
 // The margin keys in the order of the options' margins: top, left, right, bottom, header, footer.
@@ -152,8 +158,7 @@ int32_t IntegerReading(std::string_view v, double real) {
   if (!v.empty() && v.front() == '$') {
     std::string_view digits = TrimBlanks(v.substr(1));
     uint32_t value = 0;
-    const auto [end, ec] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
     if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) return 0;
     return int32_t(value);
   }
@@ -219,6 +224,7 @@ void Store(int key, const Readings& r, ReadProgress& progress) {
   // Character keys take the first character; an empty value or a control character leaves them.
   const bool hasChar = !r.text.empty() && static_cast<unsigned char>(r.text[0]) >= 0x20;
   const char first = hasChar ? r.text[0] : '\0';
+  // clang-format off
   switch (key) {
     case kFormat:
       if (!progress.formatSeen) p.formatList.clear();
@@ -303,6 +309,7 @@ void Store(int key, const Readings& r, ReadProgress& progress) {
     default:  // START=, COLOR=, TOOLGL=, SCALE=, PSCALE=, RDTSC=: recognised, not read
       break;
   }
+  // clang-format on
 }
 
 bool IsCharacterKey(int key) {
@@ -378,6 +385,7 @@ std::string ValueText(int key) {
     return ColourText(o.colourFeature(feature));
   }
   if (const int margin = MarginOf(key); margin >= 0) return RealText(o.margin(margin));
+  // clang-format off
   switch (key) {
     case kStart: return OneLine(ProgramDirectory());
     case kPro: return BoolText(o.protection());
@@ -428,6 +436,7 @@ std::string ValueText(int key) {
     case kGhigh: return std::to_string(NewSheetLayoutDefaults().rowHeight);
     default: return {};
   }
+  // clang-format on
 }
 
 bool DirectoryOf(const std::string& path, std::string* directory) {
@@ -459,7 +468,7 @@ int SettingKeyNumber(std::string_view key) {
 ProgramSettings& Settings() { return State().program; }
 
 std::vector<std::string> DefaultFormatList() {
-  return {"F2,Fixed", "S2,Science",  "M2,Comma", "G,General", "P2,Percent",
+  return {"F2,Fixed", "S2,Science",  "M2,Comma",    "G,General", "P2,Percent",
           "E2,Eng",   "C2,Currency", "D0,YY:MM:DD", "X,Text"};
 }
 
@@ -485,9 +494,8 @@ void ReadSettingsText(std::string_view text) {
 
 bool ReadSettingsFile(const std::string& path) {
   ReadProgress progress;
-  const bool opened = ForEachFileLine(path, kMaxSettingsLine, [&](std::string_view line) {
-    ReadLine(line, progress);
-  });
+  const bool opened = ForEachFileLine(path, kMaxSettingsLine,
+                                      [&](std::string_view line) { ReadLine(line, progress); });
   if (opened) FinishReading(progress);
   return opened;
 }
@@ -577,12 +585,22 @@ bool PlacementToApply(WindowPlacementToApply* out) {
   f[0] = kPlacementRecordLength;
   enum { kShow = 2, kLeft = 7, kTop = 8, kRight = 9, kBottom = 10 };
   // Added in 64 bits: a hostile left edge near the limit must not overflow.
-  if (f[kRight] < f[kLeft]) f[kRight] = int32_t(std::min<int64_t>(int64_t(f[kLeft]) + 100, INT32_MAX));
-  if (f[kBottom] < f[kTop]) f[kBottom] = int32_t(std::min<int64_t>(int64_t(f[kTop]) + 100, INT32_MAX));
+  if (f[kRight] < f[kLeft])
+    f[kRight] = int32_t(std::min<int64_t>(int64_t(f[kLeft]) + 100, INT32_MAX));
+  if (f[kBottom] < f[kTop])
+    f[kBottom] = int32_t(std::min<int64_t>(int64_t(f[kTop]) + 100, INT32_MAX));
   switch (f[kShow]) {
-    case 2: case 6: case 7: result.show = WindowShow::kMinimized; break;
-    case 3: result.show = WindowShow::kMaximized; break;
-    default: result.show = WindowShow::kNormal; break;
+    case 2:
+    case 6:
+    case 7:
+      result.show = WindowShow::kMinimized;
+      break;
+    case 3:
+      result.show = WindowShow::kMaximized;
+      break;
+    default:
+      result.show = WindowShow::kNormal;
+      break;
   }
   *out = result;
   return true;

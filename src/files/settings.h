@@ -51,21 +51,21 @@ struct ProgramSettings {
   // MDIMAX=: read, new worksheet windows open maximised; the windows set it when one is resized,
   // so the value written says whether the last resized one was maximised.
   bool maximized = false;
-  bool winControlKeys = true;         // WINCTRL=: the "W&in Control Keys" option
-  bool preOpen = true;                // PREOPEN=: the "Pre&Open Sheet" option
-  bool ocfds = false;                 // OCFDS=: stored and restored only
-  bool printGridBlack = false;        // PBGRID=: print grid lines in black
-  uint32_t gridColour = 0x00C0C0C0;   // GRIDCLR=
-  std::string autoexec;               // AUTOEXEC=: worksheet opened at start
-  std::string macroLibrary;           // TOOLMAC=: macro library of the macro button bar
-  int historySize = 5;                // HSIZE=: 0..10
-  std::vector<std::string> history;   // HIST=: recent files, oldest first, at most 10
-  int zoom = 100;                     // SCALE=: written with the zoom in force, never read
-  std::string fontName = "Arial";     // GFONT=: at most 40 characters
-  int fontSize = 12;                  // GSIZE=
-  int preload = 1;                    // PRELOAD=: stored and restored only
-  bool printMono = true;              // PMONO=: "&Mono ( Disables Shades )"
-  bool printFrame = false;            // PFRAME=: "Fr&ame ( Show Margin )"
+  bool winControlKeys = true;        // WINCTRL=: the "W&in Control Keys" option
+  bool preOpen = true;               // PREOPEN=: the "Pre&Open Sheet" option
+  bool ocfds = false;                // OCFDS=: stored and restored only
+  bool printGridBlack = false;       // PBGRID=: print grid lines in black
+  uint32_t gridColour = 0x00C0C0C0;  // GRIDCLR=
+  std::string autoexec;              // AUTOEXEC=: worksheet opened at start
+  std::string macroLibrary;          // TOOLMAC=: macro library of the macro button bar
+  int historySize = 5;               // HSIZE=: 0..10
+  std::vector<std::string> history;  // HIST=: recent files, oldest first, at most 10
+  int zoom = 100;                    // SCALE=: written with the zoom in force, never read
+  std::string fontName = "Arial";    // GFONT=: at most 40 characters
+  int fontSize = 12;                 // GSIZE=
+  int preload = 1;                   // PRELOAD=: stored and restored only
+  bool printMono = true;             // PMONO=: "&Mono ( Disables Shades )"
+  bool printFrame = false;           // PFRAME=: "Fr&ame ( Show Margin )"
   // PORIENT=: 1 landscape, 0 portrait, as read. The printing module applies it when a printer is
   // installed and, before the settings are saved, sets it from the printer (0 without one).
   int printOrientation = 0;
@@ -108,7 +108,8 @@ void AddToHistory(std::string_view entry);
 // How the main window is to be shown from its saved placement.
 enum class WindowShow : uint8_t { kNormal, kMinimized, kMaximized };
 struct WindowPlacementToApply {
-  std::array<int32_t, kWindowPlacementFields> fields{};  // record length made right, rectangle fixed
+  // The saved integers with the record length made right and the normal rectangle repaired.
+  std::array<int32_t, kWindowPlacementFields> fields{};
   WindowShow show = WindowShow::kNormal;
 };
 // The placement to apply when the main window is first shown; false when FORM= was empty. An

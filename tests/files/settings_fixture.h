@@ -35,7 +35,8 @@ class SettingsTest : public testing::Test {
     Hooks() = EngineHooks{};
     InstallNameLookup();
     ClearFunctionLibrary();
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/tallivo-settings-XXXXXX";
+    std::string pattern =
+        std::filesystem::temp_directory_path().string() + "/tallivo-settings-XXXXXX";
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern + "/";
     SetProgramFiles({dir_, "TALLIVO"}, "");

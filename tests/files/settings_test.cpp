@@ -37,7 +37,8 @@ std::string DefaultText(const std::string& dir) {
          "\n[Chars]\nPREFIX='\nCURR=$\nCURS= \nSEP=,\nCOMMA=,\nPERIOD=.\n"
          "\n[Colors]\nBKCLR=$00FFFFFF\nBDCLR=$00E0FFFF\nVALCLR=$41FFFFFF\nNEGCLR=$4CFFFFFF\n"
          "LBLCLR=$42FFFFFF\nPROCLR=$07800000\nCURCLR=$0FFF0000\nGRIDCLR=$00C0C0C0\n"
-         "\n[Files]\nAUTOEXEC=" + dir + "AUTOEXEC.WKS\nTOOLMAC=" + dir +
+         "\n[Files]\nAUTOEXEC=" +
+         dir + "AUTOEXEC.WKS\nTOOLMAC=" + dir +
          "TALLIVO.MAC\nTOOLGL=\nHSIZE=5\n"
          "\n[Defaults]\nSCALE=100\nGFORM=113\nGFONT=Arial\nGSIZE=12\nPRELOAD=1\nGRID=3\n"
          "PGSIZE=8192\nGWIDE=64\nGHIGH=15\n"
@@ -128,12 +129,17 @@ TEST_F(SettingsTest, ALoneCommentedLineSetsOnlyItsKey) {
 }
 
 TEST_F(SettingsTest, ArgumentSeparatorGivesWayToACommaDecimal) {
-  struct Case { int line; const char* text; char argument; char decimal; };
+  struct Case {
+    int line;
+    const char* text;
+    char argument;
+    char decimal;
+  };
   const Case kCases[] = {
       {__LINE__, "PERIOD=,\nSEP=,\n", ';', ','},
       {__LINE__, "SEP=,\nPERIOD=,\n", ';', ','},
       {__LINE__, "PERIOD=,\n", ';', ','},
-      {__LINE__, "SEP=;\n", ';', '.'},  // a ";" right after "=" is the value, not a comment
+      {__LINE__, "SEP=;\n", ';', '.'},          // a ";" right after "=" is the value, not a comment
       {__LINE__, "SEP=\nPERIOD=\n", ',', '.'},  // empty values are ignored
       {__LINE__, "SEP=:abc\n", ':', '.'},
       {__LINE__, "PERIOD=.\nSEP=,\n", ',', '.'},
@@ -148,7 +154,12 @@ TEST_F(SettingsTest, ArgumentSeparatorGivesWayToACommaDecimal) {
 }
 
 TEST_F(SettingsTest, ValuesHaveThreeReadings) {
-  struct Case { int line; const char* text; const char* key; const char* written; };
+  struct Case {
+    int line;
+    const char* text;
+    const char* key;
+    const char* written;
+  };
   const Case kCases[] = {
       // colours: "$" and hexadecimal digits, else a decimal number
       {__LINE__, "BKCLR=$00FF0080", "BKCLR=", "$00FF0080"},
@@ -185,7 +196,12 @@ TEST_F(SettingsTest, ValuesHaveThreeReadings) {
 }
 
 TEST_F(SettingsTest, SpecialKeysAndIgnoredLines) {
-  struct Case { int line; const char* text; const char* key; const char* written; };
+  struct Case {
+    int line;
+    const char* text;
+    const char* key;
+    const char* written;
+  };
   const std::string longFont(50, 'f');
   const std::string fontLine = "GFONT=" + longFont;
   const Case kCases[] = {
@@ -199,12 +215,12 @@ TEST_F(SettingsTest, SpecialKeysAndIgnoredLines) {
       {__LINE__, "SCALE=50", "SCALE=", "100"},
       {__LINE__, "TOOLGL=/x/y.gl", "TOOLGL=", ""},
       {__LINE__, "START=/elsewhere/", "START=", "DIR"},
-      {__LINE__, "zero=TRUE", "ZERO=", "FALSE"},        // keys are case-sensitive
-      {__LINE__, " ZERO=TRUE", "ZERO=", "FALSE"},       // and exact
-      {__LINE__, ";ZERO=TRUE", "ZERO=", "FALSE"},       // a comment
-      {__LINE__, "ZERO;=TRUE", "ZERO=", "FALSE"},       // "=" inside the comment
+      {__LINE__, "zero=TRUE", "ZERO=", "FALSE"},   // keys are case-sensitive
+      {__LINE__, " ZERO=TRUE", "ZERO=", "FALSE"},  // and exact
+      {__LINE__, ";ZERO=TRUE", "ZERO=", "FALSE"},  // a comment
+      {__LINE__, "ZERO;=TRUE", "ZERO=", "FALSE"},  // "=" inside the comment
       {__LINE__, "[Flags]\r\nZERO=TRUE\r\n", "ZERO=", "TRUE"},
-      {__LINE__, "HSIZE=11", "HSIZE=", "5"},            // out of range: left alone
+      {__LINE__, "HSIZE=11", "HSIZE=", "5"},  // out of range: left alone
       {__LINE__, "PGSIZE=1000", "PGSIZE=", "8192"},
       {__LINE__, "PGSIZE=128", "PGSIZE=", "128"},
       {__LINE__, "GRID=9", "GRID=", "3"},
@@ -212,8 +228,8 @@ TEST_F(SettingsTest, SpecialKeysAndIgnoredLines) {
       {__LINE__, "GSIZE=0", "GSIZE=", "12"},
       {__LINE__, "GFORM=200", "GFORM=", "113"},
       {__LINE__, "FORM=1,2,3", "FORM=", ""},
-      {__LINE__, "FORM=44,0,1,-1,-1,-1,-1,10,20,300,400", "FORM=",
-       "44,0,1,-1,-1,-1,-1,10,20,300,400"},
+      {__LINE__, "FORM=44,0,1,-1,-1,-1,-1,10,20,300,400",
+       "FORM=", "44,0,1,-1,-1,-1,-1,10,20,300,400"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line << ": " << c.text);
@@ -238,14 +254,21 @@ TEST_F(SettingsTest, LinesAreCutAtTheirLimit) {
 }
 
 TEST_F(SettingsTest, HistoryKeepsOneEntryPerFileAtTheEnd) {
-  struct Case { int line; int size; std::vector<std::string> added; std::vector<std::string> list; };
+  struct Case {
+    int line;
+    int size;
+    std::vector<std::string> added;
+    std::vector<std::string> list;
+  };
   const Case kCases[] = {
       {__LINE__, 5, {"a", "b", "a"}, {"b", "a"}},
       {__LINE__, 5, {"a", "", "a"}, {"a"}},
       {__LINE__, 2, {"a", "b", "c"}, {"b", "c"}},
       {__LINE__, 0, {"a", "b"}, {"b"}},
       {__LINE__, 3, {"a", "b", "a", "c", "d"}, {"a", "c", "d"}},
-      {__LINE__, 10, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"},
+      {__LINE__,
+       10,
+       {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"},
        {"3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}},
       {__LINE__, 5, {"A.WKS", "a.wks"}, {"A.WKS", "a.wks"}},  // compared exactly
   };
@@ -293,7 +316,13 @@ TEST_F(SettingsTest, WindowPlacementIsMadeSoundBeforeUse) {
   WindowPlacementToApply placement;
   EXPECT_FALSE(PlacementToApply(&placement));
 
-  struct Case { int line; const char* form; WindowShow show; int right; int bottom; };
+  struct Case {
+    int line;
+    const char* form;
+    WindowShow show;
+    int right;
+    int bottom;
+  };
   const Case kCases[] = {
       {__LINE__, "FORM=0,0,1,-1,-1,-1,-1,10,20,300,400", WindowShow::kNormal, 300, 400},
       {__LINE__, "FORM=0,0,2,-1,-1,-1,-1,10,20,5,400", WindowShow::kMinimized, 110, 400},
@@ -375,7 +404,13 @@ TEST_F(SettingsTest, AProgramDirectoryThatCannotBeWrittenUsesTheConfigDirectory)
 }
 
 TEST_F(SettingsTest, ProgramDirectoryAndBaseName) {
-  struct Case { int line; const char* exe; const char* home; const char* dir; const char* base; };
+  struct Case {
+    int line;
+    const char* exe;
+    const char* home;
+    const char* dir;
+    const char* base;
+  };
   const Case kCases[] = {
       {__LINE__, "/opt/tallivo/bin/tallivo", nullptr, "/opt/tallivo/bin/", "TALLIVO"},
       {__LINE__, "/opt/tallivo/bin/tallivo-cli", "", "/opt/tallivo/bin/", "TALLIVO"},

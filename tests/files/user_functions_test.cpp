@@ -32,11 +32,16 @@ void PrintTo(const Declared& d, std::ostream* os) {
 }
 
 TEST_F(UserFunctionsTest, PairsOfLinesDeclareFunctions) {
-  struct Case { int line; std::string text; std::vector<Declared> declared; };
+  struct Case {
+    int line;
+    std::string text;
+    std::vector<Declared> declared;
+  };
   const std::string longText(300, 'x');
   const Case kCases[] = {
       {__LINE__, "twice,1\n@a(1)*2\n", {{"TWICE", "@A(1)*2", 1}}},
-      {__LINE__, "; a library\n\nADD,2 ; two numbers\r\n\r\n  @A(1)+@A(2) ;sum\r\n",
+      {__LINE__,
+       "; a library\n\nADD,2 ; two numbers\r\n\r\n  @A(1)+@A(2) ;sum\r\n",
        {{"ADD", "@A(1)+@A(2)", 2}}},
       {__LINE__, "AVERYLONGFUNCTIONNAME,1\n1\n", {{"AVERYLONGFUN", "1", 1}}},
       {__LINE__, "MANY,11\n1\n", {{"MANY", "1", 10}}},
@@ -46,8 +51,8 @@ TEST_F(UserFunctionsTest, PairsOfLinesDeclareFunctions) {
       {__LINE__, "NOCOMMA\n42\n", {{"NOCOMMA", "42", 0}}},
       {__LINE__, "LONG,0\n" + longText + "\n", {{"LONG", std::string(255, 'X'), 0}}},
       {__LINE__, ",1\n1\nNEXT,0\n2\n", {{"NEXT", "2", 0}}},  // a nameless pair is dropped
-      {__LINE__, "A,0\n1\nDANGLING,1\n", {{"A", "1", 0}}},     // a header without definition
-      {__LINE__, "A,0\n\"text\"", {{"A", "\"TEXT\"", 0}}},     // lines are upper-cased
+      {__LINE__, "A,0\n1\nDANGLING,1\n", {{"A", "1", 0}}},   // a header without definition
+      {__LINE__, "A,0\n\"text\"", {{"A", "\"TEXT\"", 0}}},   // lines are upper-cased
       {__LINE__, "", {}},
   };
   for (const Case& c : kCases) {
