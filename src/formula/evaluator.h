@@ -49,6 +49,12 @@ inline EvalResult EvaluateCode(std::string_view code) {
   return EvaluateCode(reinterpret_cast<const uint8_t*>(code.data()), code.size());
 }
 
+// a to the power b: 0 when a is 0 (whatever b), 1 when b is 0, repeated squaring for whole b
+// up to 32767 in magnitude (one divided by it for negative b), the general method beyond; a
+// negative a with a fractional b sets *failed and gives 1.0. Overflow gives an infinity, which
+// callers turn into ERR.
+double PowerOf(double a, double b, bool* failed);
+
 // For a stack entry pushed by a cell, range or external operand (rangePosition set), re-reads
 // the operand in `code` and gives its rectangle with ascending corners. False for any other
 // entry, for a reference to nothing, and for an external file that cannot be had.

@@ -133,6 +133,9 @@ class Frame {
   // The cell most recently read by this evaluation (for @ISNUM and @ISSTR), or 0.
   CellHandle LastReadCell() const;
 
+  // Operand routines: the result came from the cell, range or external operand being run, so
+  // that Range() can re-read it.
+  void MarkRangeOperand();
   // Used by the evaluator: whether the routine gave the result a string.
   bool ResultIsString() const { return stringSet_; }
 
