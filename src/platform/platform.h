@@ -62,6 +62,12 @@ class Platform {
   virtual std::vector<std::string> InstalledFonts() = 0;
   // Operating-system name and version text.
   virtual std::string SystemVersion() = 0;
+  // One of the two view settings of the active worksheet window that @QVIEW reports: 0 the zoom
+  // in percent, 1 whether the window is split into two panes (1 or 0). Other n give 0.
+  virtual double ViewSetting(int n) {
+    (void)n;
+    return 0;
+  }
 };
 
 // The implementation in force. Never null.

@@ -49,10 +49,13 @@ uint64_t HeadlessPlatform::PhysicalMemory() {
 std::vector<std::string> HeadlessPlatform::InstalledFonts() { return fonts; }
 
 std::string HeadlessPlatform::SystemVersion() {
+  if (!systemVersion.empty()) return systemVersion;
   utsname u{};
   if (uname(&u) != 0) return "Linux";
   return std::string(u.sysname) + " " + u.release;
 }
+
+double HeadlessPlatform::ViewSetting(int n) { return n == 0 || n == 1 ? viewSettings[n] : 0; }
 
 void HeadlessPlatform::Reset() { *this = HeadlessPlatform(); }
 

@@ -26,6 +26,7 @@ class HeadlessPlatform : public Platform {
   uint64_t PhysicalMemory() override;
   std::vector<std::string> InstalledFonts() override;
   std::string SystemVersion() override;
+  double ViewSetting(int n) override;
 
   // Clears the log, the scripted answers and the settable values.
   void Reset();
@@ -48,6 +49,8 @@ class HeadlessPlatform : public Platform {
   std::tm time{};
   uint64_t physicalMemory = 0;  // 0: the real figure
   std::vector<std::string> fonts = {"Arial", "Courier New", "Times New Roman"};
+  double viewSettings[2] = {100, 0};  // what ViewSetting(0) and ViewSetting(1) give
+  std::string systemVersion;          // SystemVersion gives it when not empty, else the real one
 };
 
 // The headless implementation that is in force when nothing else is installed.
