@@ -6,10 +6,12 @@
 #include "files/program_files.h"
 #include "files/settings.h"
 #include "files/user_functions.h"
+#include "formula/functions_sheet.h"
 
 void StartEngine() {
   PoolReset();
   InstallNameLookup();
+  RegisterSheetFunctions();
 }
 
 void LoadProgramFiles(const char* argv0) {
