@@ -7,11 +7,15 @@
 #include "files/settings.h"
 #include "files/user_functions.h"
 #include "formula/functions_sheet.h"
+#include "formula/evaluator.h"
+#include "formula/formula_hooks.h"
 
 void StartEngine() {
   PoolReset();
   InstallNameLookup();
   RegisterSheetFunctions();
+  InstallFormulaHooks();
+  InstallEvaluatorHooks();
 }
 
 void LoadProgramFiles(const char* argv0) {
