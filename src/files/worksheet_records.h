@@ -78,6 +78,9 @@ constexpr uint16_t kXSortRanges3 = 0x85;
 constexpr uint16_t kXDefaults = 0x86;
 constexpr uint16_t kXWindowWord = 0x88;
 
+// A record of no meaning that keeps other programs' readers in step (see the writer).
+constexpr uint16_t kXGuard = 0xFE;
+constexpr size_t kGuardSize = 65;
 // The value the writer puts into record 0x79.
 constexpr uint32_t kStampValue = 16028;
 // Byte sizes.

@@ -82,6 +82,7 @@ class Writer {
   void WriteNamesAndGraphs();
   void WriteCells(const CellRange& area);
   void WriteCell(const CellRecord* c);
+  void WriteBlockOpening();
   void WriteExtension();
   void WriteCellAttributes();
 
@@ -124,20 +125,38 @@ void Writer::Run() {
   if (!range_) WriteSettings(area);
   WriteCells(area);
   sink_.Record(kEof, nullptr, 0);
-  const uint8_t open[2] = {0x1A, 0x00};
-  sink_.Raw(open, 2);
+  WriteBlockOpening();
   if (range_) {
     WriteCellAttributes();
   } else {
     WriteExtension();
   }
-  // Record 0x79: a length field of 2 and four data bytes; our reader knows.
-  const uint8_t stamp[8] = {uint8_t(kXStamp), 0, 2, 0, uint8_t(kStampValue), uint8_t(kStampValue >> 8),
-                            0, 0};
-  sink_.Raw(stamp, sizeof stamp);
   sink_.Record(kEof, nullptr, 0);
   const uint8_t close[2] = {0x1A, 0x1A};
   sink_.Raw(close, 2);
+}
+
+// Readers of WK1 files that go on past the EOF record take 0x1A 0x00 as a record header with the
+// next two bytes as its length; every record type 0 they meet would be another sheet to them. The
+// block therefore opens with a fixed sequence that such a reader walks as two long records and a
+// filler, after which it stands on our record boundaries, whose types are never 0: the window
+// record 0x07, the stamp 0x79 (whose short length field would otherwise lead it astray) and a
+// guard record that our reader skips as a type it does not know.
+void Writer::WriteBlockOpening() {
+  const uint8_t open[2] = {0x1A, 0x00};
+  sink_.Raw(open, 2);
+  sink_.Record(kXWindow, CurrentExtras().windowRecord.data(), 2);
+  const uint8_t stamp[8] = {uint8_t(kXStamp), 0, 2, 0, uint8_t(kStampValue),
+                            uint8_t(kStampValue >> 8), 0, 0};
+  sink_.Raw(stamp, sizeof stamp);
+  // Such a reader resumes 61 bytes into the guard record (after a record of type 0x9C00 and
+  // length 62 that it reads out of the stamp), where it finds a header of 4 bytes that ends
+  // exactly with the guard.
+  uint8_t guard[kGuardSize] = {};
+  guard[kGuardSize - 8] = 0xFF;
+  guard[kGuardSize - 7] = 0x7F;
+  guard[kGuardSize - 6] = 4;
+  sink_.Record(kXGuard, guard, kGuardSize);
 }
 
 void Writer::WriteSettings(const CellRange&) {
@@ -341,7 +360,6 @@ void Writer::WriteExtension() {
   const SheetExtras& extras = CurrentExtras();
   const SheetLayout& layout = CurrentLayout();
   const SheetState& sheet = CurrentSheet();
-  sink_.Record(kXWindow, extras.windowRecord.data(), extras.windowRecord.size());
   {
     const WindowLayout& l = extras.layout;
     const uint16_t pageSize = o.pageSize();
