@@ -1,0 +1,336 @@
+// Qt Test: the worksheet window's keys, pages, split box, titles and closing.
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "core/cell_store.h"
+#include "ui/Header.h"
+#include "ui/Ugrid.h"
+#include "ui/Unit2.h"
+#include "ui/grid_geometry.h"
+#include "ui/row_painter.h"
+#include "ui/scroll.h"
+#include "ui/tbar.h"
+#include "ui_fixture.h"
+
+namespace {
+
+struct Window {
+  SlotIndex slot;
+  TForm2* form;
+  TGrid* grid() const { return form->Grid1; }
+};
+
+Window Open() {
+  const SlotIndex slot = FreshEngineWithSheet();
+  auto* form = new TForm2(slot, QStringLiteral("TEST.WKS"), true);
+  form->resize(800, 500);
+  form->show();
+  form->FormActivate();
+  return Window{slot, form};
+}
+
+void Key(TGrid* g, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::keyClick(g, key, mods);
+}
+
+QPoint Cursor(const TGrid* g) { return QPoint(g->cursorColumn(), g->cursorRow()); }
+
+}  // namespace
+
+class GridWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void cleanup() {
+    for (TForm2* w : std::vector<TForm2*>(TForm2::Windows())) delete w;
+    SetGridZoom(100);
+  }
+
+  void endModeJumpsToRunBoundaries() {
+    Window w = Open();
+    for (int r = 0; r <= 4; ++r) PutNumber(r, 0, r);
+    PutNumber(9, 0, 9);
+    PutLabel(0, 3, "'far");
+    struct Step {
+      int line;
+      Qt::Key key;
+      QPoint expected;  // column, row
+    };
+    const Step kSteps[] = {
+        {__LINE__, Qt::Key_Down, QPoint(0, 4)},     // to the end of the filled run
+        {__LINE__, Qt::Key_Down, QPoint(0, 9)},     // to the next filled cell
+        {__LINE__, Qt::Key_Down, QPoint(0, 8191)},  // nothing further: the edge
+        {__LINE__, Qt::Key_Up, QPoint(0, 9)},
+        {__LINE__, Qt::Key_Up, QPoint(0, 4)},
+        {__LINE__, Qt::Key_Up, QPoint(0, 0)},
+        {__LINE__, Qt::Key_Right, QPoint(3, 0)},
+        {__LINE__, Qt::Key_Right, QPoint(255, 0)},
+    };
+    QSignalSpy indicator(w.form, &TForm2::endModeChanged);
+    for (const Step& s : kSteps) {
+      Key(w.grid(), Qt::Key_End);
+      QVERIFY(w.form->endMode());
+      Key(w.grid(), s.key);
+      QVERIFY(!w.form->endMode());
+      QVERIFY2(Cursor(w.grid()) == s.expected, qPrintable(QString("step at line %1").arg(s.line)));
+    }
+    QCOMPARE(indicator.count(), 2 * int(std::size(kSteps)));
+    // End, Home: the end of the active area.
+    Key(w.grid(), Qt::Key_End);
+    Key(w.grid(), Qt::Key_Home);
+    QCOMPARE(Cursor(w.grid()), QPoint(3, 9));
+    // Home alone: A1.
+    Key(w.grid(), Qt::Key_Home);
+    QCOMPARE(Cursor(w.grid()), QPoint(0, 0));
+  }
+
+  void ctrlPageDownShowsTheSamePlaceOnTheNextTab() {
+    Window w = Open();
+    Options().setPageSize(1024);  // 8 pages
+    w.form->redraw();
+    QCOMPARE(w.form->tabbar1->count(), 8);
+    QCOMPARE(w.form->tabbar1->tabText(7), QStringLiteral("H"));
+    w.grid()->moveTo(4, 2);  // row 5 of tab "A"
+    const int screenOffset = w.grid()->cursorRow() - w.grid()->topRow();
+    Key(w.grid(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(Cursor(w.grid()), QPoint(2, 1028));
+    QCOMPARE(w.grid()->cursorRow() - w.grid()->topRow(), screenOffset);
+    QCOMPARE(w.form->tabbar1->currentIndex(), 1);
+    QCOMPARE(RowHeaderNumber(w.grid()->cursorRow(), w.grid()->pageRows()), 5);
+    QCOMPARE(w.grid()->columnHeader()->cornerLabel(), QStringLiteral("B"));
+    Key(w.grid(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(Cursor(w.grid()), QPoint(2, 4));
+    // Picking tab "D" keeps the row within the page.
+    w.form->tabbar1->setCurrentIndex(3);
+    QCOMPARE(Cursor(w.grid()), QPoint(2, 3 * 1024 + 4));
+  }
+
+  void f6TwiceReturnsInAnUnsplitWindow() {
+    Window w = Open();
+    w.grid()->moveTo(10, 3);
+    Key(w.grid(), Qt::Key_F6);
+    QCOMPARE(Cursor(w.grid()), QPoint(0, 0));
+    w.grid()->moveTo(40, 7);
+    Key(w.grid(), Qt::Key_F6);
+    QCOMPARE(Cursor(w.grid()), QPoint(3, 10));
+    Key(w.grid(), Qt::Key_F6);
+    QCOMPARE(Cursor(w.grid()), QPoint(7, 40));
+  }
+
+  void f6InASplitWindowSwitchesPanes() {
+    Window w = Open();
+    w.form->Grid1Split(1);
+    QCOMPARE(w.form->activeGrid(), w.form->Grid1);
+    Key(w.form->Grid1, Qt::Key_F6);
+    QCOMPARE(w.form->activeGrid(), w.form->Grid2);
+    QCOMPARE(TGrid::ActiveGrid(), w.form->Grid2);
+    Key(w.form->Grid2, Qt::Key_F6);
+    QCOMPARE(w.form->activeGrid(), w.form->Grid1);
+  }
+
+  void shiftExtendsFromTheAnchor() {
+    Window w = Open();
+    w.grid()->moveTo(2, 2);
+    Key(w.grid(), Qt::Key_Down, Qt::ShiftModifier);
+    Key(w.grid(), Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(w.grid()->selection(), MakeRange(2, 2, 3, 3));
+    QVERIFY(w.grid()->anchored());
+    const PlatformBlock reported = TGrid::ActiveSelection();
+    QCOMPARE(int(reported.lastRow), 3);
+    QCOMPARE(int(TGrid::ActiveCursor().column), 3);
+    Key(w.grid(), Qt::Key_Up, Qt::ShiftModifier);
+    Key(w.grid(), Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(w.grid()->selection(), MakeRange(2, 1, 3, 2));
+    Key(w.grid(), Qt::Key_Down);
+    QCOMPARE(w.grid()->selection(), MakeRange(3, 2, 3, 2));
+    QVERIFY(!w.grid()->anchored());
+    // Moves clamp at the edges; Left stops at column 0.
+    Key(w.grid(), Qt::Key_Home);
+    Key(w.grid(), Qt::Key_Left);
+    Key(w.grid(), Qt::Key_Up);
+    QCOMPARE(Cursor(w.grid()), QPoint(0, 0));
+    Key(w.grid(), Qt::Key_Tab);
+    QCOMPARE(Cursor(w.grid()), QPoint(w.grid()->visibleColumns(), 0));
+  }
+
+  void charactersStartAnEntry() {
+    Window w = Open();
+    QSignalSpy entry(w.form, &TForm2::entryStarted);
+    QSignalSpy menu(w.form, &TForm2::menuRequested);
+    QTest::keyClicks(w.grid(), "7");
+    QTest::keyClick(w.grid(), '/');
+    QCOMPARE(entry.count(), 1);
+    QCOMPARE(entry.at(0).at(0).toString(), QStringLiteral("7"));
+    QCOMPARE(menu.count(), 1);
+    // Keys whose features come later beep.
+    Key(w.grid(), Qt::Key_F9);
+    Key(w.grid(), Qt::Key_F12);
+    QCOMPARE(TheHeadlessPlatform().beeps, 2);
+  }
+
+  void ctrlBTogglesBoldOnTheSelection() {
+    Window w = Open();
+    PutLabel(1, 1, "'a");
+    w.grid()->selectRange(MakeRange(1, 1, 2, 1));
+    w.grid()->moveTo(1, 1);
+    w.grid()->selectRange(MakeRange(2, 1, 1, 1));
+    Key(w.grid(), Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(CellAt(GetCell(1, 1))->style & 1, 1);
+    QCOMPARE(CellAt(GetCell(1, 2))->style & 1, 1);  // created as a blank cell
+    Key(w.grid(), Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(CellAt(GetCell(1, 1))->style & 1, 0);
+  }
+
+  void splitAtTheCursorAndClear() {
+    Window w = Open();
+    w.grid()->moveTo(5, 2);
+    w.form->Grid1Split(1);
+    QVERIFY(w.form->Hflag);
+    QVERIFY(w.form->Grid2->isVisible());
+    QCOMPARE(Cursor(w.form->Grid2), QPoint(2, 6));
+    QCOMPARE(w.form->Grid2->topRow(), 6);
+    QCOMPARE(w.form->splitHint(), QStringLiteral("Click to Cancel"));
+    QCOMPARE(w.form->splitPosition(), w.grid()->rowRect(5).bottom() + 1);
+    w.form->Grid1Split(0);
+    QVERIFY(!w.form->splitActive());
+    QVERIFY(!w.form->Grid2->isVisible());
+    QCOMPARE(w.form->splitHint(), QStringLiteral("Drag to split window"));
+    w.form->Grid1Split(2);
+    QVERIFY(w.form->Vflag && !w.form->Hflag);
+    QCOMPARE(Cursor(w.form->Grid2), QPoint(3, 5));
+  }
+
+  void splitBoxDragDirections() {
+    struct Case {
+      int line;
+      int above;  // pixels above the bottom edge where the press lands
+      bool horizontal;
+    };
+    const Case kCases[] = {{__LINE__, 3, false}, {__LINE__, 9, false}, {__LINE__, 14, true},
+                           {__LINE__, 19, true}};
+    for (const Case& c : kCases) {
+      Window w = Open();
+      TForm2* f = w.form;
+      const QPoint press(f->width() - 5, f->height() - 1 - c.above);
+      QTest::mousePress(f, Qt::LeftButton, Qt::NoModifier, press);
+      QMouseEvent move(QEvent::MouseMove, QPointF(200, 150), f->mapToGlobal(QPointF(200, 150)),
+                       Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(f, &move);
+      QTest::mouseRelease(f, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+      const QString where = QString("line %1").arg(c.line);
+      QVERIFY2(f->Hflag == c.horizontal && f->Vflag == !c.horizontal, qPrintable(where));
+      QVERIFY2(f->splitPosition() == (c.horizontal ? 150 : 200), qPrintable(where));
+      // A click on the box now cancels the split.
+      QTest::mouseClick(f, Qt::LeftButton, Qt::NoModifier, press);
+      QVERIFY2(!f->splitActive(), qPrintable(where));
+      delete f;
+    }
+  }
+
+  void synchronisedPanesShareTheLeftColumn() {
+    Window w = Open();
+    w.grid()->moveTo(3, 0);
+    w.form->Grid1Split(1);
+    w.form->setSynch(true);
+    w.form->wscroll1->setValue(20);
+    QCOMPARE(w.form->Grid1->leftColumn(), 20);
+    QCOMPARE(w.form->Grid2->leftColumn(), 20);
+    w.form->setSynch(false);
+    w.form->wscroll1->setValue(30);
+    QCOMPARE(w.form->Grid2->leftColumn(), 20);
+  }
+
+  void titleRowsStayAndClamp() {
+    Window w = Open();
+    w.grid()->moveTo(3, 2);
+    Key(w.grid(), Qt::Key_F8);
+    QVERIFY(w.grid()->hasTitles());
+    QCOMPARE(w.grid()->Fixrow1, 0);
+    QCOMPARE(w.grid()->Fixrow2, 3);
+    QCOMPARE(w.grid()->FixCol2, 2);
+    QCOMPARE(w.grid()->topRow(), 3);
+    Key(w.grid(), Qt::Key_Up);
+    Key(w.grid(), Qt::Key_Left);
+    QCOMPARE(Cursor(w.grid()), QPoint(2, 3));  // the titles cannot be entered
+    // Scrolling far down keeps the title rows on screen, painted in the title colour.
+    w.grid()->moveTo(500, 2);
+    QTest::qWait(1);
+    const QImage image = w.grid()->grab().toImage();
+    const std::vector<TGrid::Span> rows = w.grid()->rowSpans();
+    QVERIFY(rows.size() > 4);
+    QCOMPARE(rows[0].index, 0);
+    QVERIFY(rows[0].title);
+    QCOMPARE(rows[3].index, w.grid()->topRow());
+    const int x = w.grid()->rowHeaderWidth() + 20;
+    QCOMPARE(image.pixel(x, rows[0].pos + 3) & 0xFFFFFFu, kTitleBackground & 0xFFFFFFu);
+    Key(w.grid(), Qt::Key_F8);
+    QVERIFY(!w.grid()->hasTitles());
+    QCOMPARE(w.grid()->minRow(), 0);
+  }
+
+  void closeAsksAboutUnsavedChanges() {
+    Window w = Open();
+    PutNumber(0, 0, 1);
+    SetSheetModified(true);
+    TheHeadlessPlatform().answers = {Answer::kCancel};
+    QVERIFY(!w.form->close());
+    QCOMPARE(QString::fromStdString(TheHeadlessPlatform().log.back()),
+             QStringLiteral("ask : Save Worksheet \nTEST.WKS?"));
+    TForm2::SetRangePromptOpen(true);
+    QVERIFY(!w.form->close());  // refuses silently while a range prompt is open
+    TForm2::SetRangePromptOpen(false);
+    TheHeadlessPlatform().answers = {Answer::kNo};
+    QSignalSpy closed(w.form, &TForm2::closed);
+    QVERIFY(w.form->close());
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(closed.at(0).at(0).toBool());
+    QVERIFY(!Worksheet(w.slot).InUse());
+  }
+
+  void secondWindowOnTheSameSheetClosesWithoutAsking() {
+    Window w = Open();
+    const SlotIndex again = CreateWorksheetWindow("test.wks");
+    QCOMPARE(again, w.slot);
+    auto* second = new TForm2(again, QStringLiteral("TEST.WKS:2"), true);
+    second->show();
+    SetSheetModified(true);
+    const size_t asked = TheHeadlessPlatform().log.size();
+    QVERIFY(second->close());
+    QCOMPARE(TheHeadlessPlatform().log.size(), asked);
+    QVERIFY(Worksheet(w.slot).InUse());
+    delete second;
+  }
+
+  void zoomSwitchesTheHeaderFace() {
+    QCOMPARE(TCheader::HeaderFont(100).family(), QStringLiteral("Arial"));
+    QCOMPARE(TCheader::HeaderFont(87).family(), QStringLiteral("Arial"));
+    QCOMPARE(TCheader::HeaderFont(75).family(), QStringLiteral("Small Fonts"));
+    QCOMPARE(TCheader::HeaderFont(50).pixelSize(), 7);
+    Window w = Open();
+    const int before = w.grid()->columnWidth(0);
+    TForm2::SetZoomAll(125);
+    QCOMPARE(w.grid()->columnWidth(0), ZoomedSize(before, 125));
+    QCOMPARE(ZoomedSize(15, 65), 10);
+  }
+
+  void geometry() {
+    QCOMPARE(QString::fromStdString(PageLabel(0)), QStringLiteral("A"));
+    QCOMPARE(QString::fromStdString(PageLabel(26)), QStringLiteral("AA"));
+    QCOMPARE(QString::fromStdString(PageLabel(63)), QStringLiteral("BL"));
+    QCOMPARE(RowHeaderNumber(1023, 1024), 1024);
+    QCOMPARE(RowHeaderNumber(1024, 1024), 1);
+    QCOMPARE(FillCount(64, 240 * 7), 8);
+    QCOMPARE(FillCount(6, 240 * 7), 1);
+    QCOMPARE(ScrollerColumn(128, 255), 128);
+    QCOMPARE(int(PrefixAlign(0xAE)), int(Align::kLeftDots));
+    QCOMPARE(TextStart(Align::kCentre, 0, 10, 40), 0);  // never left of the cell
+  }
+};
+
+int main(int argc, char** argv) {
+  UseOffscreenByDefault();
+  QApplication app(argc, argv);
+  GridWindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "grid_window_test.moc"
