@@ -7,10 +7,14 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -206,24 +210,49 @@ CellShow TextOf(CellHandle h, const GlobalOptions& o, int widthChars) {
   }
 }
 
-// The font of a cell's font index, size and style at `scale` percent.
-QFont MakeFont(const CellRecord* c, const GridDisplay& d, int scale, bool printing) {
-  const uint8_t style = c ? c->style : 0;
-  const int size = (c && c->size) ? c->size : d.defaultSize;
-  QFont f(CellFontName(c ? c->font : 255, d.defaultFamily));
-  f.setPixelSize(std::max(1, size * scale / 100));
+// A font at one size and style with what painting needs of it. Kept program-wide (at most 64)
+// so that the same face is not looked up again for every row.
+struct FontEntry {
+  QString family;
+  int pixelSize = 0;
+  uint8_t style = 0;
+  bool printing = false;
+  QFont font;
+  QRawFont raw;
+  std::optional<QFontMetrics> metrics;
+  int xRun = -1;  // width of 240 "x"
+};
+
+FontEntry& FindFont(const QString& family, int pixelSize, uint8_t style, bool printing) {
+  static std::vector<std::unique_ptr<FontEntry>> cache;
+  for (auto& e : cache)
+    if (e->pixelSize == pixelSize && e->style == style && e->printing == printing &&
+        e->family == family)
+      return *e;
+  if (cache.size() >= 64) cache.clear();
+  auto e = std::make_unique<FontEntry>();
+  e->family = family;
+  e->pixelSize = pixelSize;
+  e->style = style;
+  e->printing = printing;
+  e->font = QFont(family);
+  e->font.setPixelSize(pixelSize);
   if (!(style & 0x80)) {
-    f.setBold(style & 1);
-    f.setItalic(style & 2);
-    f.setUnderline(style & 4);
-    f.setStrikeOut(style & 8);
+    e->font.setBold(style & 1);
+    e->font.setItalic(style & 2);
+    e->font.setUnderline(style & 4);
+    e->font.setStrikeOut(style & 8);
   }
-  f.setStyleStrategy(printing ? QFont::PreferQuality : QFont::PreferDefault);
-  return f;
+  e->font.setStyleStrategy(printing ? QFont::PreferQuality : QFont::PreferDefault);
+  e->raw = QRawFont::fromFont(e->font);
+  e->metrics.emplace(e->font);
+  cache.push_back(std::move(e));
+  return *cache.back();
 }
 
-// The painter's font and its metrics, recreated only when a cell's font index, size or style
-// differs from the previous cell's.
+// The painter's font, selected anew only when a cell's font index, size or style differs from
+// the previous cell's. Texts are laid out glyph by glyph from the font's own advances (the
+// engine's texts are single-byte Western text, which needs no shaping).
 class FontSlot {
  public:
   FontSlot(QPainter& p, const GridDisplay& d, int scale, bool printing)
@@ -231,20 +260,45 @@ class FontSlot {
   void Select(const CellRecord* c) {
     const uint32_t key = c ? (uint32_t(c->font) | uint32_t(c->size) << 8 | uint32_t(c->style) << 16)
                            : 0xFF0000FFu;
-    if (metrics_ && key == key_) return;
+    if (entry_ && key == key_) return;
     key_ = key;
-    font_ = MakeFont(c, d_, scale_, printing_);
-    p_.setFont(font_);
-    metrics_.emplace(font_, p_.device());
-    xRun_ = -1;
+    const int size = (c && c->size) ? c->size : d_.defaultSize;
+    const uint8_t style = c ? uint8_t(c->style & 0x8F) : 0;
+    const QString family = CellFontName(c ? c->font : 255, d_.defaultFamily);
+    entry_ = &FindFont(family, std::max(1, size * scale_ / 100), (style & 0x80) ? 0x80 : style,
+                       printing_);
+    p_.setFont(entry_->font);
   }
-  const QFontMetrics& Metrics() const { return *metrics_; }
+  const QFontMetrics& Metrics() const { return *entry_->metrics; }
   // Width of 240 copies of `ch`, for the fill counts.
   int Run240(QChar ch) {
-    if (ch == QLatin1Char('x') && xRun_ >= 0) return xRun_;
-    const int w = metrics_->horizontalAdvance(QString(240, ch));
-    if (ch == QLatin1Char('x')) xRun_ = w;
+    if (ch == QLatin1Char('x') && entry_->xRun >= 0) return entry_->xRun;
+    const int w = Metrics().horizontalAdvance(QString(240, ch));
+    if (ch == QLatin1Char('x')) entry_->xRun = w;
     return w;
+  }
+  // Lays `text` out into `run`; gives its width in pixels.
+  int Shape(const QString& text, QGlyphRun* run) {
+    const QRawFont& raw = entry_->raw;
+    if (!raw.isValid()) {
+      run->clear();
+      return Metrics().horizontalAdvance(text);
+    }
+    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    qreal x = 0;
+    for (const QPointF& a : advances) {
+      positions.append(QPointF(x, 0));
+      x += a.x();
+    }
+    run->setRawFont(raw);
+    run->setGlyphIndexes(glyphs);
+    run->setPositions(positions);
+    run->setUnderline(entry_->font.underline());
+    run->setStrikeOut(entry_->font.strikeOut());
+    return int(std::ceil(x));
   }
 
  private:
@@ -253,9 +307,7 @@ class FontSlot {
   int scale_;
   bool printing_;
   uint32_t key_ = 0;
-  QFont font_;
-  std::optional<QFontMetrics> metrics_;
-  int xRun_ = -1;
+  FontEntry* entry_ = nullptr;
 };
 
 bool InRange(const CellRange& r, int row, int column) {
@@ -381,16 +433,15 @@ struct TextPen {
 // Draws `text` starting at x on the cell's text baseline, clipped to `clip` when it does not
 // fit inside it.
 void DrawClipped(QPainter& p, const QRect& clip, int x, int baseline, int textWidth,
-                 int ascent, const QString& text) {
+                 int ascent, const QGlyphRun& run, const QString& text) {
   const bool fits = x >= clip.left() && x + textWidth <= clip.right() + 1 &&
                     baseline - ascent >= clip.top();
-  if (fits) {
+  if (!fits) p.setClipRect(clip);
+  if (run.isEmpty())
     p.drawText(QPoint(x, baseline), text);
-    return;
-  }
-  p.setClipRect(clip);
-  p.drawText(QPoint(x, baseline), text);
-  p.setClipping(false);
+  else
+    p.drawGlyphRun(QPointF(x, baseline), run);
+  if (!fits) p.setClipping(false);
 }
 
 // Word wrap: words are added to a line while it stays narrower than the column; lines are drawn
@@ -534,15 +585,16 @@ void PaintRow(QPainter& p, const RowPaint& r) {
       if (align == Align::kWrap && !t.isValue) {
         DrawWrapped(p, fm, cell, text);
       } else {
-        int textWidth = fm.horizontalAdvance(text);
+        QGlyphRun run;
+        int textWidth = fonts.Shape(text, &run);
         int start = TextStart(align, x, right, textWidth);
         if (t.isValue && start + textWidth > right) {
           text = QString(FillCount(w, fonts.Run240(QLatin1Char('x'))), QLatin1Char('x'));
-          textWidth = fm.horizontalAdvance(text);
+          textWidth = fonts.Shape(text, &run);
           start = TextStart(align, x, right, textWidth);
         }
         const int baseline = textBottom - fm.descent();
-        DrawClipped(p, cell, start, baseline, textWidth, fm.ascent(), text);
+        DrawClipped(p, cell, start, baseline, textWidth, fm.ascent(), run, text);
         // Label overflow into empty or blank neighbours within the painted span.
         const int end = start + textWidth;
         while (!t.isValue && end > right && next <= last) {
@@ -554,9 +606,7 @@ void PaintRow(QPainter& p, const RowPaint& r) {
             const CellColours sc = colours(c, next, false);
             p.fillRect(spill, QColor(sc.background));
             pen.Use(sc.foreground);
-            p.setClipRect(spill);
-            p.drawText(QPoint(start, baseline), text);
-            p.setClipping(false);
+            DrawClipped(p, spill, start, baseline, textWidth, fm.ascent(), run, text);
           }
           if (nh) QueueBorders(CellAt(nh)->borders, QRect(right, top, nw, r.rect.height()), borders);
           verticalSeparator(QRect(right, top, nw, fillHeight));
