@@ -6,6 +6,7 @@
 #include "files/program_files.h"
 #include "files/settings.h"
 #include "files/user_functions.h"
+#include "formula/functions_math.h"
 #include "formula/functions_sheet.h"
 #include "formula/evaluator.h"
 #include "formula/formula_hooks.h"
@@ -13,6 +14,7 @@
 void StartEngine() {
   PoolReset();
   InstallNameLookup();
+  RegisterMathFunctions();
   RegisterSheetFunctions();
   InstallFormulaHooks();
   InstallEvaluatorHooks();
