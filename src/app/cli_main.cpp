@@ -22,6 +22,7 @@
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
 #include "files/settings.h"
+#include "formula/formula_hooks.h"
 #include "files/worksheet_file.h"
 #include "platform/headless/headless_platform.h"
 
@@ -48,6 +49,7 @@ const char kUsage[] =
     "  -p, --print [RANGE]        print the occupied cells of RANGE (default: A1 to the last\n"
     "                             used cell): ADDRESS KIND VALUE DISPLAY CONTENTS, TAB-separated\n"
     "  --rows RANGE               print each row of RANGE laid out as fixed-width text\n"
+    "  --code CELL                print the formula code of CELL as a file carries it, in hex\n"
     "  -o, --save FILE            save the worksheet (\".wks\" is added to a name without \".\")\n"
     "  --records FILE             list the records of a worksheet file: offset, type, name,\n"
     "                             length, and for cell records the address and contents\n"
@@ -309,6 +311,15 @@ int main(int argc, char** argv) {
       const CellRange r = RangeArgument(args.Take("a range", action));
       for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
         std::printf("%s\n", RowAsText(row, r.firstColumn, r.lastColumn).c_str());
+      }
+    } else if (action == "--code") {
+      const CellAddress cell = CellArgument(args.Take("a cell", action));
+      std::string tokens;
+      const CellHandle h = GetCell(cell.row, cell.column);
+      if (!h || !CellCodeFileForm(h, &tokens)) {
+        std::fprintf(stderr, "Error: %s holds no formula\n", CellText(cell.row, cell.column, false, false).c_str());
+      } else {
+        std::printf("%s\n", HexBytes(tokens).c_str());
       }
     } else if (action == "-o" || action == "--save") {
       const std::string& target = args.Take("a file name", action);
