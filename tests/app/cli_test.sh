@@ -59,6 +59,18 @@ check "rows as fixed-width text" \
   "        1 abc" \
   "$("$cli" -e A1 1 -e B1 "'abc" --width A 8 --rows A1..B1 | sed 's/ *$//')"
 
+check "formula code in file form" \
+  "02 FF BF 02 80 FF BF 00 80 05 05 00 50 02 03" \
+  "$("$cli" -e B1 "@SUM(A1..A3,5)" --code B1)"
+
+check "formulas compute on entry and show their text" \
+  "C1${tab}formula${tab}6${tab}6 ${tab}+A1*2" \
+  "$("$cli" -e A1 3 -e C1 "+A1*2" -p C1)"
+
+check "a compile error is reported and leaves a label" \
+  "Error: " \
+  "$("$cli" -e A1 "+(" 2>&1 >/dev/null | cut -c1-7)"
+
 "$cli" -e IW1 5 >/dev/null 2>&1
 check "an invalid cell is an invalid argument" "2" "$?"
 "$cli" --no-such-action >/dev/null 2>&1
