@@ -48,5 +48,10 @@ HIST=/data/a.wks
 TALLIVO.INI" \
   "$(cat "$home/TALLIVO.INI"; ls "$home")"
 
+printf 'TWICE,1 ; doubles its argument\n@A(1)*2\n' > "$home/TALLIVO.USR"
+check "a function of the user function file computes in a formula" \
+  "A1${tab}formula${tab}42${tab}42 ${tab}@TWICE(21)" \
+  "$(TALLIVO_HOME=$home "$cli" -e A1 '@twice(21)' -p)"
+
 printf '%s\n' "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -5,6 +5,7 @@
 
 #include "files/settings_fixture.h"
 #include "formula/compiler.h"
+#include "formula/evaluator.h"
 #include "formula/formula_text.h"
 
 namespace {
@@ -95,6 +96,11 @@ TEST_F(UserFunctionsTest, ADeclaredFunctionCompilesInAFormula) {
   // A declared count that the call does not match fails.
   EXPECT_FALSE(Compile("@TWICE(1,2)", &code));
   EXPECT_FALSE(Compile("@UNKNOWN(1)", &code));
+
+  // A call passes its arguments by value to the definition.
+  const EvalResult r = EvaluateText("@TWICE(21)+@twice(@TWICE(1))");
+  EXPECT_FALSE(r.error);
+  EXPECT_EQ(r.number, 46);
 }
 
 }  // namespace
