@@ -297,8 +297,12 @@ void Writer::WriteCell(const CellRecord* c) {
       }
       if (c->kind & kKindErrorMark) {
         d.Word(0).Word(0).Word(0).Word(0x7FF0);
+      } else if (kind == uint8_t(CellKind::kStringFormula)) {
+        // A string formula has no number; this NaN tells other readers to take the STRING
+        // record that follows (our reader reads it as 0 and takes the STRING record anyway).
+        d.Word(0).Word(0).Word(0).Word(0xFFF2);
       } else {
-        d.Double(kind == uint8_t(CellKind::kFormula) ? CellDouble(c) : 0.0);
+        d.Double(CellDouble(c));
       }
       const size_t length = code[0] >= 2 ? size_t(code[0]) - 1 : 0;
       d.Word(uint16_t(length)).Bytes(code + 2, length);
