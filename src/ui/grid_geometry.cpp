@@ -21,7 +21,8 @@ std::string PageLabel(int page) {
 }
 
 int FillCount(int columnWidth, int run240) {
-  const int average = run240 / 240;
+  // Rounded: character advances are fractional, and truncating 3.99 to 3 would overfill.
+  const int average = (run240 + 120) / 240;
   if (average <= 0) return 1;
   return std::max(1, (columnWidth - 8) / average);
 }

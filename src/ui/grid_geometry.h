@@ -24,7 +24,7 @@ std::string PageLabel(int page);
 inline int RowHeaderNumber(int row, int pageRows) { return row % pageRows + 1; }
 
 // Characters of a fill: (column width - 8) div (average character width), at least 1.
-// `run240` is the pixel width of 240 copies of the character.
+// `run240` is the pixel width of 240 copies of the character; the average is rounded.
 int FillCount(int columnWidth, int run240);
 
 // Alignment codes of the style byte and of label prefixes.

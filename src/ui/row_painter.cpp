@@ -479,9 +479,15 @@ QString WithDots(const QFontMetrics& fm, const QString& text, int width, bool do
   const int dot = std::max(1, fm.horizontalAdvance(QLatin1Char('.')));
   int n = std::max(0, (width - textWidth) / dot);
   dots.fill(QLatin1Char('.'), n);
-  while (n < 240 && fm.horizontalAdvance(dotsFirst ? dots + text : text + dots) < width) {
+  // Dots are added while the text with one more dot still fits the cell.
+  while (n < 240 && fm.horizontalAdvance(dotsFirst ? dots + QLatin1Char('.') + text
+                                                   : text + dots + QLatin1Char('.')) <= width) {
     dots += QLatin1Char('.');
     ++n;
+  }
+  while (n > 0 && fm.horizontalAdvance(dotsFirst ? dots + text : text + dots) > width) {
+    dots.chop(1);
+    --n;
   }
   return dotsFirst ? dots + text : text + dots;
 }
@@ -597,7 +603,8 @@ void PaintRow(QPainter& p, const RowPaint& r) {
         DrawClipped(p, cell, start, baseline, textWidth, fm.ascent(), run, text);
         // Label overflow into empty or blank neighbours within the painted span.
         const int end = start + textWidth;
-        while (!t.isValue && end > right && next <= last) {
+        // Fills stay in their own column.
+        while (!t.isValue && t.show != Show::kFill && end > right && next <= last) {
           const CellHandle nh = cells[size_t(next)];
           if (nh && (CellAt(nh)->kind & 0x0F) != uint8_t(CellKind::kBlank)) break;
           const int nw = widthOf(next);

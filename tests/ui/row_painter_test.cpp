@@ -191,8 +191,10 @@ class RowPainterTest : public QObject {
     const int xStart = kWidth - 4 - fm.horizontalAdvance(xs);
     QCOMPARE(CellOf(image, 0), Expected(xs, xStart, kNavy));
 
-    const int dashCount = (kWidth - 8) / (fm.horizontalAdvance(QString(240, QLatin1Char('-'))) / 240);
+    const int dashRun = fm.horizontalAdvance(QString(240, QLatin1Char('-')));
+    const int dashCount = (kWidth - 8) / ((dashRun + 120) / 240);
     QCOMPARE(CellOf(image, 1), Expected(QString(dashCount, QLatin1Char('-')), 4, kGreen));
+    QCOMPARE(InkIn(image, 2, kWhite), 0);  // a fill stays in its column
   }
 
   void hiddenFormatAndTextFormat() {
