@@ -73,14 +73,15 @@ int64_t DigitCount(double n) {
 }
 
 // Defines a routine of one numeric argument from an expression in x.
-#define TALLIVO_UNARY(name, expression)   \
-  void name(Frame& f) {                   \
-    if (AnyArgumentError(f)) return;      \
-    const double x = f.Number(1);         \
-    Finish(f, (expression));              \
+#define TALLIVO_UNARY(name, expression) \
+  void name(Frame& f) {                 \
+    if (AnyArgumentError(f)) return;    \
+    const double x = f.Number(1);       \
+    Finish(f, (expression));            \
   }
 
-// --- elementary functions -------------------------------------------------------------------------
+// --- elementary functions
+// -------------------------------------------------------------------------
 
 TALLIVO_UNARY(Abs, std::fabs(x))
 TALLIVO_UNARY(Int, std::trunc(x))
@@ -94,6 +95,8 @@ TALLIVO_UNARY(Cosh, std::cosh(x))
 // quotient of the exponentials would overflow (large x).
 TALLIVO_UNARY(Tanh, std::tanh(x))
 TALLIVO_UNARY(Asinh, std::asinh(x))
+
+#undef TALLIVO_UNARY
 
 void Pi(Frame& f) { f.SetNumber(kPi); }
 
@@ -202,7 +205,8 @@ void Mod(Frame& f) {
   Finish(f, std::fmod(a, b));
 }
 
-// --- rounding ----------------------------------------------------------------------------------------
+// --- rounding
+// ----------------------------------------------------------------------------------------
 
 void Round(Frame& f) {
   if (AnyArgumentError(f)) return;
@@ -219,7 +223,8 @@ void Floor(Frame& f) {
   Finish(f, FloorDecimals(f.Number(1), DigitCount(f.Number(2))));
 }
 
-// --- factorials and random numbers ---------------------------------------------------------------------
+// --- factorials and random numbers
+// ---------------------------------------------------------------------
 
 // @FACT and postfix "!": x rounded, 0..170.
 void Fact(Frame& f) {
@@ -249,7 +254,8 @@ void Comb(Frame& f) {
 // Uniform on [0, 1): the top 53 bits of the generator's output.
 void Rand(Frame& f) { f.SetNumber(double(State().generator() >> 11) * 0x1.0p-53); }
 
-// --- special functions -----------------------------------------------------------------------------------
+// --- special functions
+// -----------------------------------------------------------------------------------
 
 void GammaLnRoutine(Frame& f) {
   if (AnyArgumentError(f)) return;
@@ -299,7 +305,8 @@ void Bessel(Frame& f) {
   if (AnyArgumentError(f)) return;
   int64_t n = 0;
   double v = 0;
-  const bool ok = RoundedInteger(f.Number(2), 0, kMaxBesselOrder, &n) && Function(f.Number(1), n, &v);
+  const bool ok =
+      RoundedInteger(f.Number(2), 0, kMaxBesselOrder, &n) && Function(f.Number(1), n, &v);
   FinishIf(f, ok, v);
 }
 
@@ -318,7 +325,8 @@ void Poisson(Frame& f) {
   FinishIf(f, ok, v);
 }
 
-// --- formula text with a variable: @INTG, @RECUR, @X ----------------------------------------------------
+// --- formula text with a variable: @INTG, @RECUR, @X
+// ----------------------------------------------------
 
 // Compiles the formula text of argument 1 (a string; anything else fails).
 bool CompileArgumentText(Frame& f, std::string* code) {
@@ -408,7 +416,8 @@ void Recur(Frame& f) {
 
 void X(Frame& f) { f.SetNumber(State().x); }
 
-// --- @XYTERP ----------------------------------------------------------------------------------------------
+// --- @XYTERP
+// ----------------------------------------------------------------------------------------------
 
 // A number read from a table position: numeric cells give their value, other positions 0; a
 // cell with the error mark fails.

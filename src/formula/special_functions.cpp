@@ -399,8 +399,7 @@ bool BesselI(double x, int64_t n, double* out) {
     v = n == 0 ? 1 : 0;
   } else {
     const double q = ax * ax / 4;
-    double term = n == 0 ? 1
-                         : std::exp(double(n) * std::log(ax / 2) - std::lgamma(double(n) + 1));
+    double term = n == 0 ? 1 : std::exp(double(n) * std::log(ax / 2) - std::lgamma(double(n) + 1));
     double sum = 0;
     for (int64_t k = 0; k < 1000000; ++k) {
       sum += term;

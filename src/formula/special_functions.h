@@ -34,7 +34,8 @@ bool Factorial(int64_t n, double* out);
 bool Permutations(double n, double k, double* out);
 bool Combinations(double n, double k, double* out);
 
-// --- special functions ----------------------------------------------------------------------------
+// --- special functions
+// ----------------------------------------------------------------------------
 
 // ln Gamma(x) by the Lanczos series; false for x <= 0.
 bool GammaLn(double x, double* out);
@@ -63,7 +64,8 @@ bool GaussDensity(double x, double m, double s, double* out);
 // The Poisson probability of k events at the rate L (k rounded, k >= 0, L >= 0).
 bool PoissonProbability(double k, double rate, double* out);
 
-// --- statistics over a list of values --------------------------------------------------------------
+// --- statistics over a list of values
+// --------------------------------------------------------------
 
 // The moments shared by @AVEDEV, @SKEW, @KURT and @COV (n = values.size()). False for n < 2
 // and for a variance of exactly 0.

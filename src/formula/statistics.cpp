@@ -35,7 +35,8 @@ bool CellHasErrorMark(const CellRecord* c) {
   return (c->kind & kKindErrorMark) || (c->kind & kKindMask) > uint8_t(CellKind::kBlank);
 }
 
-// --- list statistics ------------------------------------------------------------------------------
+// --- list statistics
+// ------------------------------------------------------------------------------
 
 // Collects the values of all arguments: the numeric cells of range arguments, and every other
 // argument as a single value (a string counts as 0). False when an argument or a visited cell is
@@ -81,7 +82,8 @@ void ListRoutine(Frame& f) {
     case ListStatistic::kMin:
     case ListStatistic::kMax: {
       double best = values.empty() ? 0 : values[0];
-      for (double x : values) best = S == ListStatistic::kMin ? std::min(best, x) : std::max(best, x);
+      for (double x : values)
+        best = S == ListStatistic::kMin ? std::min(best, x) : std::max(best, x);
       return Finish(f, best);
     }
     default:
@@ -94,10 +96,12 @@ void ListRoutine(Frame& f) {
   double squares = 0;
   for (double x : values) squares += (x - mean) * (x - mean);
   const double variance = squares / divisor;
-  Finish(f, (S == ListStatistic::kStd || S == ListStatistic::kStdU) ? std::sqrt(variance) : variance);
+  Finish(f,
+         (S == ListStatistic::kStd || S == ListStatistic::kStdU) ? std::sqrt(variance) : variance);
 }
 
-// --- range statistics -------------------------------------------------------------------------------
+// --- range statistics
+// -------------------------------------------------------------------------------
 
 // The positions of a rectangle, row by row, read as range statistics read them.
 struct Rectangle {
@@ -188,7 +192,8 @@ void CountA(Frame& f) {
     for (CellHandle h = FirstCellInRow(r, row); h; h = CellAt(h)->next) {
       const CellRecord* c = CellAt(h);
       if (c->column > r.range.lastColumn) break;
-      if (!(c->kind & kKindErrorMark) && (c->kind & kKindMask) <= uint8_t(CellKind::kLabel)) ++count;
+      if (!(c->kind & kKindErrorMark) && (c->kind & kKindMask) <= uint8_t(CellKind::kLabel))
+        ++count;
     }
   }
   Finish(f, count);
@@ -225,7 +230,8 @@ void Trace(Frame& f) {
   Finish(f, v);
 }
 
-// --- @COVAR and @PSUM -------------------------------------------------------------------------------
+// --- @COVAR and @PSUM
+// -------------------------------------------------------------------------------
 
 // One position of a paired range.
 struct PairedValue {

@@ -84,9 +84,16 @@ int FunctionOpcode(const std::string& formula) {
 // Relative tolerance by function, from the notes of the table.
 double ToleranceFor(const std::string& formula) {
   static const std::map<std::string, double> kByFunction = {
-      {"@GAMMALN", 1e-10}, {"@BETA(", 1e-10},   {"@BETAI", 3e-7},    {"@GAMMAP", 3e-7},
-      {"@GAMMAQ", 3e-7},   {"@ERF", 3e-7},      {"@BESSELJ", 3e-7},  {"@BESSELY", 3e-7},
-      {"@BESSELI", 3e-7},  {"@BESSELK", 3e-7},
+      {"@GAMMALN", 1e-10},
+      {"@BETA(", 1e-10},
+      {"@BETAI", 3e-7},
+      {"@GAMMAP", 3e-7},
+      {"@GAMMAQ", 3e-7},
+      {"@ERF", 3e-7},
+      {"@BESSELJ", 3e-7},
+      {"@BESSELY", 3e-7},
+      {"@BESSELI", 3e-7},
+      {"@BESSELK", 3e-7},
       // @IRR iterates until the net present value is within its own tolerance of 0.
       {"@IRR", 1e-9},
   };
