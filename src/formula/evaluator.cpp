@@ -748,7 +748,7 @@ void Frame::SetString(std::string_view text) {
   if (text.size() > kMaxStackString) text = text.substr(0, kMaxStackString);
   // Built above every live string; the evaluator moves it down when the arguments go.
   uint8_t* at = level_->area + level_->areaTop;
-  std::memmove(at + 1, text.data(), text.size());
+  if (!text.empty()) std::memmove(at + 1, text.data(), text.size());
   at[0] = uint8_t(text.size());
   StackEntry& r = args_[0];
   r.kind = ValueKind::kString;
