@@ -1,5 +1,11 @@
-// app/tallivo_main.cpp — the desktop program.
+// app/tallivo_main.cpp — the desktop program: engine, main frame, message loop.
+//
+// Starts the engine, creates the main frame (which installs the Qt platform), reads the settings
+// and the user functions, hands over the command line (a worksheet to open; arguments starting
+// with "/" are options) and runs the message loop. The settings are written when the frame
+// closes.
 #include <QApplication>
+#include <QStringList>
 
 #include "app/engine_startup.h"
 #include "ui/Sheet.h"
@@ -9,6 +15,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("TALLIVO");
   StartEngine();
   TForm1 frame;
+  QStringList arguments = QApplication::arguments();
+  arguments.removeFirst();
+  frame.Startup(argv[0], arguments);
   frame.show();
   return QApplication::exec();
 }

@@ -1,19 +1,250 @@
-// ui/Sheet.h — TForm1, the main frame of the desktop program.
+// ui/Sheet.h — TForm1, the main frame of the desktop program and its single command centre.
 //
-// A QMainWindow whose client area is the multiple-document area that holds the worksheet windows.
+// A QMainWindow whose client area is the multiple-document area holding the worksheet windows
+// (TForm2). The frame owns the menu bar, the quick-button row, the macro button bar, the entry
+// row (mode indicator, address and progress gauge, the entry line `Edit1`, the range prompt
+// `prompt1`), the formatting bar, the status panels, the file history, and start-up and
+// shut-down. Every command runs on the worksheet of the active window through one helper, and
+// the enabled state of every item is recomputed in one place (UpdateMenuState).
+// State: per frame (widgets, the entry in progress, the pointing state, the prompt); the program
+// settings (files/settings.h) it reads and updates; the installed Qt platform.
 #pragma once
 
 #include <QMainWindow>
+#include <QMap>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <vector>
 
+#include "core/address.h"
+#include "core/worksheets.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+class QTextBrowser;
+class TForm2;
+class TGetFun;
+class TGrid;
+class Tprompt;
+struct CellRecord;
+
+// Every command reachable from a menu item or a button.
+enum class Cmd : uint8_t {
+  kNew, kOpen, kSave, kSaveAs, kUplink, kClose, kPrint, kMerge, kImport, kExport, kDocInfo,
+  kGetInfo, kExit,
+  kUndo, kCut, kCopy, kPaste, kErase, kFind, kWord,
+  kQuickBar, kMacroBar, kStatusBar, kSplitH, kSplitV, kSynch, kUnsynch, kSplitClear,
+  kBorders, kZoom,
+  kGeneral, kInsert, kDelete, kMacroStep, kColwidth, kRowheight, kAudit, kExtTable, kExtReset,
+  kRangeCopy, kRangeErase, kRangeEraseAll, kRangeName, kJustify, kRangeFormat,
+  kCopyCells, kMoveCells, kData, kArray, kGraph, kGraphClear, kGraphView,
+  kNewView, kTile, kCascade, kArrange, kCloseAll,
+  kHelp, kAbout, kTips,
+  // Buttons only.
+  kInsDelRows, kInsDelCols, kSpeedFill, kSpeedSum, kSort, kFunctionPick, kMacroPick, kAlign,
+  kMacroDo, kMacroSingleStep, kMacroStop, kQuickGraph, kLock, kProper, kMacroButton,
+  kCount
+};
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
  public:
   explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
 
   QMdiArea* clientArea() const { return mdi_; }
 
+  // Start-up after the frame is built: program directory and base name from `argv0`, the
+  // settings and user function files, the bars and history from the settings, the command line
+  // (a first argument not starting with "/" names the worksheet to open instead of the autoexec
+  // worksheet). The autoexec worksheet is opened by FormShow.
+  void Startup(const char* argv0, const QStringList& arguments);
+  // First showing: the saved window placement, then the autoexec worksheet (or a new sheet when
+  // "Pre&Open Sheet" is on and nothing was opened).
+  void FormShow();
+
+  // --- file commands (the engine calls behind the dialogs) ---
+  // A new never-saved sheet "SHEET" + (child windows + 1) + ".WKS". Gives its window.
+  TForm2* NewSheet();
+  // Opens a worksheet file: "Invalid WKS File!" when missing; an open one comes forward with a
+  // beep; otherwise the history, a new window, the load. Gives the window, or null.
+  TForm2* OpenByName(const QString& name);
+  // Saves the active sheet under its name (Save As for a never-saved or read-only sheet).
+  bool SaveActive();
+  // Saves the sheet of `form` under `name` (completed with ".wks" when it has no "."), which
+  // becomes its name; the history gets the name. Gives false when writing failed.
+  bool SaveSheetAs(TForm2* form, const QString& name);
+  // Dropped files: each opens by name, in the order given, each once.
+  void OpenDroppedFiles(const QList<QUrl>& urls);
+  // Closes every worksheet window, last first; false when one refused.
+  bool CloseAll();
+
+  // --- state read by tests and by the windows ---
+  TForm2* activeForm() const;
+  QString mode() const;
+  QLineEdit* entryLine() const { return Edit1; }
+  Tprompt* rangePrompt() const { return prompt1; }
+  TGetFun* functionList() const;
+  QAction* action(Cmd cmd, int tag = -1) const;
+  QToolButton* button(const char* objectName) const;
+  QStringList historyCaptions() const;
+  QString recalcIndicator() const;
+  bool entryActive() const { return entryActive_; }
+  // Whether `form`'s sheet has never been saved / was opened read-only.
+  bool neverSaved(const TForm2* form) const;
+
+  // --- the entry line ---
+  // A character typed in a pane starts an entry (or continues the one in progress).
+  void StartEntry(const QString& text);
+  // F2: edit the current cell's content ("EDIT").
+  void EditCell();
+  // Commits the entry to the cell; `rowStep`/`columnStep` move the cursor afterwards.
+  void CommitEntry(int rowStep = 0, int columnStep = 0);
+  // Esc: drops the entry and shows the cell's content again.
+  void CancelEntry();
+  // F4: cycles the absolute markers of the reference at the end of the entry.
+  void CycleReference();
+  // F9 in the entry line: a formula being typed becomes its value.
+  void EntryToValue();
+  // F1 after "@" / "{": the function list in its Functions or Macros mode.
+  bool OpenFunctionList(bool macros);
+
+  // --- the range prompt ---
+  void OpenPrompt(const QString& caption, std::function<void(const CellRange&)> action,
+                  bool offerNames = false);
+  void GotoPrompt();
+  // Recomputes the enabled state of every menu item and button.
+  void UpdateMenuState();
+  // Runs a menu or button command (tag: the item's tag).
+  void Run(Cmd cmd, int tag = 0);
+
+  // The call point for running the macro at a cell (the macro interpreter installs it). Unset:
+  // "AUTOEXEC" ranges and macro buttons do nothing.
+  static std::function<void(const CellRange&)> RunMacroAt;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  struct ActionInfo {
+    QAction* action;
+    Cmd cmd;
+    int tag;
+  };
+  QAction* Item(QMenu* menu, const QString& caption, const QString& hint, Cmd cmd, int tag = 0);
+  QToolButton* QuickButton(const char* name, const QString& glyph, const QString& hint, Cmd cmd,
+                           int tag = 0);
+  void BuildMenus();
+  void BuildQuickBar();
+  void BuildEntryRow();
+  void BuildFormatBar();
+  void BuildStatusPanels();
+  void FillHistory();
+  void ApplyBarSettings();
+  void ConnectForm(TForm2* form);
+  TForm2* AdoptWindow(TForm2* form, bool isNew);
+  void WindowActivated(TForm2* form);
+  void SelectionChanged();
+  void NoSheetState();
+  void SetMode(const QString& mode);
+  void ShowIndicators();
+  void ShowAddress();
+  void ShowCellInEntryLine();
+  bool CommandBuilt(Cmd cmd) const;
+  bool CommandNeedsSheet(Cmd cmd) const;
+  // The one way a command changes cells: the active window's sheet made current, its selection,
+  // the Undo snapshot, the operation, recalculation, redraw.
+  void RunOnSelection(const std::function<void(const CellRange&)>& operation, bool undo = true);
+  // Changes the attributes of every cell of the selection (created where missing) that
+  // protection does not guard, through RunOnSelection.
+  void ForEachCell(const std::function<void(CellRecord*)>& change);
+  void RepaintAll();
+  void Uplink();
+  void OpenDialog();
+  bool SaveAsDialog(TForm2* form);
+  void LockClick();
+  void ToggleRecalc();
+  void ShowHelp();
+  void ShowAbout();
+  void ShowTip();
+  void EntryKeyDown(QKeyEvent* event, bool* consumed);
+  bool CanPoint() const;
+  void PointMove(int rowStep, int columnStep, bool extend);
+  void UpdatePointText();
+  void EndPointing();
+  void PromptEscape();
+  void PromptClosed();
+  void FunctionChosen(const QString& text);
+
   QMdiArea* mdi_;
+  QToolBar* quickBar_ = nullptr;
+  QToolBar* macroBar_ = nullptr;
+  QToolBar* formatBar_ = nullptr;
+  QWidget* Panel2 = nullptr;
+  QLabel* PnMode = nullptr;
+  QLabel* PnAddress = nullptr;
+  QProgressBar* Gauge1 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  Tprompt* prompt1 = nullptr;
+  QPushButton* EnterKey = nullptr;
+  QPushButton* EscKey = nullptr;
+  QToolButton* Bold = nullptr;
+  QToolButton* Italic = nullptr;
+  QToolButton* Under = nullptr;
+  QComboBox* fontbox = nullptr;
+  QComboBox* Sizebox = nullptr;
+  QComboBox* Formatbox = nullptr;
+  QComboBox* clrcombo1 = nullptr;
+  QComboBox* clrcombo2 = nullptr;
+  QLabel* PNINS = nullptr;
+  QLabel* PnEnd = nullptr;
+  QLabel* PnNum = nullptr;
+  QLabel* PnScr = nullptr;
+  QLabel* PnCap = nullptr;
+  QLabel* Panel7 = nullptr;
+  QMenu* historyMenu_ = nullptr;
+  QMenu* moreMenu_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
+  QMenu* popup_ = nullptr;
+  QAction* historySeparator_ = nullptr;
+  std::vector<QAction*> historyItems_;
+  std::vector<ActionInfo> actions_;
+  std::vector<std::pair<QToolButton*, Cmd>> buttons_;
+  TGetFun* getFun_ = nullptr;
+  QTextBrowser* help_ = nullptr;
+
+  // The entry in progress.
+  bool entryActive_ = false;
+  bool editMode_ = false;  // F2: only Up and Down commit
+  int entryRow_ = 0;
+  int entryColumn_ = 0;
+  TForm2* entryForm_ = nullptr;
+  // Pointing: the text before the pointed reference, the anchor of a pointed range.
+  bool pointing_ = false;
+  int pointBase_ = 0;
+  bool pointAnchored_ = false;
+  bool movingPointer_ = false;
+  // Keyboard indicators the frame keeps (Insert, Num Lock, Scroll Lock, Caps Lock).
+  bool insertOn_ = false, numOn_ = true, scrollOn_ = false, capsOn_ = false, endOn_ = false;
+
+  QMap<SlotIndex, bool> neverSaved_;
+  QMap<SlotIndex, bool> readOnly_;
+  QString autoexec_;
+  bool started_ = false;
+  bool shown_ = false;
+  bool updatingBars_ = false;
 };

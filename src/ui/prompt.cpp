@@ -1,0 +1,92 @@
+// ui/prompt.cpp — the range prompt (see the header).
+#include "ui/prompt.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "platform/platform.h"
+#include "ui/cp1252.h"
+
+Tprompt::Tprompt(QWidget* parent) : QWidget(parent) {
+  setAutoFillBackground(true);
+  setStyleSheet(QStringLiteral(
+      "Tprompt { background: navy; }"
+      "QLabel { color: white; font-weight: bold; background: navy; padding: 0 4px; }"
+      "QComboBox { color: white; font-weight: bold; background: navy; border: 1px solid white; }"
+      "QComboBox QAbstractItemView { color: black; background: white; }"));
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  caption_ = new QLabel(this);
+  box_ = new QComboBox(this);
+  box_->setEditable(true);
+  box_->setInsertPolicy(QComboBox::NoInsert);
+  box_->setMinimumWidth(160);
+  box_->lineEdit()->installEventFilter(this);
+  row->addWidget(caption_);
+  row->addWidget(box_, 1);
+  hide();
+}
+
+void Tprompt::Open(const QString& caption, const CellRange& current, Action action,
+                   const QStringList& names) {
+  action_ = std::move(action);
+  caption_->setText(caption + " ");
+  box_->clear();
+  box_->addItems(names);
+  setText(FromCp1252(RangeText(current)));
+  open_ = true;
+  show();
+}
+
+QString Tprompt::caption() const { return caption_->text().trimmed(); }
+QString Tprompt::text() const { return box_->currentText(); }
+void Tprompt::setText(const QString& text) { box_->setEditText(text); }
+
+void Tprompt::Follow(const CellRange& selection) {
+  if (open_) setText(FromCp1252(RangeText(selection)));
+}
+
+bool Tprompt::Accept() {
+  if (!open_) return false;
+  ClearError();
+  CellRange r = ParseRange(ToCp1252(text().trimmed()));
+  if (text().trimmed().isEmpty() || ErrorRaised() || !RangeIsValid(r) ||
+      !IsValidCell(r.lastRow, r.lastColumn)) {
+    ClearError();
+    ThePlatform().Beep();
+    return false;
+  }
+  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
+  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
+  Action action = std::move(action_);
+  Cancel();
+  if (action) action(r);
+  return true;
+}
+
+void Tprompt::Cancel() {
+  if (!open_) return;
+  open_ = false;
+  action_ = nullptr;
+  hide();
+  emit closed();
+}
+
+bool Tprompt::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == box_->lineEdit() && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      Accept();
+      return true;
+    }
+    if (key->key() == Qt::Key_Escape) {
+      Cancel();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,129 @@
+// ui/qt_platform.cpp — the platform seam on Qt: boxes, beep, cursor, gauge, fonts, clock.
+#include "ui/qt_platform.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QSysInfo>
+#include <QWidget>
+#include <algorithm>
+#include <ctime>
+
+#include "ui/Ugrid.h"
+#include "ui/cp1252.h"
+
+void QtPlatform::Beep() {
+  ++beeps;
+  QApplication::beep();
+}
+
+void QtPlatform::Message(std::string_view caption, std::string_view text) {
+  const QString c = FromCp1252(caption);
+  const QString t = FromCp1252(text);
+  if (scriptedMessages) {
+    scriptedMessages(c + " " + t);
+    return;
+  }
+  // The box is modal; a wait cursor must not hide the pointer the user needs to press OK.
+  if (waitDepth_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  // An engine error reads "Error: TEXT" under the program's title; other messages keep their
+  // caption as the title.
+  const bool error = c == QLatin1String("Error:");
+  QMessageBox box(QApplication::activeWindow());
+  box.setWindowTitle(error || c.isEmpty() ? QStringLiteral("TALLIVO") : c);
+  box.setIcon(error ? QMessageBox::Warning : QMessageBox::Information);
+  box.setText(error ? c + " " + t : t);
+  box.exec();
+  if (waitDepth_ > 0) QApplication::restoreOverrideCursor();
+}
+
+Answer QtPlatform::Ask(std::string_view caption, std::string_view text, Buttons buttons) {
+  if (scriptedMessages) {
+    scriptedMessages(FromCp1252(caption) + " " + FromCp1252(text));
+    if (scriptedAnswers.empty()) return Answer::kCancel;
+    const Answer a = scriptedAnswers.front();
+    scriptedAnswers.pop_front();
+    return a;
+  }
+  QMessageBox::StandardButtons set;
+  switch (buttons) {
+    case Buttons::kOk: set = QMessageBox::Ok; break;
+    case Buttons::kOkCancel: set = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case Buttons::kYesNo: set = QMessageBox::Yes | QMessageBox::No; break;
+    case Buttons::kYesNoCancel:
+      set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+      break;
+  }
+  if (waitDepth_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  QMessageBox box(QMessageBox::Question, FromCp1252(caption), FromCp1252(text), set,
+                  QApplication::activeWindow());
+  const int r = box.exec();
+  if (waitDepth_ > 0) QApplication::restoreOverrideCursor();
+  switch (r) {
+    case QMessageBox::Yes: return Answer::kYes;
+    case QMessageBox::No: return Answer::kNo;
+    case QMessageBox::Ok: return Answer::kOk;
+    default: return Answer::kCancel;
+  }
+}
+
+void QtPlatform::WaitCursor(bool on) {
+  if (on) {
+    if (waitDepth_++ == 0) {
+      modeBeforeWait_ = mode_;
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      ShowMode(" WAIT! ");
+    }
+  } else if (waitDepth_ > 0 && --waitDepth_ == 0) {
+    QApplication::restoreOverrideCursor();
+    ShowMode(modeBeforeWait_.toStdString());
+  }
+}
+
+void QtPlatform::ShowMode(std::string_view mode) {
+  mode_ = FromCp1252(mode);
+  if (onMode) onMode(mode_);
+}
+
+void QtPlatform::Progress(int percent) {
+  if (onProgress) onProgress(std::min(percent, 100));
+}
+
+void QtPlatform::Repaint() {
+  if (onRepaint) onRepaint();
+}
+
+PlatformCell QtPlatform::CurrentCell() { return TGrid::ActiveCursor(); }
+PlatformBlock QtPlatform::Selection() { return TGrid::ActiveSelection(); }
+
+std::tm QtPlatform::LocalTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm out{};
+  localtime_r(&now, &out);
+  return out;
+}
+
+uint64_t QtPlatform::PhysicalMemory() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long size = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || size <= 0) return 0;
+  return uint64_t(pages) * uint64_t(size);
+}
+
+std::vector<std::string> QtPlatform::InstalledFonts() {
+  std::vector<std::string> out;
+  for (const QString& family : QFontDatabase::families()) out.push_back(ToCp1252(family));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::string QtPlatform::SystemVersion() { return QSysInfo::prettyProductName().toStdString(); }
+
+QtPlatform& TheQtPlatform() {
+  static QtPlatform platform;
+  return platform;
+}
+
+void InstallQtPlatform() { InstallPlatform(&TheQtPlatform()); }

@@ -1,0 +1,59 @@
+// ui/qt_platform.h — the platform seam implemented with Qt for the desktop program.
+//
+// Beeps, message and question boxes ("Error:" with the text), the hour-glass cursor with
+// " WAIT! " in the mode indicator, the progress gauge, repainting, the active grid's cursor and
+// selection, the installed font families, the clock and memory figures. The main frame connects
+// the mode indicator, the gauge and repainting through the callbacks below. Tests may divert
+// message and question boxes to a script so that nothing modal blocks them.
+// State: per object (callbacks, the wait nesting, the mode shown before the wait).
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class QtPlatform : public Platform {
+ public:
+  void Beep() override;
+  void Message(std::string_view caption, std::string_view text) override;
+  Answer Ask(std::string_view caption, std::string_view text, Buttons buttons) override;
+  void WaitCursor(bool on) override;
+  void ShowMode(std::string_view mode) override;
+  void Progress(int percent) override;
+  void Repaint() override;
+  PlatformCell CurrentCell() override;
+  PlatformBlock Selection() override;
+  std::tm LocalTime() override;
+  uint64_t PhysicalMemory() override;
+  std::vector<std::string> InstalledFonts() override;
+  std::string SystemVersion() override;
+
+  // Set by the main frame: show a mode text, show (0..100) or hide (<0) the gauge, repaint the
+  // worksheet windows. Unset callbacks do nothing.
+  std::function<void(const QString&)> onMode;
+  std::function<void(int)> onProgress;
+  std::function<void()> onRepaint;
+
+  // When set, message and question boxes are not shown: messages go here as "CAPTION TEXT" and
+  // questions take the next scripted answer (kCancel when none is left). Tests use it.
+  std::function<void(const QString&)> scriptedMessages;
+  std::deque<Answer> scriptedAnswers;
+  int beeps = 0;  // beeps so far (tests)
+
+  // The mode text last shown.
+  QString mode() const { return mode_; }
+
+ private:
+  int waitDepth_ = 0;
+  QString mode_ = QStringLiteral("READY");
+  QString modeBeforeWait_;
+};
+
+// The program's Qt platform (created on first use; installed by InstallQtPlatform).
+QtPlatform& TheQtPlatform();
+// Installs TheQtPlatform() as the engine's platform.
+void InstallQtPlatform();

@@ -1,0 +1,511 @@
+// Qt Test: the main frame as a user drives it — entry, pointing, files, history, dropped files,
+// the enabled state of commands, the range prompt, the function list and the password dialog.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QUrl>
+#include <QtTest>
+
+#include "app/engine_startup.h"
+#include "core/address.h"
+#include "core/cell_store.h"
+#include "core/entry.h"
+#include "core/global_options.h"
+#include "core/names.h"
+#include "core/password.h"
+#include "core/pool.h"
+#include "core/worksheets.h"
+#include "files/settings.h"
+#include "files/sheet_extras.h"
+#include "formula/recalc.h"
+#include "ui/GetFun.h"
+#include "ui/PassDlg.h"
+#include "ui/Sheet.h"
+#include "ui/Ugrid.h"
+#include "ui/Unit2.h"
+#include "ui/prompt.h"
+#include "ui/qt_platform.h"
+
+namespace {
+
+double NumberAt(SlotIndex slot, int row, int column) {
+  SheetScope scope(slot);
+  const CellHandle h = GetCell(uint32_t(row), uint32_t(column));
+  return h ? CellNumber(CellAt(h)) : -1e300;
+}
+
+uint8_t KindAt(SlotIndex slot, int row, int column) {
+  SheetScope scope(slot);
+  return KindOf(GetCell(uint32_t(row), uint32_t(column)));
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir home_;
+  QStringList messages_;
+  std::unique_ptr<TForm1> frame_;
+
+  // A fresh engine and a started frame on a temporary program directory; `preOpen` decides
+  // whether the frame opens an empty sheet when shown.
+  TForm1& Start(bool preOpen = true) {
+    frame_.reset();
+    ResetWorksheets();
+    ResetAllExtras();
+    PoolReset();
+    ResetAddressState();
+    ResetCellStore();
+    ResetRecalcState();
+    messages_.clear();
+    qputenv("TALLIVO_HOME", home_.path().toLocal8Bit());
+    QFile::remove(home_.filePath("TALLIVO.INI"));
+    if (!preOpen) {
+      QFile ini(home_.filePath("TALLIVO.INI"));
+      if (!ini.open(QIODevice::WriteOnly)) qFatal("cannot write the settings file");
+      ini.write("\n[Flags]\nPREOPEN=FALSE\n");
+    }
+    frame_ = std::make_unique<TForm1>();
+    QtPlatform& p = TheQtPlatform();
+    p.scriptedMessages = [this](const QString& m) { messages_ << m; };
+    p.scriptedAnswers.clear();
+    p.beeps = 0;
+    frame_->Startup("/nonexistent/tallivo", {});
+    frame_->show();
+    return *frame_;
+  }
+
+  TGrid* Grid() { return frame_->activeForm()->activeGrid(); }
+  SlotIndex Slot() { return frame_->activeForm()->slot(); }
+
+  QString Path(const QString& name) { return home_.filePath(name); }
+
+ private slots:
+  void init() { QVERIFY(home_.isValid()); }
+  void cleanup() {
+    if (frame_) {
+      TheQtPlatform().scriptedAnswers.assign(20, Answer::kNo);
+      frame_->close();
+    }
+    frame_.reset();
+  }
+
+  void typedEntriesGoToTheCellsAndTheModeFollows() {
+    TForm1& f = Start();
+    QVERIFY(f.activeForm() != nullptr);
+    QCOMPARE(f.mode(), QString("READY"));
+    QTest::keyClick(Grid(), '1');
+    QCOMPARE(f.mode(), QString("VALUE"));
+    QTest::keyClicks(f.entryLine(), "23");
+    QCOMPARE(f.entryLine()->text(), QString("123"));
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(f.mode(), QString("READY"));
+    QCOMPARE(NumberAt(Slot(), 0, 0), 123.0);
+    // Enter leaves the cursor on the cell; Down moves it.
+    QCOMPARE(Grid()->cursorRow(), 0);
+    QTest::keyClick(Grid(), Qt::Key_Down);
+    QTest::keyClick(Grid(), '+');
+    QCOMPARE(f.mode(), QString("VALUE"));
+    QTest::keyClicks(f.entryLine(), "A1*2");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(NumberAt(Slot(), 1, 0), 246.0);
+    QVERIFY(KindIsFormula(KindAt(Slot(), 1, 0)));
+    // A label, committed by an arrow key, which then moves the cursor.
+    QTest::keyClick(Grid(), Qt::Key_Down);
+    QTest::keyClick(Grid(), 'R');
+    QCOMPARE(f.mode(), QString("LABEL"));
+    QTest::keyClicks(f.entryLine(), "ent");
+    QTest::keyClick(f.entryLine(), Qt::Key_Right);
+    QVERIFY(KindIsLabel(KindAt(Slot(), 2, 0)));
+    QCOMPARE(KindAt(Slot(), 1, 0) & kKindMask, uint8_t(CellKind::kFormula));
+    QCOMPARE(Grid()->cursorRow(), 2);
+    QCOMPARE(Grid()->cursorColumn(), 1);
+    // The entry line shows the content of the cell under the cursor.
+    Grid()->moveTo(1, 0);
+    QCOMPARE(f.entryLine()->text(), QString("+A1*2"));
+    // The dependent follows a change of its precedent.
+    Grid()->moveTo(0, 0);
+    QTest::keyClicks(Grid(), "5");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(NumberAt(Slot(), 1, 0), 10.0);
+    // Esc drops an entry and shows the cell again.
+    QTest::keyClick(Grid(), '9');
+    QTest::keyClick(f.entryLine(), Qt::Key_Escape);
+    QCOMPARE(f.mode(), QString("READY"));
+    QCOMPARE(NumberAt(Slot(), 0, 0), 5.0);
+    QCOMPARE(f.entryLine()->text(), QString("5"));
+  }
+
+  void labelEntryStoresTheLabelAndUndoRestores() {
+    TForm1& f = Start();
+    QTest::keyClicks(Grid(), "R");
+    QTest::keyClicks(f.entryLine(), "ent");
+    QTest::keyClick(f.entryLine(), Qt::Key_Down);
+    QVERIFY(KindIsLabel(KindAt(Slot(), 0, 0)));
+    QCOMPARE(Grid()->cursorRow(), 1);
+    f.action(Cmd::kUndo)->trigger();
+    QCOMPARE(KindAt(Slot(), 0, 0), kMissingKind);
+  }
+
+  void pointingAndAbsoluteMarkersBuildReferences() {
+    TForm1& f = Start();
+    Grid()->moveTo(2, 2);  // C3
+    QTest::keyClick(Grid(), '+');
+    QTest::keyClick(f.entryLine(), Qt::Key_Up);
+    QCOMPARE(f.mode(), QString("POINT"));
+    QCOMPARE(f.entryLine()->text(), QString("+C2"));
+    QTest::keyClick(f.entryLine(), Qt::Key_Left);
+    QCOMPARE(f.entryLine()->text(), QString("+B2"));
+    struct Case {
+      int line;
+      const char* text;
+    };
+    const Case kCycle[] = {{__LINE__, "+$B$2"}, {__LINE__, "+B$2"}, {__LINE__, "+$B2"},
+                           {__LINE__, "+B2"},   {__LINE__, "+$B$2"}};
+    for (const Case& c : kCycle) {
+      QTest::keyClick(f.entryLine(), Qt::Key_F4);
+      QVERIFY2(f.entryLine()->text() == c.text, qPrintable(QString("line %1").arg(c.line)));
+    }
+    // Typing an operator ends pointing; the next arrow points again from the entry cell.
+    QTest::keyClicks(f.entryLine(), "*");
+    QCOMPARE(f.mode(), QString("VALUE"));
+    QTest::keyClick(f.entryLine(), Qt::Key_Down);
+    QCOMPARE(f.entryLine()->text(), QString("+$B$2*C4"));
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(Grid()->cursorRow(), 2);
+    QCOMPARE(Grid()->cursorColumn(), 2);
+    QVERIFY(KindIsFormula(KindAt(Slot(), 2, 2)));
+  }
+
+  void f9TurnsTheFormulaBeingTypedIntoItsValue() {
+    TForm1& f = Start();
+    QTest::keyClicks(Grid(), "(");
+    QTest::keyClicks(f.entryLine(), "2+3)*4");
+    QTest::keyClick(f.entryLine(), Qt::Key_F9);
+    QCOMPARE(f.entryLine()->text(), QString("20"));
+  }
+
+  void functionListInsertsTheChosenFunction() {
+    TForm1& f = Start();
+    QTest::keyClick(Grid(), '@');
+    QTest::keyClick(f.entryLine(), Qt::Key_F1);
+    TGetFun* list = f.functionList();
+    QVERIFY(list->isVisible());
+    QVERIFY(list->items().contains("NOT(1)"));
+    QTest::keyClicks(list->editBox(), "pm");
+    QVERIFY(list->listBox()->currentItem()->text().startsWith("PMT("));
+    QTest::keyClick(list->editBox(), Qt::Key_Return);
+    QVERIFY(!list->isVisible());
+    QCOMPARE(f.entryLine()->text(), QString("@PMT("));
+    QCOMPARE(TGetFun::InsertText("PI"), QString("PI"));
+    QCOMPARE(TGetFun::InsertText("CHOOSE( var )"), QString("CHOOSE("));
+  }
+
+  void gotoPromptMovesToACellOrAName() {
+    TForm1& f = Start();
+    {
+      SheetScope scope(Slot());
+      DefineName("TOTAL", MakeRange(3, 9, 3, 9));  // D10
+    }
+    f.GotoPrompt();
+    QCOMPARE(f.mode(), QString("RANGE"));
+    QVERIFY(f.rangePrompt()->isOpen());
+    QCOMPARE(f.rangePrompt()->caption(), QString("GOTO: Specify Cell"));
+    QCOMPARE(f.rangePrompt()->text(), QString("A1"));
+    // The prompt text follows the selection.
+    Grid()->moveTo(4, 1);
+    QCOMPARE(f.rangePrompt()->text(), QString("B5"));
+    f.rangePrompt()->setText("total");
+    QVERIFY(f.rangePrompt()->Accept());
+    QCOMPARE(Grid()->cursorRow(), 9);
+    QCOMPARE(Grid()->cursorColumn(), 3);
+    QCOMPARE(f.mode(), QString("READY"));
+    // An unreadable text keeps the prompt open with a beep; Esc on one cell cancels.
+    f.GotoPrompt();
+    f.rangePrompt()->setText("no such");
+    QVERIFY(!f.rangePrompt()->Accept());
+    QVERIFY(f.rangePrompt()->isOpen());
+    QTest::keyClick(Grid(), Qt::Key_Escape);
+    QVERIFY(!f.rangePrompt()->isOpen());
+  }
+
+  void saveCloseOpenRoundTripAndHistory() {
+    TForm1& f = Start();
+    QTest::keyClicks(Grid(), "42");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QVERIFY(f.neverSaved(f.activeForm()));
+    QVERIFY(f.SaveSheetAs(f.activeForm(), Path("budget")));
+    QVERIFY(QFile::exists(Path("budget.wks")));
+    QVERIFY(!f.neverSaved(f.activeForm()));
+    QCOMPARE(f.activeForm()->windowTitle(), Path("budget.wks"));
+    QVERIFY(f.CloseAll());
+    QCOMPARE(f.mode(), QString("Empty"));
+    QVERIFY(!f.action(Cmd::kSave)->isEnabled());
+
+    TForm2* form = f.OpenByName(Path("budget"));
+    QVERIFY(form != nullptr);
+    QCOMPARE(NumberAt(form->slot(), 0, 0), 42.0);
+    QCOMPARE(f.mode(), QString("READY"));
+    // The same file again: its window comes forward with a beep, nothing is read.
+    const int beeps = TheQtPlatform().beeps;
+    QVERIFY(f.OpenByName(Path("budget.wks")) == nullptr);
+    QCOMPARE(TheQtPlatform().beeps, beeps + 1);
+    QCOMPARE(f.clientArea()->subWindowList().size(), 1);
+    QCOMPARE(Settings().history.size(), size_t(1));
+    QCOMPARE(f.historyCaptions(), QStringList{"&1 " + Path("budget.wks")});
+
+    // Save under the same name after a change, then a second file: newest first.
+    Grid()->moveTo(1, 0);
+    QTest::keyClicks(Grid(), "7");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QVERIFY(f.SaveActive());
+    QVERIFY(f.SaveSheetAs(f.activeForm(), Path("other.wks")));
+    QCOMPARE(f.historyCaptions(),
+             (QStringList{"&2 " + Path("other.wks"), "&1 " + Path("budget.wks")}));
+    QVERIFY(f.CloseAll());
+    form = f.OpenByName(Path("budget.wks"));
+    QVERIFY(form != nullptr);
+    QCOMPARE(NumberAt(form->slot(), 1, 0), 7.0);
+    QCOMPARE(f.historyCaptions().first(), "&2 " + Path("budget.wks"));
+  }
+
+  void missingFileIsReported() {
+    TForm1& f = Start(false);
+    QVERIFY(f.OpenByName(Path("nothere.wks")) == nullptr);
+    QCOMPARE(messages_, QStringList{"Error: Invalid WKS File!"});
+    QVERIFY(f.clientArea()->subWindowList().isEmpty());
+    QVERIFY(Settings().history.empty());
+  }
+
+  void damagedFileOpensReadOnly() {
+    TForm1& f = Start(false);
+    QFile bad(Path("bad.wks"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("not a worksheet at all");
+    bad.close();
+    TForm2* form = f.OpenByName(Path("bad.wks"));
+    QVERIFY(!messages_.isEmpty());
+    // Nothing readable: no window that a Save could write over the file with.
+    QVERIFY(form == nullptr);
+    QVERIFY(f.clientArea()->subWindowList().isEmpty());
+  }
+
+  void droppedFilesOpenEachOnce() {
+    TForm1& f = Start(false);
+    for (const char* name : {"a.wks", "b.wks"}) {
+      f.NewSheet();
+      QVERIFY(f.SaveSheetAs(f.activeForm(), Path(name)));
+    }
+    QVERIFY(f.CloseAll());
+    f.OpenDroppedFiles({QUrl::fromLocalFile(Path("a.wks")), QUrl::fromLocalFile(Path("b.wks")),
+                        QUrl::fromLocalFile(Path("a.wks"))});
+    QCOMPARE(messages_, QStringList{});
+    QCOMPARE(f.clientArea()->subWindowList().size(), 2);
+    // Dropping an open file brings it forward with a beep.
+    const int beeps = TheQtPlatform().beeps;
+    f.OpenDroppedFiles({QUrl::fromLocalFile(Path("a.wks"))});
+    QCOMPARE(f.clientArea()->subWindowList().size(), 2);
+    QCOMPARE(TheQtPlatform().beeps, beeps + 1);
+    QCOMPARE(f.activeForm()->windowTitle(), Path("a.wks"));
+  }
+
+  void newSheetNamesCountWindowsButStaySeparate() {
+    TForm1& f = Start(false);
+    TForm2* one = f.NewSheet();
+    TForm2* two = f.NewSheet();
+    QCOMPARE(one->windowTitle(), QString("SHEET1.WKS"));
+    QCOMPARE(two->windowTitle(), QString("SHEET2.WKS"));
+    qobject_cast<QMdiSubWindow*>(one->parentWidget())->close();
+    QApplication::processEvents();
+    TForm2* three = f.NewSheet();
+    QCOMPARE(three->windowTitle(), QString("SHEET2.WKS"));
+    QVERIFY(three->slot() != two->slot());
+    QVERIFY(f.neverSaved(three));
+  }
+
+  void unbuiltCommandsAreDisabledAndSheetCommandsNeedASheet() {
+    TForm1& f = Start(false);
+    struct Case {
+      int line;
+      Cmd cmd;
+      bool withoutSheet;
+      bool withSheet;
+    };
+    const Case kCases[] = {
+        {__LINE__, Cmd::kNew, true, true},       {__LINE__, Cmd::kOpen, true, true},
+        {__LINE__, Cmd::kSave, false, true},     {__LINE__, Cmd::kSaveAs, false, true},
+        {__LINE__, Cmd::kClose, false, true},    {__LINE__, Cmd::kUndo, false, true},
+        {__LINE__, Cmd::kHelp, true, true},      {__LINE__, Cmd::kPrint, false, false},
+        {__LINE__, Cmd::kMerge, false, false},   {__LINE__, Cmd::kImport, false, false},
+        {__LINE__, Cmd::kExport, false, false},  {__LINE__, Cmd::kCut, false, false},
+        {__LINE__, Cmd::kPaste, false, false},   {__LINE__, Cmd::kFind, false, false},
+        {__LINE__, Cmd::kData, false, false},    {__LINE__, Cmd::kArray, false, false},
+        {__LINE__, Cmd::kGraph, false, false},   {__LINE__, Cmd::kMacroStep, false, false},
+        {__LINE__, Cmd::kCopyCells, false, false}, {__LINE__, Cmd::kNewView, false, true},
+        {__LINE__, Cmd::kTips, false, false},
+    };
+    for (bool sheet : {false, true}) {
+      if (sheet) f.NewSheet();
+      for (const Case& c : kCases) {
+        QAction* a = f.action(c.cmd);
+        QVERIFY2(a, qPrintable(QString("line %1").arg(c.line)));
+        QVERIFY2(a->isEnabled() == (sheet ? c.withSheet : c.withoutSheet),
+                 qPrintable(QString("line %1, sheet %2").arg(c.line).arg(sheet)));
+      }
+    }
+    QVERIFY(!f.button("spPrt")->isEnabled());
+    QVERIFY(!f.button("spStop")->isEnabled());
+    QVERIFY(f.button("SpLock")->isEnabled());
+    // The graph items carry the page tags of their dialog.
+    QCOMPARE(f.action(Cmd::kGraph, 8)->text(), QString("&Legends..."));
+    QCOMPARE(f.action(Cmd::kGeneral, 9)->text(), QString("&Grid"));
+    QCOMPARE(f.action(Cmd::kNew)->statusTip(), QString("MAIN|Create New Worksheet"));
+  }
+
+  void recalculationIndicatorToggles() {
+    TForm1& f = Start();
+    QCOMPARE(f.recalcIndicator(), QString("Auto"));
+    QLabel* panel = f.findChild<QLabel*>("Panel7");
+    QTest::mouseClick(panel, Qt::LeftButton);
+    QCOMPARE(f.recalcIndicator(), QString("Manual"));
+    QTest::keyClicks(Grid(), "3");
+    QTest::keyClick(f.entryLine(), Qt::Key_Down);
+    QTest::keyClicks(Grid(), "+A1+1");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    Grid()->moveTo(0, 0);
+    QTest::keyClicks(Grid(), "10");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QTest::mouseClick(panel, Qt::LeftButton);
+    QCOMPARE(f.recalcIndicator(), QString("Auto"));
+    QCOMPARE(NumberAt(Slot(), 1, 0), 11.0);
+  }
+
+  void lockButtonAndPasswordDialog() {
+    TForm1& f = Start();
+    QToolButton* lock = f.button("SpLock");
+    // Without a password the button switches protection both ways without a dialog.
+    lock->click();
+    QVERIFY(lock->isChecked());
+    {
+      SheetScope scope(Slot());
+      QVERIFY(Options().protection());
+    }
+    lock->click();
+    QVERIFY(!lock->isChecked());
+
+    TPassDlg& dlg = PassDlg();
+    // Setting a password: the first OK asks for confirmation, a different text keeps it open.
+    dlg.Prepare(1);
+    QCOMPARE(dlg.windowTitle(), QString("Password Protection"));
+    QVERIFY(dlg.confirmField()->isHidden());
+    dlg.passwordField()->setText("Secret");
+    dlg.OkClick();
+    QVERIFY(!dlg.confirmField()->isHidden());
+    dlg.confirmField()->setText("secret");
+    dlg.OkClick();
+    QCOMPARE(dlg.windowTitle(), QString("Password NOT the Same"));
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    dlg.confirmField()->setText("Secret");
+    {
+      SheetScope scope(Slot());
+      dlg.OkClick();
+      QCOMPARE(dlg.result(), int(QDialog::Accepted));
+      QVERIFY(CheckPassword("Secret"));
+    }
+    // Checking: a wrong text (letter case counts) gives the caption and empties the field.
+    {
+      SheetScope scope(Slot());
+      dlg.Prepare(0);
+      dlg.setResult(QDialog::Rejected);
+      dlg.passwordField()->setText("SECRET");
+      dlg.OkClick();
+      QCOMPARE(dlg.windowTitle(), QString("Invalid Password! Try Again."));
+      QVERIFY(dlg.passwordField()->text().isEmpty());
+      QCOMPARE(dlg.result(), int(QDialog::Rejected));
+      dlg.passwordField()->setText("Secret");
+      dlg.OkClick();
+      QCOMPARE(dlg.result(), int(QDialog::Accepted));
+      QCOMPARE(dlg.passwordField()->maxLength(), 40);
+    }
+    // With a password, switching protection off asks; cancelling leaves it on.
+    lock->click();
+    QVERIFY(lock->isChecked());
+    QTimer::singleShot(0, [&dlg] { dlg.reject(); });
+    lock->click();
+    QVERIFY(lock->isChecked());
+    {
+      SheetScope scope(Slot());
+      QVERIFY(Options().protection());
+    }
+    QTimer::singleShot(0, [&dlg] {
+      dlg.passwordField()->setText("Secret");
+      dlg.OkClick();
+    });
+    lock->click();
+    QVERIFY(!lock->isChecked());
+  }
+
+  void protectedCellRefusesAnEntry() {
+    TForm1& f = Start();
+    f.button("SpLock")->click();
+    QTest::keyClick(Grid(), '5');
+    QVERIFY(!f.entryActive());
+    QCOMPARE(messages_, QStringList{"Error: Protected Cell"});
+    QCOMPARE(KindAt(Slot(), 0, 0), kMissingKind);
+  }
+
+  void formattingBarActsOnTheSelection() {
+    TForm1& f = Start();
+    QTest::keyClicks(Grid(), "1234.5");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    Grid()->selectRange(MakeRange(0, 0, 1, 1));
+    auto* bold = f.findChild<QToolButton*>("Bold");
+    bold->click();
+    auto* formats = f.findChild<QComboBox*>("Formatbox");
+    const int comma = formats->findText("Comma");
+    QVERIFY(comma >= 0);
+    formats->setCurrentIndex(comma);
+    emit formats->activated(comma);
+    SheetScope scope(Slot());
+    for (int row = 0; row <= 1; ++row) {
+      for (int column = 0; column <= 1; ++column) {
+        const CellHandle h = GetCell(uint32_t(row), uint32_t(column));
+        QVERIFY(h);
+        QCOMPARE(CellAt(h)->style & 1, 1);
+        QCOMPARE(CellAt(h)->format & 0x7F, 0x42);
+      }
+    }
+  }
+
+  void settingsAreWrittenAtExit() {
+    TForm1& f = Start();
+    f.action(Cmd::kQuickBar)->trigger();
+    TheQtPlatform().scriptedAnswers.assign(5, Answer::kNo);
+    QVERIFY(f.close());
+    QFile ini(Path("TALLIVO.INI"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    QVERIFY(text.contains("QBAR=FALSE"));
+    QVERIFY(text.contains("FORM="));
+  }
+};
+
+int main(int argc, char** argv) {
+  // Test discovery may run this program outside ctest's environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  StartEngine();
+  MainFrameTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_frame_test.moc"
