@@ -825,8 +825,11 @@ void EvaluateCell(CellHandle cell) {
   if ((c->kind & kKindMask) > uint8_t(CellKind::kFormula) || !c->text) return;
   EvalLevel* level = (c->kind & kKindFileForm) ? nullptr : EnterLevel();
   if (!level) {
-    // Code still in file form names no cells; past the depth bound nothing is run.
+    // Code still in file form names no cells (and stays marked so); past the depth bound
+    // nothing is run.
+    const uint8_t fileForm = c->kind & kKindFileForm;
     StoreResult(c, true, false, {}, 0);
+    c->kind |= fileForm;
     return;
   }
   const uint8_t* code = PoolPtr(c->text);

@@ -168,6 +168,18 @@ TEST_F(EvaluatorTest, BrokenCodeGivesErr) {
   }
 }
 
+TEST_F(EvaluatorTest, CodeLeftInFileFormIsErrAndStaysMarked) {
+  Enter("A1", "2");
+  Enter("B1", "+A1*2");
+  Unlink(At("B1"));
+  CellAt(At("B1"))->kind |= kKindFileForm;  // as Undo leaves code it could not convert
+  EvaluateCell(At("B1"));
+  EXPECT_EQ(Shown("B1"), "ERR");
+  EXPECT_TRUE(CellAt(At("B1"))->kind & kKindFileForm);
+  Link(At("B1"));  // its operands name no cells: nothing is linked
+  EXPECT_EQ(CellAt(At("A1"))->dependents, 0u);
+}
+
 TEST_F(EvaluatorTest, RandomCodeOfFullLengthNeverOverrunsTheStacks) {
   // Cell operands hold handles that only the compiler and the file reader make; everything else
   // may be anything. 238 one-byte tokens are the most a code can push.
