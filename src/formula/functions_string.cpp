@@ -242,7 +242,7 @@ void S(Frame& f) {
   if (!FirstCell(f, 1, &cell)) return Fail(f);
   const CellValue v = cell ? ValueOfCell(cell) : CellValue{ValueKind::kNumber, 0, {}, false};
   f.SetError(cell && (CellAt(cell)->kind & kKindErrorMark));
-  f.SetString(v.kind == ValueKind::kString ? v.text : std::string_view());
+  f.SetString(v.kind == ValueKind::kString ? v.text : std::string_view(""));
 }
 
 // @N(range): the first cell's number, 0 when it holds a string or nothing. A first cell with the
