@@ -1071,6 +1071,7 @@ bool TForm1::SaveAsDialog(TForm2* form) {
   const SlotIndex slot = form->slot();
   QFileDialog dialog(this, QStringLiteral("TALLIVO SAVE AS..."));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilter(QStringLiteral("Worksheets(*.WKS) (*.wks *.WKS *.Wks *.wk1 *.WK1 *.Wk1)"));
   dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Save As"));
   QString dir = FromCp1252(Settings().saveDirectory);
@@ -1095,6 +1096,7 @@ void TForm1::OpenDialog() {
   QFileDialog dialog(this, QStringLiteral("TALLIVO OPEN"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilters({QStringLiteral("Worksheets (*.wks,*.wk1) (*.wks *.WKS *.Wks *.wk1 *.WK1 *.Wk1)"),
                          QStringLiteral("Backups (*.wkb) (*.wkb *.WKB *.Wkb)"),
                          QStringLiteral("All Files (*)")});
@@ -1688,12 +1690,28 @@ void TForm1::CommitEntry(int rowStep, int columnStep) {
     return;
   }
   TGrid* g = form->activeGrid();
+  bool refused;
   {
     SheetScope scope(form->slot());
     SaveUndo();
     ClearError();
     EnterCell(ToCp1252(text), uint32_t(entryRow_), uint32_t(entryColumn_));
+    refused = ErrorRaised();
     ClearError();
+  }
+  if (refused && EntryMode(text) == QLatin1String("VALUE") && !text.isEmpty()) {
+    // A formula that did not compile stays on the entry line for correction (the message has
+    // been shown); the cursor goes back to its cell.
+    g->moveTo(entryRow_, entryColumn_);
+    entryActive_ = true;
+    editMode_ = true;
+    entryForm_ = form;
+    Edit1->setText(text);
+    Edit1->setFocus();
+    Edit1->end(false);
+    SetMode(QStringLiteral("EDIT"));
+    RepaintAll();
+    return;
   }
   SetMode(QStringLiteral("READY"));
   // Back to the cell entered (a pointer may have moved the cursor), then the committing move.
@@ -1847,6 +1865,12 @@ void TForm1::EntryKeyDown(QKeyEvent* e, bool* consumed) {
   *consumed = true;
   const int key = e->key();
   const bool shift = e->modifiers() & Qt::ShiftModifier;
+  if (pointing_ && e->text() == QLatin1String(".")) {
+    // "." while pointing anchors the range at the pointer.
+    pointAnchored_ = true;
+    UpdatePointText();
+    return;
+  }
   switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -57,7 +57,8 @@ Answer QtPlatform::Ask(std::string_view caption, std::string_view text, Buttons 
       break;
   }
   if (waitDepth_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
-  QMessageBox box(QMessageBox::Question, FromCp1252(caption), FromCp1252(text), set,
+  const QString title = caption.empty() ? QStringLiteral("TALLIVO") : FromCp1252(caption);
+  QMessageBox box(QMessageBox::Question, title, FromCp1252(text), set,
                   QApplication::activeWindow());
   const int r = box.exec();
   if (waitDepth_ > 0) QApplication::restoreOverrideCursor();

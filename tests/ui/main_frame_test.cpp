@@ -186,6 +186,36 @@ class MainFrameTest : public QObject {
     QVERIFY(KindIsFormula(KindAt(Slot(), 2, 2)));
   }
 
+  void pointedRangeAndAFormulaThatDoesNotCompile() {
+    TForm1& f = Start();
+    Grid()->moveTo(6, 1);  // B7
+    QTest::keyClicks(Grid(), "@");
+    QTest::keyClicks(f.entryLine(), "SUM(");
+    QTest::keyClick(f.entryLine(), Qt::Key_Up);
+    QTest::keyClicks(f.entryLine(), ".");
+    QTest::keyClick(f.entryLine(), Qt::Key_Up);
+    QTest::keyClick(f.entryLine(), Qt::Key_Up);
+    QCOMPARE(f.entryLine()->text(), QString("@SUM(B4..B6"));
+    QTest::keyClicks(f.entryLine(), ")");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QVERIFY(KindIsFormula(KindAt(Slot(), 6, 1)));
+    QCOMPARE(Grid()->cursorRow(), 6);
+    // A formula that does not compile is reported and stays on the entry line to be corrected.
+    Grid()->moveTo(7, 1);
+    QTest::keyClicks(Grid(), "+");
+    QTest::keyClicks(f.entryLine(), "B7*(2");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_.first().startsWith("Error:"));
+    QVERIFY(f.entryActive());
+    QCOMPARE(f.mode(), QString("EDIT"));
+    QCOMPARE(f.entryLine()->text(), QString("+B7*(2"));
+    QTest::keyClicks(f.entryLine(), ")");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QVERIFY(!f.entryActive());
+    QVERIFY(KindIsFormula(KindAt(Slot(), 7, 1)));
+  }
+
   void f9TurnsTheFormulaBeingTypedIntoItsValue() {
     TForm1& f = Start();
     QTest::keyClicks(Grid(), "(");
