@@ -38,6 +38,8 @@ struct EngineHooks {
   void (*evaluateCell)(PoolHandle cell) = nullptr;
   // Recomputes a cell and everything that depends on it, in natural order.
   void (*recalculateFrom)(PoolHandle cell) = nullptr;
+  // A worksheet's table entry was freed: state kept per entry elsewhere must go with it.
+  void (*worksheetClosed)(int slot) = nullptr;
 };
 
 EngineHooks& Hooks();

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "core/cell_store.h"
+#include "core/engine_hooks.h"
 #include "core/messages.h"
 #include "core/names.h"
 
@@ -65,7 +66,7 @@ void FillBuiltInDefaults(GlobalOptions& o) {
   o.setGridLines(3);  // row and column lines, solid
 }
 
-void FreeSlot(WorksheetSlot& slot) {
+void FreeSlot(WorksheetSlot& slot, SlotIndex index) {
   SheetState& cur = CurrentSheet();
   if (cur.rowTable == slot.rowTable.get()) {
     // The sheet being closed is the current one: nothing is current afterwards.
@@ -90,6 +91,7 @@ void FreeSlot(WorksheetSlot& slot) {
   slot.nameTable.fill(kNoBlock);
   slot.functionTable.fill(kNoBlock);
   if (heap != 0) PoolReleaseHeap(heap);
+  if (Hooks().worksheetClosed) Hooks().worksheetClosed(index);
 }
 
 // A new sheet's state in the current-sheet variables (the sheet's heap is current).
@@ -184,7 +186,7 @@ void CloseWorksheet(uint16_t heap) {
     WorksheetSlot& slot = s.slots[i];
     if (!slot.InUse() || slot.heap != heap) continue;
     if (slot.extraWindows < 1) {
-      FreeSlot(slot);
+      FreeSlot(slot, i);
     } else {
       --slot.extraWindows;
     }
@@ -195,7 +197,7 @@ void CloseWorksheet(uint16_t heap) {
 void CloseAllWorksheets() {
   WorksheetsState& s = State();
   for (int i = 1; i <= s.count; ++i) {
-    if (s.slots[i].InUse()) FreeSlot(s.slots[i]);
+    if (s.slots[i].InUse()) FreeSlot(s.slots[i], i);
   }
 }
 
@@ -287,6 +289,9 @@ void ActivateWorksheet(SlotIndex index) {
   PoolSetHeap(slot.heap);
   SheetState& cur = CurrentSheet();
   if (cur.rowTable != slot.rowTable.get()) {
+    // The options travel with their sheet: the modified flag and every option changed since the
+    // last StoreOptions would otherwise be lost with the swap.
+    StoreOptions(CurrentWorksheet());
     SaveCurrentSheet();
     cur.rowTable = slot.rowTable.get();
     LoadOptions(index);

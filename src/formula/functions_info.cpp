@@ -21,6 +21,7 @@
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "formula/formula_code.h"
+#include "core/engine_hooks.h"
 #include "formula/functions_sheet.h"
 #include "formula/functions_sheet_common.h"
 #include "platform/platform.h"
@@ -211,6 +212,7 @@ void RegisterSheetFunctions() {
   RegisterLookupFunctions();
   RegisterDatabaseFunctions();
   RegisterInfoFunctions();
+  Hooks().worksheetClosed = &ForgetLinkTable;
 }
 
 void ResetSheetFunctionState() {

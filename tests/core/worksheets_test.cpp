@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/cell_store.h"
+#include "core/engine_hooks.h"
 #include "core/names.h"
 #include "core/sheet_state.h"
 #include "sheet_fixture.h"
@@ -74,6 +75,28 @@ TEST_F(WorksheetsTest, SwitchingSheetsRestoresExtentNamesAndGraphSettings) {
   ActivateWorksheet(other);
   EXPECT_EQ(LastRow(), 3);
   EXPECT_NE(GetCell(3, 1), 0u);
+}
+
+TEST_F(WorksheetsTest, OptionsChangedSinceTheLastStoreSurviveASwitch) {
+  const SlotIndex other = CreateWorksheetWindow("OTHER.WKS");
+  ASSERT_NE(GetOrCreateCell(0, 0), 0u);  // sets the modified flag of the current sheet
+  Options().setZeroSuppressed(true);
+  ActivateWorksheet(other);
+  EXPECT_FALSE(Options().modified());
+  EXPECT_FALSE(Options().zeroSuppressed());
+  ActivateWorksheet(sheet_);
+  EXPECT_TRUE(Options().modified());
+  EXPECT_TRUE(Options().zeroSuppressed());
+}
+
+TEST_F(WorksheetsTest, ClosingAWorksheetTellsTheLayersAbove) {
+  static int closed = 0;
+  closed = 0;
+  Hooks().worksheetClosed = [](int slot) { closed = slot; };
+  const SlotIndex other = CreateWorksheetWindow("OTHER.WKS");
+  CloseWorksheet(Worksheet(other).heap);
+  EXPECT_EQ(closed, other);
+  Hooks().worksheetClosed = nullptr;
 }
 
 TEST_F(WorksheetsTest, NewSheetTakesDefaultsWithProtectionAndPasswordCleared) {
