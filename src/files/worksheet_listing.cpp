@@ -119,7 +119,8 @@ std::string CellContents(uint16_t type, const RecordView& v) {
   }
   switch (type & 0xFF) {
     case kInteger:
-      out += " " + std::to_string(int16_t(v.Word(5)));
+      out += ' ';
+      out += std::to_string(int16_t(v.Word(5)));
       break;
     case kNumber:
       std::snprintf(buffer, sizeof buffer, " %.17g", v.Double(5));

@@ -105,6 +105,7 @@ class Loader {
     double value = 0;
     bool erroneous = false;
   };
+  CellHandle CellFor(uint16_t row, uint16_t column);
   // Reads the value and code of a FORMULA record; false when no cell is to be stored.
   bool ReadFormulaFields(uint16_t row, uint16_t column, const RecordView& v, FormulaFields* out);
   void ReadString(uint16_t row, uint16_t column, const RecordView& v);
@@ -134,6 +135,11 @@ class Loader {
   uint16_t defaultHeight_ = kDefaultRowHeight;
   int nextNamedGraph_ = 1;
   bool tabCaptionSeen_ = false;
+  CellHandle lastCell_ = 0;  // the cell made last, and its row
+  uint16_t lastRow_ = 0;
+
+ public:
+  bool formulas = false;  // a formula was read
 };
 
 bool Loader::NextRecord(uint16_t* type, bool* clean, bool extension) {
@@ -217,7 +223,7 @@ bool Loader::Run() {
     }
   }
   if (WholeSheet()) ApplyLayout();
-  if (!extensionBlock_) {
+  if (!extensionBlock_ && formulas) {
     // Programs without our extension block keep relative column offsets in the low 8 bits.
     for (int row = 0; row < kRowCount; ++row) {
       for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
@@ -245,7 +251,7 @@ void Loader::ReadCellRecord(uint8_t low, uint8_t colour, const RecordView& v) {
   }
   FormulaFields formula;
   if (low == kFormula && !ReadFormulaFields(row, column, v, &formula)) return;
-  const CellHandle h = GetOrCreateCell(row, column);
+  const CellHandle h = CellFor(row, column);
   if (!h) {
     Fail();
     return;
@@ -296,6 +302,20 @@ void Loader::ReadCellRecord(uint8_t low, uint8_t colour, const RecordView& v) {
   }
 }
 
+// Files list the cells of a row from left to right, so a new cell usually belongs right after the
+// last one made: the search for its place then starts there instead of at the head of the row.
+CellHandle Loader::CellFor(uint16_t row, uint16_t column) {
+  const CellHandle head = RowHead(row);
+  const bool append = lastCell_ && row == lastRow_ && head && CellAt(lastCell_)->next == 0 &&
+                      CellAt(lastCell_)->column < column;
+  if (append) SetRowHead(row, lastCell_);
+  const CellHandle h = GetOrCreateCell(row, column);
+  if (append) SetRowHead(row, head);
+  lastCell_ = h;
+  lastRow_ = row;
+  return h;
+}
+
 bool Loader::ReadFormulaFields(uint16_t row, uint16_t column, const RecordView& v,
                                FormulaFields* out) {
   const uint8_t* raw = v.Data();
@@ -317,6 +337,7 @@ bool Loader::ReadFormulaFields(uint16_t row, uint16_t column, const RecordView& 
     invalidColumn_ = column;
     return false;
   }
+  formulas = true;
   out->buffer[0] = uint8_t(length + 1);
   out->buffer[1] = 0;
   std::memcpy(out->buffer + 2, code, length);
@@ -754,7 +775,11 @@ bool LoadFrom(ByteSource& source, uint16_t mode) {
   Loader loader(source, mode);
   const bool ok = loader.Run();
   if (mode == kLoadWhole) SetSheetModified(false);
-  FinishLoadedFormulas();
+  if (loader.formulas) {
+    FinishLoadedFormulas();
+  } else if (Hooks().recalculate) {
+    Hooks().recalculate();
+  }
   ThePlatform().WaitCursor(false);
   loader.Report();
   return ok;
@@ -791,7 +816,8 @@ void MendForeignColumnOffsets(uint8_t* code, size_t size, uint16_t column) {
 void FreezeToValue(CellRecord* c) {
   if ((c->kind & kKindMask) == uint8_t(CellKind::kStringFormula)) {
     const PoolHandle result = CellStringResult(c);
-    const std::string text = "'" + PoolText(result);
+    std::string text(1, '\'');
+    text += PoolText(result);
     if (result) PoolFree(result, PoolTextSize(result));
     std::memset(c->value, 0, sizeof c->value);
     FreeCellText(c);

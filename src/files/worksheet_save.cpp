@@ -88,7 +88,10 @@ class Writer {
 
   RecordSink& sink_;
   const CellRange* range_;
+  CellRange area_{};
   std::array<bool, 256> fontsUsed_{};
+  RecordData scratch_;  // the record being built, reused so that cells cost no allocation
+  std::vector<std::array<uint8_t, kAttributeRecordSize>> attributes_;  // collected with the cells
 };
 
 CellRange Writer::UsedArea() const {
@@ -100,22 +103,23 @@ CellRange Writer::UsedArea() const {
     r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
     return r;
   }
+  // The first cell of each row is its leftmost; the extent gives the last row and column.
   CellRange r{kNoCell, kNoCell, 0, 0};
   for (int row = 0; row < kRowCount; ++row) {
-    for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
-      const CellRecord* c = CellAt(h);
-      r.firstColumn = std::min<uint16_t>(r.firstColumn, c->column);
-      r.firstRow = std::min<uint16_t>(r.firstRow, uint16_t(row));
-      r.lastColumn = std::max<uint16_t>(r.lastColumn, c->column);
-      r.lastRow = uint16_t(row);
-    }
+    const CellHandle head = RowHead(row);
+    if (!head) continue;
+    r.firstColumn = std::min<uint16_t>(r.firstColumn, CellAt(head)->column);
+    if (r.firstRow == kNoCell) r.firstRow = uint16_t(row);
+    r.lastRow = uint16_t(row);
   }
-  if (r.firstColumn == kNoCell) r = CellRange{0, 0, 0, 0};
+  if (r.firstColumn == kNoCell) return CellRange{0, 0, 0, 0};
+  r.lastColumn = std::min<uint16_t>(std::max(LastColumn(), r.firstColumn), kColumnCount - 1);
   return r;
 }
 
 void Writer::Run() {
-  const CellRange area = UsedArea();
+  area_ = UsedArea();
+  const CellRange& area = area_;
   sink_.Record(kBof, RecordData().Word(0x0404).bytes);
   {
     RecordData d;
@@ -281,7 +285,8 @@ void Writer::WriteCells(const CellRange& area) {
 
 void Writer::WriteCell(const CellRecord* c) {
   const uint8_t kind = c->kind & kKindMask;
-  RecordData d;
+  RecordData& d = scratch_;
+  d.bytes.clear();
   CellHeader(d, c->format, c->column, c->row);
   switch (kind) {
     case uint8_t(CellKind::kStringFormula):
@@ -331,6 +336,11 @@ void Writer::WriteCell(const CellRecord* c) {
       return;
   }
   if (c->font != 255) fontsUsed_[c->font] = true;
+  if (c->font != 255 || c->size != 0 || c->style != 0 || c->borders != 0 || c->shade[0] != 0 ||
+      c->shade[1] != 0 || c->shade[2] != 0 || c->colour != 0xC0) {
+    attributes_.push_back({uint8_t(c->row), uint8_t(c->row >> 8), c->column, 0, c->font, c->size,
+                           c->style, c->borders, c->shade[0], c->shade[1], c->shade[2], c->colour});
+  }
 }
 
 void Writer::WriteCellAttributes() {
@@ -340,23 +350,7 @@ void Writer::WriteCellAttributes() {
     const std::string name = i < installed.size() ? installed[i] : std::string();
     sink_.Record(kXFont, RecordData().Byte(uint8_t(i)).Text(name.substr(0, 80)).bytes);
   }
-  const CellRange area = UsedArea();
-  const CellRecord& blank = BlankCellTemplate();
-  for (uint32_t row = area.firstRow; row <= area.lastRow && row < uint32_t(kRowCount); ++row) {
-    for (CellHandle h = FindCellAtOrAfter(row, area.firstColumn); h; h = CellAt(h)->next) {
-      const CellRecord* c = CellAt(h);
-      if (c->column > area.lastColumn) break;
-      if ((c->kind & kKindMask) > uint8_t(CellKind::kBlank)) continue;
-      if (c->font == blank.font && c->size == 0 && c->style == 0 && c->borders == 0 &&
-          c->shade[0] == 0 && c->shade[1] == 0 && c->shade[2] == 0 && c->colour == 0xC0) {
-        continue;
-      }
-      RecordData d;
-      d.Word(c->row).Word(c->column).Byte(c->font).Byte(c->size).Byte(c->style).Byte(c->borders);
-      d.Byte(c->shade[0]).Byte(c->shade[1]).Byte(c->shade[2]).Byte(c->colour);
-      sink_.Record(kXAttributes, d.bytes);
-    }
-  }
+  for (const auto& record : attributes_) sink_.Record(kXAttributes, record.data(), record.size());
 }
 
 void Writer::WriteExtension() {

@@ -55,11 +55,11 @@ std::vector<uint8_t> Ref(int row, int column, int targetRow, int targetColumn) {
 
 std::vector<uint8_t> RangeRef(int row, int column, int firstRow, int firstColumn, int lastRow,
                               int lastColumn) {
-  std::vector<uint8_t> end = Ref(row, column, lastRow, lastColumn);
-  std::vector<uint8_t> start = Ref(row, column, firstRow, firstColumn);
+  const std::vector<uint8_t> end = Ref(row, column, lastRow, lastColumn);
+  const std::vector<uint8_t> start = Ref(row, column, firstRow, firstColumn);
   std::vector<uint8_t> out = {0x02};
-  out.insert(out.end(), end.begin() + 1, end.end());
-  out.insert(out.end(), start.begin() + 1, start.end());
+  for (size_t i = 1; i < 5; ++i) out.push_back(end[i]);
+  for (size_t i = 1; i < 5; ++i) out.push_back(start[i]);
   return out;
 }
 

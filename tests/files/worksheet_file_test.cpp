@@ -415,7 +415,7 @@ TEST_F(WorksheetFileTest, NumbersOutsideTheValueCheckReadAsZero) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     double value;
     std::memcpy(&value, &c.bits, 8);
-    NewSheet("V" + std::to_string(c.line));
+    NewSheet(std::to_string(c.line) + ".WKS");
     const Bytes file = ForeignFile(Bytes()
                                        .Rec(0x0E, CellHeader(0, 0).F64(value))
                                        .Rec(0x10, FormulaData(1, 0, value, {0x05, 1, 0, 0x03})));
