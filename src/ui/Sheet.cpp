@@ -133,6 +133,17 @@ QString EntryMode(const QString& text) {
                                                       : QStringLiteral("LABEL");
 }
 
+}  // namespace
+
+bool IsCommandLineOption(const QString& argument) {
+  // Options are written "/RA"; on Linux an absolute path starts with "/" too, so only a slash
+  // followed by letters alone, naming no existing file, is an option.
+  static const QRegularExpression option(QStringLiteral("^/[A-Za-z]+$"));
+  return option.match(argument).hasMatch() && !QFileInfo::exists(argument);
+}
+
+namespace {
+
 QString Shortest(double value) {
   QString s = QString::number(value, 'g', 15);
   return s;
@@ -726,8 +737,8 @@ void TForm1::Startup(const char* argv0, const QStringList& arguments) {
   LoadSettings();
   LoadUserFunctions();
   if (!Settings().autoexec.empty()) autoexec_ = FromCp1252(Settings().autoexec);
-  // The command line: a first argument not starting with "/" names the worksheet to open.
-  if (!arguments.isEmpty() && !arguments.first().startsWith('/')) {
+  // The command line: a first argument that is no option names the worksheet to open.
+  if (!arguments.isEmpty() && !IsCommandLineOption(arguments.first())) {
     autoexec_ = arguments.first();
   }
   // The format box from the settings' format list.
@@ -880,7 +891,19 @@ TForm2* TForm1::AdoptWindow(TForm2* form, bool isNew) {
   ConnectForm(form);
   if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget())) {
     sub->setWindowIcon(GlyphIcon("T", true));
+    // A new window takes most of the client area, leaving room to see that it is a window.
+    const QSize area = mdi_->viewport()->size();
+    if (area.width() > 200 && area.height() > 150) {
+      const int offset = sub->pos().x();
+      sub->resize(std::max(400, area.width() * 9 / 10 - offset),
+                  std::max(250, area.height() * 9 / 10 - sub->pos().y()));
+    }
     if (Settings().maximized) sub->showMaximized();
+    // The settings remember whether the last resized worksheet window was maximised.
+    connect(sub, &QMdiSubWindow::windowStateChanged, this,
+            [](Qt::WindowStates old, Qt::WindowStates now) {
+              if ((old ^ now) & Qt::WindowMaximized) Settings().maximized = now & Qt::WindowMaximized;
+            });
   }
   if (isNew) {
     neverSaved_.remove(form->slot());
@@ -1620,7 +1643,7 @@ void TForm1::StartEntry(const QString& text) {
   if (!form) return;
   if (prompt1->isOpen()) {
     // While a range prompt is open, characters go to the prompt.
-    prompt1->setText(text == "." ? prompt1->text() : text);
+    if (text != QLatin1String(".")) prompt1->Type(text);
     return;
   }
   if (entryActive_) {

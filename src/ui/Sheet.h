@@ -56,6 +56,9 @@ enum class Cmd : uint8_t {
   kCount
 };
 
+// Whether a command-line argument is an option ("/RA") rather than a file name.
+bool IsCommandLineOption(const QString& argument);
+
 class TForm1 : public QMainWindow {
   Q_OBJECT
  public:

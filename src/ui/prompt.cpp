@@ -38,6 +38,7 @@ void Tprompt::Open(const QString& caption, const CellRange& current, Action acti
   box_->clear();
   box_->addItems(names);
   setText(FromCp1252(RangeText(current)));
+  typed_ = false;
   open_ = true;
   show();
 }
@@ -47,7 +48,17 @@ QString Tprompt::text() const { return box_->currentText(); }
 void Tprompt::setText(const QString& text) { box_->setEditText(text); }
 
 void Tprompt::Follow(const CellRange& selection) {
-  if (open_) setText(FromCp1252(RangeText(selection)));
+  if (!open_) return;
+  setText(FromCp1252(RangeText(selection)));
+  typed_ = false;
+}
+
+void Tprompt::Type(const QString& text) {
+  if (!open_) return;
+  setText(typed_ ? this->text() + text : text);
+  typed_ = true;
+  box_->lineEdit()->setFocus();
+  box_->lineEdit()->end(false);
 }
 
 bool Tprompt::Accept() {

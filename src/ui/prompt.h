@@ -31,6 +31,9 @@ class Tprompt : public QWidget {
   QString caption() const;
   QString text() const;
   void setText(const QString& text);
+  // A character typed while the prompt is open: the first one replaces the range text that
+  // followed the selection, later ones are added; the prompt's line takes the focus.
+  void Type(const QString& text);
   // The selection moved: the text becomes its range text.
   void Follow(const CellRange& selection);
   // Parses the text as a range (or name) of the current sheet and runs the action. An
@@ -50,4 +53,5 @@ class Tprompt : public QWidget {
   QComboBox* box_;
   Action action_;
   bool open_ = false;
+  bool typed_ = false;  // the user typed into the prompt since it followed the selection
 };

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -58,7 +59,8 @@ class MainFrameTest : public QObject {
 
   // A fresh engine and a started frame on a temporary program directory; `preOpen` decides
   // whether the frame opens an empty sheet when shown.
-  TForm1& Start(bool preOpen = true) {
+  TForm1& Start(bool preOpen = true, const QStringList& arguments = {},
+                const QByteArray& settings = {}) {
     frame_.reset();
     ResetWorksheets();
     ResetAllExtras();
@@ -69,17 +71,18 @@ class MainFrameTest : public QObject {
     messages_.clear();
     qputenv("TALLIVO_HOME", home_.path().toLocal8Bit());
     QFile::remove(home_.filePath("TALLIVO.INI"));
-    if (!preOpen) {
+    if (!preOpen || !settings.isEmpty()) {
       QFile ini(home_.filePath("TALLIVO.INI"));
       if (!ini.open(QIODevice::WriteOnly)) qFatal("cannot write the settings file");
-      ini.write("\n[Flags]\nPREOPEN=FALSE\n");
+      ini.write(preOpen ? "\n" : "\n[Flags]\nPREOPEN=FALSE\n");
+      ini.write(settings);
     }
     frame_ = std::make_unique<TForm1>();
     QtPlatform& p = TheQtPlatform();
     p.scriptedMessages = [this](const QString& m) { messages_ << m; };
     p.scriptedAnswers.clear();
     p.beeps = 0;
-    frame_->Startup("/nonexistent/tallivo", {});
+    frame_->Startup("/nonexistent/tallivo", arguments);
     frame_->show();
     return *frame_;
   }
@@ -306,6 +309,90 @@ class MainFrameTest : public QObject {
     QVERIFY(form != nullptr);
     QCOMPARE(NumberAt(form->slot(), 1, 0), 7.0);
     QCOMPARE(f.historyCaptions().first(), "&2 " + Path("budget.wks"));
+  }
+
+  void autoexecCommandLineAndOptions() {
+    // A worksheet AUTOEXEC.WKS in the program directory opens at start.
+    {
+      TForm1& f = Start(false);
+      f.NewSheet();
+      QTest::keyClicks(Grid(), "1");
+      QTest::keyClick(f.entryLine(), Qt::Key_Return);
+      QVERIFY(f.SaveSheetAs(f.activeForm(), Path("AUTOEXEC.WKS")));
+      QVERIFY(f.SaveSheetAs(f.activeForm(), Path("given.wks")));
+    }
+    TForm1& f = Start(false);
+    QCOMPARE(f.clientArea()->subWindowList().size(), 1);
+    QCOMPARE(f.activeForm()->windowTitle(), Path("AUTOEXEC.WKS"));
+    // A file named on the command line replaces it; an option is no file name.
+    TForm1& g = Start(false, {Path("given.wks"), "/RA"});
+    QCOMPARE(g.clientArea()->subWindowList().size(), 1);
+    QCOMPARE(g.activeForm()->windowTitle(), Path("given.wks"));
+    QFile::remove(Path("AUTOEXEC.WKS"));
+    TForm1& h = Start(true, {"/RA"});
+    QCOMPARE(h.clientArea()->subWindowList().size(), 1);
+    QCOMPARE(h.activeForm()->windowTitle(), QString("SHEET1.WKS"));
+    QVERIFY(messages_.isEmpty());
+    // A missing file named on the command line is reported.
+    TForm1& k = Start(false, {Path("missing.wks")});
+    QVERIFY(k.clientArea()->subWindowList().isEmpty());
+    QCOMPARE(messages_, QStringList{"Error: Invalid WKS File!"});
+  }
+
+  void optionsAreToldApartFromAbsolutePaths() {
+    struct Case {
+      int line;
+      QString argument;
+      bool option;
+    };
+    const Case kCases[] = {{__LINE__, "/RA", true},
+                           {__LINE__, "/ra", true},
+                           {__LINE__, "/tmp/budget.wks", false},
+                           {__LINE__, "budget.wks", false},
+                           {__LINE__, "/", false},
+                           {__LINE__, "/tmp", false}};
+    for (const Case& c : kCases) {
+      QVERIFY2(IsCommandLineOption(c.argument) == c.option,
+               qPrintable(QString("line %1").arg(c.line)));
+    }
+  }
+
+  void historyBeyondFiveGoesToMore() {
+    TForm1& f = Start(false, {}, "[Files]\nHSIZE=10\n");
+    for (int i = 1; i <= 7; ++i) {
+      f.NewSheet();
+      QVERIFY(f.SaveSheetAs(f.activeForm(), Path(QString("h%1.wks").arg(i))));
+    }
+    const QStringList captions = f.historyCaptions();
+    QCOMPARE(captions.size(), 7);
+    QCOMPARE(captions.first(), "&7 " + Path("h7.wks"));
+    QCOMPARE(captions.last(), "&1 " + Path("h1.wks"));
+    auto* more = f.findChild<QMenu*>("Mhist");
+    QVERIFY(more && more->menuAction()->isVisible());
+    int inMore = 0;
+    for (QAction* a : more->actions()) inMore += a->isVisible();
+    QCOMPARE(inMore, 2);
+    // Choosing a history item opens that file.
+    QVERIFY(f.CloseAll());
+    for (QAction* a : more->actions()) {
+      if (a->isVisible() && a->text().endsWith("h1.wks")) a->trigger();
+    }
+    QCOMPARE(f.clientArea()->subWindowList().size(), 1);
+    QCOMPARE(f.activeForm()->windowTitle(), Path("h1.wks"));
+  }
+
+  void charactersTypedInThePaneGoToAnOpenPrompt() {
+    TForm1& f = Start();
+    f.GotoPrompt();
+    QTest::keyClicks(Grid(), "c");
+    QCOMPARE(f.rangePrompt()->text(), QString("c"));
+    QLineEdit* line = f.rangePrompt()->findChild<QLineEdit*>();
+    QTest::keyClicks(line, "12");
+    QCOMPARE(f.rangePrompt()->text(), QString("c12"));
+    QTest::keyClick(line, Qt::Key_Return);
+    QVERIFY(!f.rangePrompt()->isOpen());
+    QCOMPARE(Grid()->cursorRow(), 11);
+    QCOMPARE(Grid()->cursorColumn(), 2);
   }
 
   void missingFileIsReported() {
