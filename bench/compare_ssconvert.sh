@@ -32,7 +32,7 @@ def number(col, row, v): rec(0x0E, struct.pack('<BHHd', 0xFF, col, row, v))
 def formula(col, row, code, v): rec(0x10, struct.pack('<BHHdH', 0xFF, col, row, v, len(code)) + code)
 def rel(dc, dr): return struct.pack('<HH', 0x8000 | (dc & 0x3FFF), 0x8000 | (dr & 0x3FFF))
 if kind == 'numbers':
-    columns = 98 if count >= 98 * 8192 else 10
+    columns = max(10, (count + 8191) // 8192)
     for i in range(count):
         number(i % columns, i // columns, i * 0.5 + 0.25)
 elif kind == 'formulas':
