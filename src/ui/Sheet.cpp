@@ -207,8 +207,10 @@ TForm1::~TForm1() {
 QAction* TForm1::Item(QMenu* menu, const QString& caption, const QString& hint, Cmd cmd,
                       int tag) {
   QAction* a = menu->addAction(caption);
-  a->setStatusTip(hint);
-  a->setToolTip(hint);
+  // A hint "short|long" shows its long part in the status line and its short part as a tip.
+  const int bar = int(hint.indexOf('|'));
+  a->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+  a->setToolTip(bar < 0 ? hint : hint.left(bar));
   a->setData(tag);
   actions_.push_back({a, cmd, tag});
   connect(a, &QAction::triggered, this, [this, cmd, tag] { Run(cmd, tag); });
@@ -474,7 +476,7 @@ void TForm1::BuildQuickBar() {
   QuickButton("spProper", "Aa", "Upper/Proper", Cmd::kProper);
 
   // The macro button bar: 13 buttons whose captions name macros of the macro library.
-  macroBar_ = addToolBar(QStringLiteral("Macro Buttons"));
+  macroBar_ = new QToolBar(QStringLiteral("Macro Buttons"), this);
   macroBar_->setObjectName("tbarmenu1");
   macroBar_->setToolTip("Toolbar");
   macroBar_->setMovable(false);
@@ -572,6 +574,8 @@ void TForm1::BuildEntryRow() {
   toolbar->addWidget(Panel2);
   Panel2->setMinimumWidth(600);
   Panel2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  // The macro button bar stands at the right edge of the frame.
+  addToolBar(Qt::RightToolBarArea, macroBar_);
 }
 
 void TForm1::BuildFormatBar() {
@@ -2034,6 +2038,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       ShowIndicators();
       return true;
     }
+  }
+  if (watched == Edit1 && event->type() == QEvent::FocusIn && !entryActive_ && activeForm() &&
+      static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
+    // Clicking into the entry line edits the current cell's content there.
+    QTimer::singleShot(0, this, [this] {
+      const int position = Edit1->cursorPosition();
+      EditCell();
+      Edit1->setCursorPosition(position);
+    });
+    return false;
   }
   if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
   auto* e = static_cast<QKeyEvent*>(event);

@@ -25,6 +25,8 @@ Tprompt::Tprompt(QWidget* parent) : QWidget(parent) {
   box_->setEditable(true);
   box_->setInsertPolicy(QComboBox::NoInsert);
   box_->setMinimumWidth(160);
+  // The combo box hands its keys to its line edit directly, so both are watched.
+  box_->installEventFilter(this);
   box_->lineEdit()->installEventFilter(this);
   row->addWidget(caption_);
   row->addWidget(box_, 1);
@@ -88,7 +90,7 @@ void Tprompt::Cancel() {
 }
 
 bool Tprompt::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == box_->lineEdit() && event->type() == QEvent::KeyPress) {
+  if ((watched == box_ || watched == box_->lineEdit()) && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
       Accept();

@@ -386,7 +386,8 @@ class MainFrameTest : public QObject {
     f.GotoPrompt();
     QTest::keyClicks(Grid(), "c");
     QCOMPARE(f.rangePrompt()->text(), QString("c"));
-    QLineEdit* line = f.rangePrompt()->findChild<QLineEdit*>();
+    // Keys reach the prompt's combo box, which hands them to its line.
+    auto* line = f.rangePrompt()->findChild<QComboBox*>();
     QTest::keyClicks(line, "12");
     QCOMPARE(f.rangePrompt()->text(), QString("c12"));
     QTest::keyClick(line, Qt::Key_Return);
@@ -485,7 +486,8 @@ class MainFrameTest : public QObject {
     // The graph items carry the page tags of their dialog.
     QCOMPARE(f.action(Cmd::kGraph, 8)->text(), QString("&Legends..."));
     QCOMPARE(f.action(Cmd::kGeneral, 9)->text(), QString("&Grid"));
-    QCOMPARE(f.action(Cmd::kNew)->statusTip(), QString("MAIN|Create New Worksheet"));
+    QCOMPARE(f.action(Cmd::kNew)->statusTip(), QString("Create New Worksheet"));
+    QCOMPARE(f.action(Cmd::kOpen)->statusTip(), QString("Load Selected Worksheet"));
   }
 
   void recalculationIndicatorToggles() {
