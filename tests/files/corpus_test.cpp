@@ -2,12 +2,17 @@
 //
 // The expected contents come from a small decoder written here from the record layouts alone, so
 // that a fault shared by the reader and its test cannot hide.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
 
 #include "core/sheet_layout.h"
 #include "files/files_fixture.h"
+#include "formula/evaluator.h"
+#include "formula/formula_hooks.h"
+#include "formula/functions_math.h"
+#include "formula/functions_sheet.h"
 
 namespace {
 
@@ -189,6 +194,53 @@ TEST_F(CorpusTest, ReSavedFilesKeepEveryValue) {
       EXPECT_EQ(a.text, e.text);
     }
     EXPECT_EQ(again.names, expected.names + 1) << "the reserved name is added";
+  }
+}
+
+}  // namespace
+
+namespace {
+
+class CorpusRecalculationTest : public FilesTest {
+ protected:
+  void SetUp() override {
+    FilesTest::SetUp();
+    RegisterMathFunctions();
+    RegisterSheetFunctions();
+    InstallFormulaHooks();
+    InstallEvaluatorHooks();
+  }
+};
+
+TEST_F(CorpusRecalculationTest, FormulasRecalculateToTheirStoredValues) {
+  for (const char* name : {"KSBASE.WK1", "PEYNEVAL.WK1", "PF.WK1", "PFVALUES.WK1", "QPTEST.WKS",
+                           "SPATSYM.WK1", "VAQUEEN.WK1"}) {
+    SCOPED_TRACE(name);
+    const Decoded stored = Decode(ReadBytes(kCorpus + name));
+    NewSheet(name);
+    ASSERT_TRUE(LoadWorksheet(kCorpus + name));  // converts, links and recalculates
+    EXPECT_TRUE(Messages().empty());
+    // Forget the stored values, so that only the recalculation can bring them back.
+    for (const auto& [at, e] : stored.cells) {
+      if (e.kind == 'f') SetCellDouble(CellAt(GetCell(uint32_t(at.first), uint32_t(at.second))), -12345);
+    }
+    ASSERT_NE(Hooks().recalculate, nullptr);
+    Hooks().recalculate();
+    int formulas = 0;
+    int mismatches = 0;
+    for (const auto& [at, e] : stored.cells) {
+      if (e.kind != 'f') continue;
+      ++formulas;
+      const CellRecord* c = CellAt(GetCell(uint32_t(at.first), uint32_t(at.second)));
+      const double value = CellNumber(c);
+      const bool same = (c->kind & kKindMask) == uint8_t(CellKind::kFormula) &&
+                        std::fabs(value - e.number) <= 1e-9 * std::max(1.0, std::fabs(e.number));
+      if (!same && ++mismatches <= 3) {
+        ADD_FAILURE() << "row " << at.first << " column " << at.second << ": stored " << e.number
+                      << ", recalculated " << value << " (kind " << int(c->kind) << ")";
+      }
+    }
+    EXPECT_EQ(mismatches, 0) << "of " << formulas << " formulas";
   }
 }
 
