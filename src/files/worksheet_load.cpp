@@ -200,11 +200,12 @@ bool Loader::Run() {
     if (v.Short() || PoolOutOfMemory()) Fail();
     if (failed_) break;
   }
-  // The extension block: 0x1A and a second byte; a second 0x1A means there is none.
-  if (!failed_ && WholeSheet() && !source_.AtEnd()) {
+  // The extension block: 0x1A and a second byte; a second 0x1A means there is none. A merge
+  // takes no settings from it, but its presence still says how the formulas were written.
+  if (!failed_ && !source_.AtEnd()) {
     uint8_t framing[2] = {0, 0};
-    if (source_.Read(framing, 2) && framing[1] != 0x1A) {
-      extensionBlock_ = true;
+    if (source_.Read(framing, 2) && framing[1] != 0x1A) extensionBlock_ = true;
+    if (extensionBlock_ && WholeSheet()) {
       for (;;) {
         if (!NextRecord(&type, &clean, true)) {
           if (!clean) {

@@ -562,6 +562,10 @@ TEST_F(WorksheetFileTest, RelativeColumnsOfForeignFilesAreReadModulo256) {
   ASSERT_TRUE(LoadWorksheetBytes(ours.b.data(), ours.b.size()));
   EXPECT_EQ(CellCode(0, 10), "CellRef ERR, End");
   EXPECT_EQ(CellCode(0, 11), "CellRef K1, End");
+  // Merging takes only cells from the file, but reads them the same way.
+  NewSheet("MERGED.WKS");
+  ASSERT_TRUE(LoadWorksheetBytes(ours.b.data(), ours.b.size(), kLoadMergeCells));
+  EXPECT_EQ(CellCode(0, 10), "CellRef ERR, End");
 }
 
 TEST_F(WorksheetFileTest, LoadingConvertsLinksAndRecalculatesThroughTheHooks) {
