@@ -19,12 +19,23 @@ ExtrasState& State() {
 
 SheetExtras& ExtrasOf(SlotIndex index) {
   if (index < 0 || index >= kWorksheetSlots) index = 0;
-  return State().sheets[index];
+  SheetExtras& extras = State().sheets[index];
+  const uint16_t heap = index == 0 ? 0 : Worksheet(index).heap;
+  if (extras.heap != heap) {
+    extras = SheetExtras{};
+    extras.heap = heap;
+  }
+  return extras;
 }
 
 SheetExtras& CurrentExtras() { return ExtrasOf(CurrentWorksheet()); }
 
-void ResetExtras(SlotIndex index) { ExtrasOf(index) = SheetExtras{}; }
+void ResetExtras(SlotIndex index) {
+  SheetExtras& extras = ExtrasOf(index);
+  const uint16_t heap = extras.heap;
+  extras = SheetExtras{};
+  extras.heap = heap;
+}
 
 void ResetAllExtras() {
   for (SheetExtras& e : State().sheets) e = SheetExtras{};

@@ -48,6 +48,7 @@ struct WindowFont {
 };
 
 struct SheetExtras {
+  uint16_t heap = 0;  // the pool heap of the worksheet these belong to
   WindowLayout layout;
   WindowFont font;
   std::vector<std::string> tabCaptions;              // empty: the default captions
@@ -66,7 +67,8 @@ struct SheetExtras {
 
 // The extras of the current worksheet (a scratch set when no worksheet is current).
 SheetExtras& CurrentExtras();
-// The extras of entry `index` of the open-worksheet table.
+// The extras of entry `index` of the open-worksheet table. An entry that now holds another
+// worksheet than before (its heap differs) starts from defaults.
 SheetExtras& ExtrasOf(SlotIndex index);
 // Back to defaults for one entry / for every entry (tests, start-up).
 void ResetExtras(SlotIndex index);

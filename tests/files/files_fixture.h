@@ -56,7 +56,6 @@ class FilesTest : public testing::Test {
     const SlotIndex s = CreateWorksheetWindow(name);
     EXPECT_NE(s, 0);
     ActivateWorksheet(s);
-    ResetExtras(s);
     return s;
   }
 

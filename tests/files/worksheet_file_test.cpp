@@ -727,6 +727,17 @@ TEST_F(WorksheetFileTest, ExhaustedMemoryStopsTheLoadAndKeepsWhatWasRead) {
   EXPECT_TRUE(CheckRowChains(&why)) << why;
 }
 
+TEST_F(WorksheetFileTest, AWorksheetInAReusedEntryStartsWithoutTheFormerExtras) {
+  const SlotIndex first = NewSheet("FIRST.WKS");
+  CurrentExtras().tabCaptions = {"Old"};
+  CurrentExtras().layout.present = true;
+  CloseWorksheet(Worksheet(first).heap);
+  const SlotIndex second = NewSheet("SECOND.WKS");
+  ASSERT_EQ(second, first);
+  EXPECT_TRUE(CurrentExtras().tabCaptions.empty());
+  EXPECT_FALSE(CurrentExtras().layout.present);
+}
+
 TEST_F(WorksheetFileTest, LinkedWorksheetsLoadOnceIntoHiddenSheets) {
   PutNumber(0, 0, 11);
   ASSERT_TRUE(SaveWorksheet(Path("linked")));
