@@ -173,7 +173,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), mdi_(new ClientArea(this)
     if (percent >= 0) Gauge1->setValue(percent);
   };
   platform.onRepaint = [this] { RepaintAll(); };
-  TForm2::SaveAsHandler = [this](TForm2& form) { return SaveAsDialog(&form); };
+  // Windows are opened as unnamed, so that the Yes of their close question always comes here:
+  // the frame alone knows which sheets were never saved or are read-only.
+  TForm2::SaveAsHandler = [this](TForm2& form) { return SaveForm(&form); };
 
   BuildMenus();
   BuildQuickBar();
@@ -950,15 +952,17 @@ TForm2* TForm1::NewSheet() {
   }
   const std::string name = "SHEET" + std::to_string(windows + 1) + ".WKS";
   // The name counts windows, so it may repeat the name of an open sheet; the new sheet must
-  // still be a sheet of its own. It is created under a name no file can have, then renamed.
-  const bool taken = FindWorksheet(name) != 0;
-  const std::string createName = taken ? "\x01NEW" + std::to_string(windows) : name;
-  TForm2* form = TForm2::OpenWorksheetWindow(mdi_, createName, false);
-  if (!form) return nullptr;
+  // still be a sheet of its own. The open one's name is hidden while the new entry is made, so
+  // that the table does not hand out the open entry again.
+  const SlotIndex taken = FindWorksheet(name);
+  std::string takenName;
   if (taken) {
-    Worksheet(form->slot()).fileName = name;
-    form->setWindowTitle(FromCp1252(name));
+    takenName = Worksheet(taken).fileName;
+    Worksheet(taken).fileName = "\x01";
   }
+  TForm2* form = TForm2::OpenWorksheetWindow(mdi_, name, false);
+  if (taken) Worksheet(taken).fileName = takenName;
+  if (!form) return nullptr;
   AdoptWindow(form, true);
   neverSaved_[form->slot()] = true;
   return form;
@@ -991,7 +995,7 @@ TForm2* TForm1::OpenByName(const QString& name) {
   }
   AddToHistory(absolute);
   FillHistory();
-  TForm2* form = TForm2::OpenWorksheetWindow(mdi_, absolute, true);
+  TForm2* form = TForm2::OpenWorksheetWindow(mdi_, absolute, false);
   if (!form) return nullptr;
   ThePlatform().WaitCursor(true);
   bool loaded;
@@ -1013,14 +1017,11 @@ TForm2* TForm1::OpenByName(const QString& name) {
     }
     return nullptr;
   }
-  if (!loaded) {
-    // A damaged file read in part is kept read-only, so that "Save" asks for a new name
-    // instead of replacing the original with what could be read.
-    readOnly_[form->slot()] = true;
-  }
   form->redraw();
   form->applyLayout(ExtrasOf(form->slot()).layout);
   AdoptWindow(form, true);
+  // A damaged file read in part is kept read-only, so that "Save" asks for a new name instead
+  // of replacing the original with what could be read.
   if (!loaded) readOnly_[form->slot()] = true;
   // A range named "AUTOEXEC" runs as a macro when the macro interpreter is there.
   if (RunMacroAt) {
@@ -1030,8 +1031,9 @@ TForm2* TForm1::OpenByName(const QString& name) {
   return form;
 }
 
-bool TForm1::SaveActive() {
-  TForm2* form = activeForm();
+bool TForm1::SaveActive() { return SaveForm(activeForm()); }
+
+bool TForm1::SaveForm(TForm2* form) {
   if (!form) return false;
   const SlotIndex slot = form->slot();
   if (neverSaved_.value(slot) || readOnly_.value(slot)) return SaveAsDialog(form);
@@ -1426,6 +1428,8 @@ QToolButton* TForm1::button(const char* objectName) const {
 
 TGetFun* TForm1::functionList() const { return getFun_; }
 
+bool TForm1::readOnly(const TForm2* form) const { return form && readOnly_.value(form->slot()); }
+
 bool TForm1::neverSaved(const TForm2* form) const {
   return form && neverSaved_.value(form->slot());
 }
@@ -1496,7 +1500,7 @@ void TForm1::Run(Cmd cmd, int tag) {
       const SlotIndex slot = form->slot();
       const std::string name = Worksheet(slot).fileName;
       const QString caption = form->windowTitle();
-      TForm2* view = TForm2::OpenWorksheetWindow(mdi_, name, !neverSaved_.value(slot));
+      TForm2* view = TForm2::OpenWorksheetWindow(mdi_, name, false);
       if (view) {
         view->setWindowTitle(caption);
         AdoptWindow(view, false);

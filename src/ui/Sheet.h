@@ -82,8 +82,10 @@ class TForm1 : public QMainWindow {
   // Opens a worksheet file: "Invalid WKS File!" when missing; an open one comes forward with a
   // beep; otherwise the history, a new window, the load. Gives the window, or null.
   TForm2* OpenByName(const QString& name);
-  // Saves the active sheet under its name (Save As for a never-saved or read-only sheet).
+  // Saves the active sheet / the sheet of `form` under its name (Save As for a never-saved or
+  // read-only sheet). Gives false when nothing was written.
   bool SaveActive();
+  bool SaveForm(TForm2* form);
   // Saves the sheet of `form` under `name` (completed with ".wks" when it has no "."), which
   // becomes its name; the history gets the name. Gives false when writing failed.
   bool SaveSheetAs(TForm2* form, const QString& name);
@@ -105,6 +107,7 @@ class TForm1 : public QMainWindow {
   bool entryActive() const { return entryActive_; }
   // Whether `form`'s sheet has never been saved / was opened read-only.
   bool neverSaved(const TForm2* form) const;
+  bool readOnly(const TForm2* form) const;
 
   // --- the entry line ---
   // A character typed in a pane starts an entry (or continues the one in progress).

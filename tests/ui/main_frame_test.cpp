@@ -404,7 +404,7 @@ class MainFrameTest : public QObject {
     QVERIFY(Settings().history.empty());
   }
 
-  void damagedFileOpensReadOnly() {
+  void damagedFilesNeverGetOverwritten() {
     TForm1& f = Start(false);
     QFile bad(Path("bad.wks"));
     QVERIFY(bad.open(QIODevice::WriteOnly));
@@ -415,6 +415,27 @@ class MainFrameTest : public QObject {
     // Nothing readable: no window that a Save could write over the file with.
     QVERIFY(form == nullptr);
     QVERIFY(f.clientArea()->subWindowList().isEmpty());
+
+    // A file cut short keeps what was read, read-only, so Save asks for another name.
+    f.NewSheet();
+    for (int row = 0; row < 40; ++row) {
+      Grid()->moveTo(row, 0);
+      QTest::keyClicks(Grid(), QString::number(row + 1));
+      QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    }
+    QVERIFY(f.SaveSheetAs(f.activeForm(), Path("cut.wks")));
+    QVERIFY(f.CloseAll());
+    QFile cut(Path("cut.wks"));
+    QVERIFY(cut.open(QIODevice::ReadWrite));
+    QVERIFY(cut.resize(cut.size() / 2));
+    cut.close();
+    messages_.clear();
+    form = f.OpenByName(Path("cut.wks"));
+    QVERIFY(form != nullptr);
+    QVERIFY(!messages_.isEmpty());
+    QVERIFY(f.readOnly(form));
+    QCOMPARE(NumberAt(form->slot(), 0, 0), 1.0);
+    QVERIFY(!f.readOnly(f.NewSheet()));
   }
 
   void droppedFilesOpenEachOnce() {
@@ -448,6 +469,26 @@ class MainFrameTest : public QObject {
     QCOMPARE(three->windowTitle(), QString("SHEET2.WKS"));
     QVERIFY(three->slot() != two->slot());
     QVERIFY(f.neverSaved(three));
+    QCOMPARE(QString::fromStdString(Worksheet(two->slot()).fileName), QString("SHEET2.WKS"));
+    QCOMPARE(QString::fromStdString(Worksheet(three->slot()).fileName), QString("SHEET2.WKS"));
+  }
+
+  void closeQuestionSavesUnderTheNameGiven() {
+    TForm1& f = Start(false);
+    f.NewSheet();
+    QTest::keyClicks(Grid(), "1");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QVERIFY(f.SaveSheetAs(f.activeForm(), Path("named.wks")));
+    QTest::keyClicks(Grid(), "2");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    // Yes to "Save Worksheet?" writes the file under its new name without a dialog.
+    TheQtPlatform().scriptedAnswers = {Answer::kYes};
+    QVERIFY(f.CloseAll());
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_.first().startsWith(" Save Worksheet"));
+    TForm2* form = f.OpenByName(Path("named.wks"));
+    QVERIFY(form);
+    QCOMPARE(NumberAt(form->slot(), 0, 0), 2.0);
   }
 
   void unbuiltCommandsAreDisabledAndSheetCommandsNeedASheet() {
