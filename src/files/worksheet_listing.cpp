@@ -48,6 +48,7 @@ std::string_view RecordName(uint16_t type, bool extension) {
       case kXSortRanges3: return "X-SORTRANGES";
       case kXDefaults: return "X-DEFAULTS";
       case kXWindowWord: return "X-WINDOWWORD";
+      case kXGuard: return "X-GUARD";
       default: return "";
     }
   }
@@ -176,6 +177,7 @@ bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
     size_t length = size_t(header[2] | header[3] << 8);
     const size_t stated = length;
     if (extension && type == kXStamp) length = 4;
+    if (!extension && type == kCalcOrder && length > 255) length >>= 8;
     body.resize(length);
     const bool complete = length == 0 || source.Read(body.data(), length);
     const std::string_view recordName = RecordName(type, extension);

@@ -151,8 +151,10 @@ bool Loader::NextRecord(uint16_t* type, bool* clean, bool extension) {
   }
   *type = uint16_t(header[0] | header[1] << 8);
   size_t length = size_t(header[2] | header[3] << 8);
-  // Record 0x79 of the extension block carries 4 data bytes whatever its length field says.
+  // Record 0x79 of the extension block carries 4 data bytes whatever its length field says; some
+  // writers give CALCORDER its length in the high byte.
   if (extension && *type == kXStamp) length = 4;
+  if (!extension && *type == kCalcOrder && length > 255) length >>= 8;
   body_.resize(length);
   if (length > 0 && !source_.Read(body_.data(), length)) {
     *clean = false;

@@ -515,6 +515,7 @@ TEST_F(WorksheetFileTest, AForeignFileWithoutExtensionBlockLoadsNormally) {
       .Rec(0x28, Bytes().U16(4).U16(76).U16(66).U16(2).U16(2))
       .Rec(0x25, Bytes().Str("'Footer"))
       .Rec(0x99, Bytes().Raw({1, 2, 3}))  // a record we do not know
+      .Raw({0x03, 0x00, 0x00, 0x01, 0x00})  // CALCORDER with its length in the high byte
       .Rec(0x0F, CellHeader(0, 0).Str("'Item"))
       .Rec(0x0E, CellHeader(1, 0, 0x02).F64(2.5));
   for (bool framed : {false, true}) {
