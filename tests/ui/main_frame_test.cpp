@@ -243,6 +243,45 @@ class MainFrameTest : public QObject {
     QCOMPARE(TGetFun::InsertText("CHOOSE( var )"), QString("CHOOSE("));
   }
 
+  void quickButtonsForSumFunctionsAndAlignment() {
+    TForm1& f = Start();
+    for (int row = 1; row <= 3; ++row) {
+      Grid()->moveTo(row, 1);
+      QTest::keyClicks(Grid(), QString::number(row * 10));
+      QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    }
+    Grid()->selectRange(MakeRange(1, 1, 1, 3));  // B2..B4
+    f.button("SpSum")->click();
+    QCOMPARE(f.entryLine()->text(), QString("@sum(B2..B4)"));
+    QCOMPARE(f.mode(), QString("VALUE"));
+    QTest::keyClick(f.entryLine(), Qt::Key_Escape);
+    Grid()->moveTo(6, 1);
+    f.button("spAT")->click();
+    QVERIFY(f.functionList()->isVisible());
+    QCOMPARE(f.entryLine()->text(), QString("@"));
+    f.functionList()->hide();
+    QTest::keyClick(f.entryLine(), Qt::Key_Escape);
+    // The alignment buttons set the alignment code of the selection's cells.
+    Grid()->selectRange(MakeRange(1, 1, 1, 2));
+    f.button("SpCenter")->click();
+    SheetScope scope(Slot());
+    QCOMPARE((CellAt(GetCell(1, 1))->style >> 4) & 7, 3);
+    QCOMPARE((CellAt(GetCell(2, 1))->style >> 4) & 7, 3);
+    QCOMPARE((CellAt(GetCell(3, 1))->style >> 4) & 7, 0);
+  }
+
+  void tipsNeedTheTipsFile() {
+    TForm1& f = Start(false);
+    QVERIFY(!f.action(Cmd::kTips)->isEnabled());
+    QFile tips(Path("TALLIVO.TPS"));
+    QVERIFY(tips.open(QIODevice::WriteOnly));
+    tips.write("1\np 1\nPress F1 for help.\n");
+    tips.close();
+    f.UpdateMenuState();
+    QVERIFY(f.action(Cmd::kTips)->isEnabled());
+    QFile::remove(Path("TALLIVO.TPS"));
+  }
+
   void gotoPromptMovesToACellOrAName() {
     TForm1& f = Start();
     {
