@@ -219,6 +219,27 @@ class MainFrameTest : public QObject {
     QVERIFY(KindIsFormula(KindAt(Slot(), 7, 1)));
   }
 
+  void aClickPointsAtTheCellWhileAReferenceCanFollow() {
+    TForm1& f = Start();
+    Grid()->moveTo(0, 0);
+    QTest::keyClick(Grid(), '+');
+    // The middle of cell C4.
+    QPoint at;
+    for (const TGrid::Span& s : Grid()->columnSpans())
+      if (s.index == 2) at.setX(s.pos + s.size / 2);
+    at.setY(Grid()->rowRect(3).center().y());
+    QTest::mouseClick(Grid(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(f.mode(), QString("POINT"));
+    QCOMPARE(f.entryLine()->text(), QString("+C4"));
+    QTest::keyClicks(Grid(), "*2");
+    QCOMPARE(f.entryLine()->text(), QString("+C4*2"));
+    QTest::keyClick(Grid(), Qt::Key_Return);
+    QVERIFY(!f.entryActive());
+    QVERIFY(KindIsFormula(KindAt(Slot(), 0, 0)));
+    QCOMPARE(Grid()->cursorRow(), 0);
+    QCOMPARE(Grid()->cursorColumn(), 0);
+  }
+
   void f9TurnsTheFormulaBeingTypedIntoItsValue() {
     TForm1& f = Start();
     QTest::keyClicks(Grid(), "(");
