@@ -487,8 +487,10 @@ void TForm1::BuildQuickBar() {
     b->setObjectName(QStringLiteral("tbarmenu1_%1").arg(i));
     b->setText(QString());
     b->setToolTip("Toolbar");
-    b->setMinimumWidth(18);
+    b->setFixedSize(26, 22);
     b->setAutoRaise(false);
+    // Blank buttons are still seen as buttons, waiting for a macro library to name them.
+    b->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid #a8a8a8; background: #e8e8e8; }"));
     macroBar_->addWidget(b);
     buttons_.emplace_back(b, Cmd::kMacroButton);
   }
