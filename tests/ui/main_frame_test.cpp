@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
@@ -19,6 +20,7 @@
 #include "core/cell_store.h"
 #include "core/entry.h"
 #include "core/global_options.h"
+#include "core/messages.h"
 #include "core/names.h"
 #include "core/password.h"
 #include "core/pool.h"
@@ -589,6 +591,32 @@ class MainFrameTest : public QObject {
     QCOMPARE(f.action(Cmd::kGeneral, 9)->text(), QString("&Grid"));
     QCOMPARE(f.action(Cmd::kNew)->statusTip(), QString("Create New Worksheet"));
     QCOMPARE(f.action(Cmd::kOpen)->statusTip(), QString("Load Selected Worksheet"));
+  }
+
+  void longOperationsShowWaitAndTheGauge() {
+    TForm1& f = Start();
+    QCOMPARE(&ThePlatform(), static_cast<Platform*>(&TheQtPlatform()));
+    ThePlatform().WaitCursor(true);
+    ThePlatform().WaitCursor(true);
+    QCOMPARE(f.mode(), QString(" WAIT! "));
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ThePlatform().WaitCursor(false);
+    QCOMPARE(f.mode(), QString(" WAIT! "));
+    ThePlatform().WaitCursor(false);
+    QCOMPARE(f.mode(), QString("READY"));
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    auto* gauge = f.findChild<QProgressBar*>("Gauge1");
+    QVERIFY(gauge->isHidden());
+    ThePlatform().Progress(40);
+    QVERIFY(!gauge->isHidden());
+    QCOMPARE(gauge->value(), 40);
+    ThePlatform().Progress(-1);
+    QVERIFY(gauge->isHidden());
+    // Engine errors arrive as "Error:" messages with a beep.
+    const int beeps = TheQtPlatform().beeps;
+    ShowError("Protected Cell");
+    QCOMPARE(messages_.last(), QString("Error: Protected Cell"));
+    QCOMPARE(TheQtPlatform().beeps, beeps + 1);
   }
 
   void recalculationIndicatorToggles() {
