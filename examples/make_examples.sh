@@ -59,3 +59,6 @@ done
   -e A12 "Average" -e D12 "@AVG(TOTALS)" \
   --width A 14 --format B4..D12 M0 \
   -o "$here/names.wks"
+
+# Saving over an earlier version keeps a backup; the examples need none.
+rm -f "$here/budget.wkb" "$here/loan.wkb" "$here/names.wkb"
