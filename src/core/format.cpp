@@ -4,6 +4,7 @@
 // display, global format), its cells and column widths, the formula-text hook.
 // Writes: the core's error flag (the engineering format clears it).
 #include "core/format.h"
+#include "core/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -347,7 +348,7 @@ std::string FormatName(uint8_t formatCode) {
 
 uint8_t ParseFormatLetters(std::string_view text) {
   if (text.empty()) return kFormatDefault;
-  char letter = char(std::toupper(static_cast<unsigned char>(text[0])));
+  char letter = UpperCaseChar(text[0]);
   int n = 0;
   for (size_t i = 1; i < text.size() && i < 3 && text[i] >= '0' && text[i] <= '9'; ++i) {
     n = n * 10 + (text[i] - '0');

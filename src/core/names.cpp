@@ -3,6 +3,7 @@
 // Reads and writes: the name table and count of the current sheet (sheet_state.h) and the
 // 21-byte entries in the pool. BuildNames and TableNames read and write cells.
 #include "core/names.h"
+#include "core/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,11 +19,7 @@ namespace {
 // row as 16-bit little-endian words.
 constexpr size_t kRangeOffset = 13;
 
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
+std::string Upper(std::string_view text) { return UpperCase(text); }
 
 std::string EntryName(PoolHandle entry) {
   const uint8_t* p = PoolPtr(entry);

@@ -3,6 +3,7 @@
 // Reads and writes: the table of 256 entries and its count (module state below), the
 // current-sheet variables (sheet_state.h), the pool's current heap, DefaultOptions.
 #include "core/worksheets.h"
+#include "core/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,15 +38,7 @@ WorksheetsState& State() {
   return state;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return SameTextIgnoringCase(a, b); }
 
 // The defaults of a new worksheet's options before any settings file has been read.
 void FillBuiltInDefaults(GlobalOptions& o) {

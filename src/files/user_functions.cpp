@@ -4,6 +4,7 @@
 // to its limit before it reaches the library.
 // Writes: the function library. Reads: the program directory and base name.
 #include "files/user_functions.h"
+#include "core/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -57,7 +58,7 @@ class Reader {
     const std::string_view cut = TrimBlanks(raw.substr(0, raw.find(';')));
     if (cut.empty()) return;
     std::string line(cut);
-    for (char& c : line) c = char(std::toupper(static_cast<unsigned char>(c)));
+    line = UpperCase(line);
     if (!header_) {
       header_ = ParseHeader(line);
       return;

@@ -9,6 +9,7 @@
 // State: CompilerState below (one compilation at a time); reads the number settings, the range
 // names and the user functions; creates referenced cell records.
 #include "formula/compiler.h"
+#include "core/text_case.h"
 
 #include <cctype>
 #include <charconv>
@@ -75,7 +76,7 @@ CompilerState& State() {
   return state;
 }
 
-char Upper(char c) { return char(std::toupper(static_cast<unsigned char>(c))); }
+char Upper(char c) { return UpperCaseChar(c); }
 
 std::string UpperText(std::string_view text) {
   std::string out(text);

@@ -10,6 +10,7 @@
 // user functions. Writes: the evaluated cell's kind and value; for a named-range call the
 // argument cells of the range. State: EvaluatorState below.
 #include "formula/evaluator.h"
+#include "core/text_case.h"
 
 #include <algorithm>
 #include <array>
@@ -158,15 +159,7 @@ bool NamedCallRange(const uint8_t* operand, CellRange* out) {
   return OperandRectangle(operand + 1, operand + 5, out);
 }
 
-bool SameFileName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
+bool SameFileName(std::string_view a, std::string_view b) { return SameTextIgnoringCase(a, b); }
 
 // Takes a level for a new evaluation; null past the depth bound or without memory.
 EvalLevel* EnterLevel() {

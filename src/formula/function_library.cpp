@@ -5,6 +5,7 @@
 // in the current sheet's function table at i - 1.
 // Reads and writes: the library (LibraryState below); the current sheet's function table.
 #include "formula/function_library.h"
+#include "core/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -29,19 +30,8 @@ LibraryState& Library() {
   return state;
 }
 
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) ==
-                  std::toupper(static_cast<unsigned char>(y));
-         });
-}
+std::string Upper(std::string_view text) { return UpperCase(text); }
+bool SameName(std::string_view a, std::string_view b) { return SameTextIgnoringCase(a, b); }
 
 UserFunction Normalised(std::string_view name, std::string_view text, int argumentCount) {
   UserFunction f;

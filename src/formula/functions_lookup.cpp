@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/address.h"
+#include "core/text_case.h"
 #include "core/format.h"
 #include "core/sheet_layout.h"
 #include "formula/formula_code.h"
@@ -246,7 +247,7 @@ void Isstr(Frame& f) {
 void CellAttribute(Frame& f, uint16_t row, uint16_t column, CellHandle cell) {
   std::string name = f.TextOf(1);
   if (name.size() < 3) return Fail(f);
-  for (char& c : name) c = char(std::toupper(static_cast<unsigned char>(c)));
+  name = UpperCase(name);
   static constexpr std::string_view kAttributes = "ADDROWCOLCONTYPPREWIDFORHEI";
   size_t index = kAttributes.size();
   for (size_t i = 0; i < kAttributes.size(); i += 3) {
@@ -310,16 +311,10 @@ LinkState& Links() {
   return state;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) ==
-                  std::toupper(static_cast<unsigned char>(y));
-         });
-}
+bool SameName(std::string_view a, std::string_view b) { return SameTextIgnoringCase(a, b); }
 
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
-int LetterValue(char c) { return std::toupper(static_cast<unsigned char>(c)) - 'A'; }
+int LetterValue(char c) { return UpperCaseChar(c) - 'A'; }
 
 bool LinkedBefore(const LinkedCell& a, const LinkedCell& b) {
   if (a.page != b.page) return a.page < b.page;
