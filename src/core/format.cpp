@@ -41,10 +41,74 @@ std::string Printf(const char* format, ...) {
   return out;
 }
 
+// `value` with 0..15 decimals, rounded half away from zero, worked out exactly in 128-bit
+// integers: |value| is m * 2^e with a 53-bit m, so m * 10^decimals (below 2^103) shifted by e
+// is the scaled value and the bits shifted out decide the rounding. Gives false for values
+// outside that arithmetic (not finite, or 2^77 and above); the caller then uses printf. This
+// is the path every displayed number takes, so it avoids printf's long-division expansion.
+bool ExactFixedText(double value, int decimals, std::string& out) {
+  static constexpr uint64_t kPow10[16] = {1ull,
+                                          10ull,
+                                          100ull,
+                                          1000ull,
+                                          10000ull,
+                                          100000ull,
+                                          1000000ull,
+                                          10000000ull,
+                                          100000000ull,
+                                          1000000000ull,
+                                          10000000000ull,
+                                          100000000000ull,
+                                          1000000000000ull,
+                                          10000000000000ull,
+                                          100000000000000ull,
+                                          1000000000000000ull};
+  if (!std::isfinite(value) || decimals < 0 || decimals > 15) return false;
+  using U128 = unsigned __int128;
+  int exponent = 0;
+  const double fraction = std::frexp(std::fabs(value), &exponent);  // in [0.5, 1) or 0
+  const uint64_t mantissa = uint64_t(std::ldexp(fraction, 53));      // exact
+  const int shift = exponent - 53;
+  const U128 scaled = U128(mantissa) * kPow10[decimals];
+  U128 n = 0;
+  if (shift >= 0) {
+    if (shift > 24) return false;
+    n = scaled << shift;
+  } else if (-shift < 104) {  // from 104 on the scaled value is below a half
+    const int k = -shift;
+    n = scaled >> k;
+    const U128 rest = scaled & ((U128(1) << k) - 1);
+    if (rest >= (U128(1) << (k - 1))) ++n;  // a half or more, so ties go away from zero
+  }
+  char digits[48];
+  char* end = digits + sizeof digits;
+  char* p = end;
+  while (n != 0 || end - p <= decimals) {
+    if (uint64_t(n >> 64) == 0) {
+      uint64_t small = uint64_t(n);
+      *--p = char('0' + small % 10);
+      n = small / 10;
+    } else {
+      *--p = char('0' + unsigned(n % 10));
+      n /= 10;
+    }
+  }
+  out.clear();
+  if (std::signbit(value)) out += '-';
+  out.append(p, size_t(end - p - decimals));
+  if (decimals > 0) {
+    out += '.';
+    out.append(end - decimals, size_t(decimals));
+  }
+  return true;
+}
+
 // `value` with `decimals` decimals in plain notation. printf rounds an exact tie to even (0.5
 // with no decimals gives 0); a spreadsheet rounds it away from zero, so ties are found in the
 // exact expansion and rounded up by hand.
 std::string FixedText(double value, int decimals) {
+  std::string fast;
+  if (ExactFixedText(value, decimals, fast)) return fast;
   std::string text = Printf("%.*f", decimals, value);
   if (!std::isfinite(value)) return text;
   // A double that is a tie has exactly decimals + 1 decimal digits, so 50 more digits show it

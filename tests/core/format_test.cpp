@@ -63,6 +63,24 @@ TEST_F(FormatValueTest, FixedRoundsHalvesAwayFromZero) {
   ExpectTexts(kCases, std::size(kCases));
 }
 
+// Fixed texts are rounded from the exact binary value: near-ties fall on the side of the value
+// actually stored, and the largest magnitudes (2^77 on) take the printf route with the same result.
+TEST_F(FormatValueTest, FixedRoundsTheStoredBinaryValue) {
+  const Case kCases[] = {
+      {__LINE__, 0x02, 2.675, "2.67 "},      // 2.67499999...
+      {__LINE__, 0x42, 999999.995, "999,999.99 "},
+      {__LINE__, 0x0E, 5e-15, "0.00000000000000 "},
+      {__LINE__, 0x03, 0.3125, "0.313 "},    // an exact tie
+      {__LINE__, 0x0F, -1.0000000000000002, "-1.000000000000000 "},
+      {__LINE__, 0x02, -0.001, "-0.00 "},
+      {__LINE__, 0x02, 5e-324, "0.00 "},
+      {__LINE__, 0x03, 75557863725914323419136.0, "75557863725914323419136.000 "},  // 2^76
+      {__LINE__, 0x00, 151115727451828646838272.0, "151115727451828646838272 "},   // 2^77
+      {__LINE__, 0x30, 0.125, "13%"},
+  };
+  ExpectTexts(kCases, std::size(kCases), 40);
+}
+
 TEST_F(FormatValueTest, ScientificWritesThreeExponentDigits) {
   const Case kCases[] = {
       {__LINE__, 0x12, 1234.5, "1.23E+003 "},
