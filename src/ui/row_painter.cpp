@@ -221,6 +221,11 @@ struct FontEntry {
   QRawFont raw;
   std::optional<QFontMetrics> metrics;
   int xRun = -1;  // width of 240 "x"
+  // Glyph index and advance of the characters U+0000..U+00FF, looked up on first use: the
+  // cells' texts are almost all in this range, and their glyphs do not depend on neighbours.
+  std::array<quint32, 256> glyph{};
+  std::array<qreal, 256> advance{};
+  std::array<bool, 256> known{};
 };
 
 FontEntry& FindFont(const QString& family, int pixelSize, uint8_t style, bool printing) {
@@ -268,6 +273,10 @@ class FontSlot {
     entry_ = &FindFont(family, std::max(1, size * scale_ / 100), (style & 0x80) ? 0x80 : style,
                        printing_);
     p_.setFont(entry_->font);
+    run_ = QGlyphRun();
+    run_.setRawFont(entry_->raw);
+    run_.setUnderline(entry_->font.underline());
+    run_.setStrikeOut(entry_->font.strikeOut());
   }
   const QFontMetrics& Metrics() const { return *entry_->metrics; }
   // Width of 240 copies of `ch`, for the fill counts.
@@ -277,29 +286,41 @@ class FontSlot {
     if (ch == QLatin1Char('x')) entry_->xRun = w;
     return w;
   }
-  // Lays `text` out into `run`; gives its width in pixels.
-  int Shape(const QString& text, QGlyphRun* run) {
+  // Lays `text` out into the slot's glyph run, valid until the next Shape or Select; gives its
+  // width in pixels. An invalid raw font leaves the run empty (the text is then drawn as text).
+  int Shape(const QString& text) {
     const QRawFont& raw = entry_->raw;
     if (!raw.isValid()) {
-      run->clear();
+      run_.setRawData(nullptr, nullptr, 0);
       return Metrics().horizontalAdvance(text);
     }
-    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
-    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
+    const qsizetype n = text.size();
+    glyphs_.resize(n);
+    positions_.resize(n);
     qreal x = 0;
-    for (const QPointF& a : advances) {
-      positions.append(QPointF(x, 0));
-      x += a.x();
+    for (qsizetype i = 0; i < n; ++i) {
+      const QChar ch = text[i];
+      quint32 glyph;
+      qreal advance;
+      if (ch.unicode() < 256) {
+        const uint8_t c = uint8_t(ch.unicode());
+        if (!entry_->known[c]) {
+          GlyphOf(raw, ch, &entry_->glyph[c], &entry_->advance[c]);
+          entry_->known[c] = true;
+        }
+        glyph = entry_->glyph[c];
+        advance = entry_->advance[c];
+      } else {
+        GlyphOf(raw, ch, &glyph, &advance);
+      }
+      glyphs_[i] = glyph;
+      positions_[i] = QPointF(x, 0);
+      x += advance;
     }
-    run->setRawFont(raw);
-    run->setGlyphIndexes(glyphs);
-    run->setPositions(positions);
-    run->setUnderline(entry_->font.underline());
-    run->setStrikeOut(entry_->font.strikeOut());
+    run_.setRawData(glyphs_.data(), positions_.data(), int(n));
     return int(std::ceil(x));
   }
+  const QGlyphRun& Run() const { return run_; }
 
  private:
   QPainter& p_;
@@ -308,6 +329,19 @@ class FontSlot {
   bool printing_;
   uint32_t key_ = 0;
   FontEntry* entry_ = nullptr;
+  QGlyphRun run_;
+  std::vector<quint32> glyphs_;
+  std::vector<QPointF> positions_;
+
+  // One character's glyph and advance, as the raw font maps a string (no kerning).
+  static void GlyphOf(const QRawFont& raw, QChar ch, quint32* glyph, qreal* advance) {
+    int count = 1;
+    *glyph = 0;
+    QPointF a;
+    if (raw.glyphIndexesForChars(&ch, 1, glyph, &count) && count == 1)
+      raw.advancesForGlyphIndexes(glyph, &a, 1);
+    *advance = a.x();
+  }
 };
 
 bool InRange(const CellRange& r, int row, int column) {
@@ -591,14 +625,14 @@ void PaintRow(QPainter& p, const RowPaint& r) {
       if (align == Align::kWrap && !t.isValue) {
         DrawWrapped(p, fm, cell, text);
       } else {
-        QGlyphRun run;
-        int textWidth = fonts.Shape(text, &run);
+        int textWidth = fonts.Shape(text);
         int start = TextStart(align, x, right, textWidth);
         if (t.isValue && start + textWidth > right) {
           text = QString(FillCount(w, fonts.Run240(QLatin1Char('x'))), QLatin1Char('x'));
-          textWidth = fonts.Shape(text, &run);
+          textWidth = fonts.Shape(text);
           start = TextStart(align, x, right, textWidth);
         }
+        const QGlyphRun& run = fonts.Run();
         const int baseline = textBottom - fm.descent();
         DrawClipped(p, cell, start, baseline, textWidth, fm.ascent(), run, text);
         // Label overflow into empty or blank neighbours within the painted span.
