@@ -3,6 +3,8 @@
 // Module state: the cell font table and the program-wide picture cache (at most 10 bitmaps,
 // looked up by the upper-cased file name). Reads the current sheet's cells through the cell
 // store; writes only the prefix byte of labels stored with an old-form ellipsis prefix.
+// Texts go straight into the painter's image through each font's glyph masks when the painter
+// allows it (ui/glyph_blit.h), else through QPainter; both give the same pixels.
 #include "ui/row_painter.h"
 
 #include <QFontInfo>
@@ -22,6 +24,7 @@
 #include "core/format.h"
 #include "core/sheet_layout.h"
 #include "ui/cp1252.h"
+#include "ui/glyph_blit.h"
 #include "ui/grid_geometry.h"
 
 namespace {
@@ -226,6 +229,7 @@ struct FontEntry {
   std::array<quint32, 256> glyph{};
   std::array<qreal, 256> advance{};
   std::array<bool, 256> known{};
+  std::unique_ptr<GlyphMasks> masks;  // made on first direct drawing
 };
 
 FontEntry& FindFont(const QString& family, int pixelSize, uint8_t style, bool printing) {
@@ -292,6 +296,7 @@ class FontSlot {
     const QRawFont& raw = entry_->raw;
     if (!raw.isValid()) {
       run_.setRawData(nullptr, nullptr, 0);
+      count_ = 0;
       return Metrics().horizontalAdvance(text);
     }
     const qsizetype n = text.size();
@@ -318,9 +323,21 @@ class FontSlot {
       x += advance;
     }
     run_.setRawData(glyphs_.data(), positions_.data(), int(n));
+    count_ = int(n);
     return int(std::ceil(x));
   }
   const QGlyphRun& Run() const { return run_; }
+  // The masks that draw the last shaped text straight into the target image, or null when the
+  // painter must draw it (decorated or unsuitable fonts).
+  GlyphMasks* Direct() {
+    const FontEntry& e = *entry_;
+    if (!e.raw.isValid() || e.font.underline() || e.font.strikeOut()) return nullptr;
+    if (!entry_->masks) entry_->masks = std::make_unique<GlyphMasks>(e.raw);
+    return entry_->masks->Usable() ? entry_->masks.get() : nullptr;
+  }
+  const quint32* Glyphs() const { return glyphs_.data(); }
+  const QPointF* Positions() const { return positions_.data(); }
+  int Count() const { return count_; }
 
  private:
   QPainter& p_;
@@ -332,6 +349,7 @@ class FontSlot {
   QGlyphRun run_;
   std::vector<quint32> glyphs_;
   std::vector<QPointF> positions_;
+  int count_ = 0;
 
   // One character's glyph and advance, as the raw font maps a string (no kerning).
   static void GlyphOf(const QRawFont& raw, QChar ch, quint32* glyph, qreal* advance) {
@@ -451,25 +469,41 @@ void ResetPictureCache() {
 
 namespace {
 
-// Text drawing of one row: the pen follows the cell colours and is set only when it changes.
+// Text drawing of one row: the colour follows the cells; the painter's pen is set only when the
+// painter itself draws text and the colour has changed since.
 struct TextPen {
   QPainter& p;
   QRgb colour = 0;
-  bool set = false;
+  bool applied = false;
   void Use(QRgb c) {
-    if (set && c == colour) return;
-    p.setPen(QColor(c));
+    if (c == colour) return;
     colour = c;
-    set = true;
+    applied = false;
+  }
+  void Apply() {
+    if (applied) return;
+    p.setPen(QColor(colour));
+    applied = true;
   }
 };
 
-// Draws `text` starting at x on the cell's text baseline, clipped to `clip` when it does not
-// fit inside it.
-void DrawClipped(QPainter& p, const QRect& clip, int x, int baseline, int textWidth,
-                 int ascent, const QGlyphRun& run, const QString& text) {
+// Draws the text last shaped in `fonts` starting at x on the cell's text baseline, clipped to
+// `clip` when it does not fit inside it: straight into the target image when it allows, else
+// through the painter.
+void DrawClipped(QPainter& p, const DirectTarget& direct, FontSlot& fonts, TextPen& pen,
+                 const QRect& clip, QRgb background, int x, int baseline, int textWidth,
+                 int ascent, const QString& text) {
   const bool fits = x >= clip.left() && x + textWidth <= clip.right() + 1 &&
                     baseline - ascent >= clip.top();
+  const QGlyphRun& run = fonts.Run();
+  if (direct.image && !run.isEmpty()) {
+    if (GlyphMasks* masks = fonts.Direct()) {
+      masks->Draw(direct, QPointF(x, baseline), fonts.Glyphs(), fonts.Positions(), fonts.Count(),
+                  pen.colour, background, fits ? nullptr : &clip);
+      return;
+    }
+  }
+  pen.Apply();
   if (!fits) p.setClipRect(clip);
   if (run.isEmpty())
     p.drawText(QPoint(x, baseline), text);
@@ -566,6 +600,8 @@ void PaintRow(QPainter& p, const RowPaint& r) {
   p.setBackgroundMode(Qt::TransparentMode);
   FontSlot fonts(p, d, scale, r.printing);
   TextPen pen{p};
+  // Worked out before the painter clips anything of its own below.
+  const DirectTarget direct = DirectTargetOf(p);
   static thread_local std::vector<QRect> borders;
   borders.clear();
   QPen separatorPen(QColor(d.gridColour), 0, dotted ? Qt::DotLine : Qt::SolidLine);
@@ -574,7 +610,7 @@ void PaintRow(QPainter& p, const RowPaint& r) {
     if (dotted) {
       p.setPen(separatorPen);
       p.drawLine(cell.right(), top, cell.right(), r.rect.bottom());
-      pen.set = false;
+      pen.applied = false;
     } else {
       p.fillRect(QRect(cell.right(), top, 1, r.rect.height()), QColor(d.gridColour));
     }
@@ -623,6 +659,7 @@ void PaintRow(QPainter& p, const RowPaint& r) {
       }
       pen.Use(cc.foreground);
       if (align == Align::kWrap && !t.isValue) {
+        pen.Apply();
         DrawWrapped(p, fm, cell, text);
       } else {
         int textWidth = fonts.Shape(text);
@@ -632,9 +669,9 @@ void PaintRow(QPainter& p, const RowPaint& r) {
           textWidth = fonts.Shape(text);
           start = TextStart(align, x, right, textWidth);
         }
-        const QGlyphRun& run = fonts.Run();
         const int baseline = textBottom - fm.descent();
-        DrawClipped(p, cell, start, baseline, textWidth, fm.ascent(), run, text);
+        DrawClipped(p, direct, fonts, pen, cell, cc.background, start, baseline, textWidth,
+                    fm.ascent(), text);
         // Label overflow into empty or blank neighbours within the painted span.
         const int end = start + textWidth;
         // Fills stay in their own column.
@@ -647,7 +684,8 @@ void PaintRow(QPainter& p, const RowPaint& r) {
             const CellColours sc = colours(c, next, false);
             p.fillRect(spill, QColor(sc.background));
             pen.Use(sc.foreground);
-            DrawClipped(p, spill, start, baseline, textWidth, fm.ascent(), run, text);
+            DrawClipped(p, direct, fonts, pen, spill, sc.background, start, baseline, textWidth,
+                        fm.ascent(), text);
           }
           if (nh) QueueBorders(CellAt(nh)->borders, QRect(right, top, nw, r.rect.height()), borders);
           verticalSeparator(QRect(right, top, nw, fillHeight));
@@ -670,7 +708,7 @@ void PaintRow(QPainter& p, const RowPaint& r) {
       p.setPen(QColor(kBlack));
       p.setBrush(Qt::NoBrush);
       p.drawRect(QRect(x, top, w - 1, r.rect.height() - 1));
-      pen.set = false;
+      pen.applied = false;
     }
     x = right;
     col = next;
