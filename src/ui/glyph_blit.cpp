@@ -15,6 +15,9 @@ namespace {
 
 // Glyphs from this pixel size on may be drawn as outlines, which blend differently.
 constexpr int kLargestMaskedSize = 48;
+// Masks kept per font (each glyph may need one per phase); beyond it the set starts over.
+constexpr size_t kMaxMasks = 4096;
+constexpr size_t kFirstIndexSize = 256;
 
 // The engine's multiplication of the four 8-bit channels of `x` by a / 255, rounded.
 inline uint32_t ByteMul(uint32_t x, uint32_t a) {
@@ -65,7 +68,8 @@ DirectTarget DirectTargetOf(QPainter& p) {
   return t;
 }
 
-GlyphMasks::GlyphMasks(const QRawFont& font) : font_(font), keys_(256, 0), slots_(256, nullptr) {}
+GlyphMasks::GlyphMasks(const QRawFont& font)
+    : font_(font), keys_(kFirstIndexSize, 0), slots_(kFirstIndexSize, nullptr) {}
 
 bool GlyphMasks::Usable() {
   if (usable_ < 0) usable_ = Check() ? 1 : 0;
@@ -77,6 +81,12 @@ const GlyphMasks::Mask* GlyphMasks::MaskOf(quint32 glyph, int phase) {
   const uint64_t key = (uint64_t(glyph) << 6) | uint64_t(phase);
   size_t slot = Slot(key);
   if (slots_[slot]) return slots_[slot];
+  if (masks_.size() >= kMaxMasks) {
+    masks_.clear();
+    keys_.assign(kFirstIndexSize, 0);
+    slots_.assign(kFirstIndexSize, nullptr);
+    slot = Slot(key);
+  }
   const int size = std::max(8, int(std::ceil(font_.pixelSize())));
   const int ox = 2 * size, oy = 3 * size;
   QImage scratch(5 * size, 5 * size, QImage::Format_RGB32);

@@ -103,6 +103,37 @@ class GlyphBlitTest : public QObject {
     }
   }
 
+  // Every phase of many glyphs: more masks than one font keeps, so the set starts over midway.
+  void manyPhasesStillGiveThePaintersPixels() {
+    const QRawFont raw = RawFont(QStringLiteral("Arial"), 12, false, false);
+    GlyphMasks masks(raw);
+    QVERIFY(masks.Usable());
+    std::vector<quint32> glyphs;
+    std::vector<QPointF> positions;
+    for (quint32 g = 3; g < 73; ++g) {
+      glyphs.push_back(g);
+      positions.emplace_back(20.0 * (g - 3), 0);
+    }
+    const int n = int(glyphs.size());
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setRawData(glyphs.data(), positions.data(), n);
+    QImage painted = Patterned(1450, 30, QImage::Format_RGB32);
+    QImage direct = painted.copy();
+    for (int phase = 0; phase < 64; ++phase) {
+      const QPointF origin(5 + phase / 64.0, 20);
+      {
+        QPainter p(&painted);
+        p.setPen(QColor(0xFF101010u));
+        p.drawGlyphRun(origin, run);
+      }
+      QPainter p(&direct);
+      masks.Draw(DirectTargetOf(p), origin, glyphs.data(), positions.data(), n, 0xFF101010u,
+                 0xFF000000u, nullptr);
+    }
+    QVERIFY(painted == direct);
+  }
+
   void directTargetOnlyWhereDrawingIsExact() {
     struct Case {
       int line;
