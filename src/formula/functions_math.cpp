@@ -445,7 +445,7 @@ bool Bracket(int count, double key, KeyAt at, int* first, int* second, double* w
     if (k <= key) found = i;
   }
   if (found < 0) return false;
-  double k0;
+  double k0 = 0;
   at(found, &k0);
   if (found == count - 1) {
     if (k0 != key) return false;
@@ -453,7 +453,7 @@ bool Bracket(int count, double key, KeyAt at, int* first, int* second, double* w
     *weight = 0;
     return true;
   }
-  double k1;
+  double k1 = 0;
   at(found + 1, &k1);
   *first = found;
   *second = found + 1;
