@@ -11,7 +11,7 @@ class CompilerTest : public FormulaTest {};
 TEST_F(CompilerTest, PrecedenceAndAssociativity) {
   struct Case { int line; const char* text; const char* dump; };
   const Case kCases[] = {
-      {__LINE__, "1-2-3", "Integer 1, Integer 2, Subtract, Integer 3, Subtract, End"},
+      {__LINE__, "9-4-2", "Integer 9, Integer 4, Subtract, Integer 2, Subtract, End"},
       {__LINE__, "2^3^2", "Integer 2, Integer 3, Power, Integer 2, Power, End"},
       {__LINE__, "-2^2", "Integer 2, Negate, Integer 2, Power, End"},
       {__LINE__, "1+2-3", "Integer 1, Integer 2, Integer 3, Subtract, Add, End"},
