@@ -368,24 +368,30 @@ bool BesselJ(double x, int64_t n, double* out) {
   return true;
 }
 
-// Y: order 0 and 1 from the standard library, upward recurrence (stable for Y) above.
-bool BesselY(double x, int64_t n, double* out) {
+// Y and K: orders 0 and 1 from the standard library, then the upward recurrence
+// f(k+1) = 2k/x f(k) + sign f(k-1), which is stable for both (sign -1 for Y, +1 for K).
+template <typename OrderZeroOrOne>
+bool UpwardBessel(double x, int64_t n, double sign, OrderZeroOrOne base, double* out) {
   if (n < 0 || n > kMaxBesselOrder || !(x > 0) || std::isinf(x)) return false;
   double previous, current;
-  if (!Guarded([&] { return std::cyl_neumann(0.0, x); }, &previous)) return false;
+  if (!Guarded([&] { return base(0.0, x); }, &previous)) return false;
   if (n == 0) {
     *out = previous;
     return true;
   }
-  if (!Guarded([&] { return std::cyl_neumann(1.0, x); }, &current)) return false;
+  if (!Guarded([&] { return base(1.0, x); }, &current)) return false;
   for (int64_t k = 1; k < n; ++k) {
-    const double following = 2.0 * double(k) / x * current - previous;
+    const double following = 2.0 * double(k) / x * current + sign * previous;
     previous = current;
     current = following;
     if (std::isinf(current)) return false;
   }
   *out = current;
   return true;
+}
+
+bool BesselY(double x, int64_t n, double* out) {
+  return UpwardBessel(x, n, -1.0, [](double v, double t) { return std::cyl_neumann(v, t); }, out);
 }
 
 // I: the power series sum (x/2)^(2k+n) / (k! (n+k)!), whose terms are all positive, so it keeps
@@ -415,24 +421,8 @@ bool BesselI(double x, int64_t n, double* out) {
   return true;
 }
 
-// K: order 0 and 1 from the standard library, upward recurrence (stable for K) above.
 bool BesselK(double x, int64_t n, double* out) {
-  if (n < 0 || n > kMaxBesselOrder || !(x > 0) || std::isinf(x)) return false;
-  double previous, current;
-  if (!Guarded([&] { return std::cyl_bessel_k(0.0, x); }, &previous)) return false;
-  if (n == 0) {
-    *out = previous;
-    return true;
-  }
-  if (!Guarded([&] { return std::cyl_bessel_k(1.0, x); }, &current)) return false;
-  for (int64_t k = 1; k < n; ++k) {
-    const double following = previous + 2.0 * double(k) / x * current;
-    previous = current;
-    current = following;
-    if (std::isinf(current)) return false;
-  }
-  *out = current;
-  return true;
+  return UpwardBessel(x, n, 1.0, [](double v, double t) { return std::cyl_bessel_k(v, t); }, out);
 }
 
 bool GaussDensity(double x, double m, double s, double* out) {
