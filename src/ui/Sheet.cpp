@@ -1926,6 +1926,17 @@ void TForm1::EntryKeyDown(QKeyEvent* e, bool* consumed) {
       }
       return;
     case Qt::Key_F4: CycleReference(); return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      // Tab commits like Enter and then moves as it does in the grid, instead of taking the
+      // keyboard focus away from the entry to some other control.
+      if (entryActive_) CommitEntry();
+      if (TGrid* g = TGrid::ActiveGrid()) {
+        g->setFocus();
+        QKeyEvent forwarded(QEvent::KeyPress, key, e->modifiers());
+        QCoreApplication::sendEvent(g, &forwarded);
+      }
+      return;
     case Qt::Key_F7:
       mdi_->activateNextSubWindow();
       return;

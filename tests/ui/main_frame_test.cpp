@@ -161,6 +161,20 @@ class MainFrameTest : public QObject {
     QCOMPARE(KindAt(Slot(), 0, 0), kMissingKind);
   }
 
+  void tabCommitsTheEntryAndKeepsTypingInTheSheet() {
+    TForm1& f = Start();
+    QTest::keyClick(Grid(), '8');
+    QTest::keyClick(f.entryLine(), Qt::Key_Tab);
+    QCOMPARE(NumberAt(Slot(), 0, 0), 8.0);
+    QCOMPARE(f.mode(), QString("READY"));
+    QVERIFY(Grid()->cursorColumn() > 0);
+    // The next characters start the next entry at the new cell.
+    const int column = Grid()->cursorColumn();
+    QTest::keyClick(Grid(), '9');
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(NumberAt(Slot(), 0, column), 9.0);
+  }
+
   void pointingAndAbsoluteMarkersBuildReferences() {
     TForm1& f = Start();
     Grid()->moveTo(2, 2);  // C3
