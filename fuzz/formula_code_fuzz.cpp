@@ -23,6 +23,7 @@
 #include "formula/formula_hooks.h"
 #include "formula/formula_text.h"
 #include "formula/function_library.h"
+#include "formula_fuzz_engine.h"
 
 namespace {
 
@@ -30,14 +31,7 @@ void SetUpEngineOnce() {
   static bool done = false;
   if (done) return;
   done = true;
-  PoolReset();
-  ResetWorksheets();
-  ResetAddressState();
-  InstallNameLookup();
-  InstallFormulaHooks();
-  ActivateWorksheet(CreateWorksheetWindow("FUZZ.WKS"));
-  DefineName("TOTAL", MakeRange(0, 0, 1, 4));
-  DefineName("RATE", MakeRange(2, 2, 2, 2));
+  SetUpFormulaEngine();
   AddLibraryFunction("TWICE", "@A(1)*2", 1);
   AddLibraryFunction("SEVEN", "7", 0);
   AddSheetFunction("TWICE", "@A(1)*2", 1);

@@ -12,20 +12,6 @@
 
 namespace {
 
-struct TextCase {
-  int line;
-  const char* formula;
-  const char* shown;  // as Eval shows it: "ERR", a number, or a string in double quotes
-};
-
-void ExpectShown(const TextCase* cases, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    SCOPED_TRACE(testing::Message() << "case at line " << cases[i].line << ": "
-                                    << cases[i].formula);
-    EXPECT_EQ(SheetFunctionTest::Eval(cases[i].formula), cases[i].shown);
-  }
-}
-
 using StringFunctionTest = SheetFunctionTest;
 
 TEST_F(StringFunctionTest, PiecesOfTextCountFromOne) {

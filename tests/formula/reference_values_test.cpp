@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "evaluator_fixture.h"
+#include "core/text_case.h"
+#include "sheet_functions_fixture.h"
 #include "formula/formula_code.h"
 #include "formula/functions_math.h"
 #include "formula/functions_sheet.h"
@@ -102,25 +103,7 @@ double ToleranceFor(const std::string& formula) {
   return 1e-12;
 }
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-class ReferenceValuesTest : public EvaluatorTest {
- protected:
-  void SetUp() override {
-    EvaluatorTest::SetUp();
-    RegisterMathFunctions();
-    RegisterSheetFunctions();
-    ResetMathFunctionState();
-    ResetSheetFunctionState();
-  }
-  void TearDown() override {
-    ResetSheetFunctionState();
-    EvaluatorTest::TearDown();
-  }
-};
+using ReferenceValuesTest = SheetFunctionTest;
 
 TEST_F(ReferenceValuesTest, EveryRowAgreesWithThePeer) {
   std::string why;
@@ -154,7 +137,7 @@ TEST_F(ReferenceValuesTest, EveryRowAgreesWithThePeer) {
       ASSERT_TRUE(result.isString) << result.number;
       // The text of @HEX is ours to choose: its rows compare without regard to case.
       if (row.formula.compare(0, 4, "@HEX") == 0) {
-        EXPECT_EQ(Upper(result.text), Upper(expected));
+        EXPECT_EQ(UpperCase(result.text), UpperCase(expected));
       } else {
         EXPECT_EQ(result.text, expected);
       }

@@ -39,6 +39,21 @@ class SheetFunctionTest : public EvaluatorTest {
   }
 };
 
+// One table row: formula text and what it evaluates to.
+struct TextCase {
+  int line;
+  const char* formula;
+  const char* shown;  // as Eval shows it: "ERR", a number, or a string in double quotes
+};
+
+inline void ExpectShown(const TextCase* cases, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    SCOPED_TRACE(testing::Message() << "case at line " << cases[i].line << ": "
+                                    << cases[i].formula);
+    EXPECT_EQ(SheetFunctionTest::Eval(cases[i].formula), cases[i].shown);
+  }
+}
+
 // EXPECT_NEAR with a tolerance relative to the expected value (absolute for 0).
 #define EXPECT_RELATIVE(actual, expected, tolerance)                                       \
   EXPECT_NEAR((actual), (expected),                                                        \

@@ -1,0 +1,23 @@
+// fuzz/formula_fuzz_engine.h — the engine the formula fuzz targets run against.
+//
+// One worksheet with a few range names and two library functions, so that fuzzed code and text
+// meet names, user functions and named-range calls.
+#pragma once
+
+#include "core/address.h"
+#include "core/names.h"
+#include "core/pool.h"
+#include "core/worksheets.h"
+#include "formula/formula_hooks.h"
+#include "formula/function_library.h"
+
+inline void SetUpFormulaEngine() {
+  PoolReset();
+  ResetWorksheets();
+  ResetAddressState();
+  InstallNameLookup();
+  InstallFormulaHooks();
+  ActivateWorksheet(CreateWorksheetWindow("FUZZ.WKS"));
+  DefineName("TOTAL", MakeRange(0, 0, 1, 4));
+  DefineName("RATE", MakeRange(2, 2, 2, 2));
+}
