@@ -16,7 +16,7 @@
 
 namespace {
 
-const std::string kCorpus = std::string(TALLIVO_SHARED_DIR) + "/corpus/wk1/";
+const std::string kCorpus = std::string(TALLIVO_TEST_DATA_DIR) + "/data/corpus/wk1/";
 
 struct Expected {
   char kind = 0;  // 'b' blank, 'i' integer, 'n' number, 'l' label, 'f' formula, 's' string formula

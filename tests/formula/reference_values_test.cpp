@@ -1,11 +1,11 @@
-// tests/formula/reference_values_test.cpp — every row of the shared reference table of function
-// values, computed by an independent spreadsheet, evaluated by our function library.
+// tests/formula/reference_values_test.cpp — every row of the reference table of function values,
+// computed by an independent spreadsheet, evaluated by our function library.
 //
-// The table is read at run time from the shared folder (never copied into the project). A row
-// whose formula uses A1..An gets the elements of the array constant of its peer formula in
-// A1..An (quoted elements as labels). Rows of functions that have no routine installed yet are
-// counted and listed but do not fail; every other row must agree within the tolerance that the
-// table's notes give for its function.
+// The table is read at run time from tests/data/reference/ (its README gives the columns and
+// the tolerances); a missing table fails the test. A row whose formula uses A1..An gets the
+// elements of the array constant of its peer formula in A1..An (quoted elements as labels). Rows
+// of functions that have no routine installed yet are counted and listed but do not fail; every
+// other row must agree within the tolerance that the table's notes give for its function.
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -30,7 +30,7 @@ struct ReferenceRow {
 };
 
 std::vector<ReferenceRow> ReadReferenceTable(std::string* why) {
-  const std::string path = std::string(TALLIVO_SHARED_DIR) + "/reference/functions.tsv";
+  const std::string path = std::string(TALLIVO_TEST_DATA_DIR) + "/data/reference/functions.tsv";
   std::ifstream in(path);
   std::vector<ReferenceRow> rows;
   if (!in) {
