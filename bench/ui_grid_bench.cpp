@@ -15,7 +15,7 @@
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "platform/headless/headless_platform.h"
-#include "ui/Ugrid.h"
+#include "ui/grid_pane.h"
 #include "ui/row_painter.h"
 
 namespace {
@@ -129,7 +129,7 @@ BENCHMARK(BM_ScrollOneRow)->Unit(benchmark::kMicrosecond);
 // The same full screen through the grid widget's own paint (headers included).
 void BM_GridWidgetFullScreen(benchmark::State& state) {
   FillSheet();
-  TGrid grid;
+  GridPane grid;
   grid.setSheetLayout(CurrentLayout().columnWidth.size() ? &CurrentLayout() : nullptr);
   grid.resize(kScreenWidth, kScreenHeight);
   QImage image(kScreenWidth, kScreenHeight, QImage::Format_RGB32);

@@ -8,13 +8,13 @@
 #include <QStringList>
 
 #include "app/engine_startup.h"
-#include "ui/Sheet.h"
+#include "ui/main_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("TALLIVO");
   StartEngine();
-  TForm1 frame;
+  MainWindow frame;
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
   frame.Startup(argv[0], arguments);

@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <ctime>
 
-#include "ui/Ugrid.h"
 #include "ui/cp1252.h"
+#include "ui/grid_pane.h"
 
 void QtPlatform::Beep() {
   ++beeps;
@@ -96,8 +96,8 @@ void QtPlatform::Repaint() {
   if (onRepaint) onRepaint();
 }
 
-PlatformCell QtPlatform::CurrentCell() { return TGrid::ActiveCursor(); }
-PlatformBlock QtPlatform::Selection() { return TGrid::ActiveSelection(); }
+PlatformCell QtPlatform::CurrentCell() { return GridPane::ActiveCursor(); }
+PlatformBlock QtPlatform::Selection() { return GridPane::ActiveSelection(); }
 
 std::tm QtPlatform::LocalTime() {
   const std::time_t now = std::time(nullptr);

@@ -28,13 +28,13 @@
 #include "files/settings.h"
 #include "files/sheet_extras.h"
 #include "formula/recalc.h"
-#include "ui/GetFun.h"
-#include "ui/PassDlg.h"
-#include "ui/Sheet.h"
-#include "ui/Ugrid.h"
-#include "ui/Unit2.h"
-#include "ui/prompt.h"
+#include "ui/function_list_dialog.h"
+#include "ui/grid_pane.h"
+#include "ui/main_window.h"
+#include "ui/password_dialog.h"
 #include "ui/qt_platform.h"
+#include "ui/range_prompt.h"
+#include "ui/worksheet_window.h"
 
 namespace {
 
@@ -51,17 +51,17 @@ uint8_t KindAt(SlotIndex slot, int row, int column) {
 
 }  // namespace
 
-class MainFrameTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
   QTemporaryDir home_;
   QStringList messages_;
-  std::unique_ptr<TForm1> frame_;
+  std::unique_ptr<MainWindow> frame_;
 
   // A fresh engine and a started frame on a temporary program directory; `preOpen` decides
   // whether the frame opens an empty sheet when shown.
-  TForm1& Start(bool preOpen = true, const QStringList& arguments = {},
+  MainWindow& Start(bool preOpen = true, const QStringList& arguments = {},
                 const QByteArray& settings = {}) {
     frame_.reset();
     ResetWorksheets();
@@ -79,7 +79,7 @@ class MainFrameTest : public QObject {
       ini.write(preOpen ? "\n" : "\n[Flags]\nPREOPEN=FALSE\n");
       ini.write(settings);
     }
-    frame_ = std::make_unique<TForm1>();
+    frame_ = std::make_unique<MainWindow>();
     QtPlatform& p = TheQtPlatform();
     p.scriptedMessages = [this](const QString& m) { messages_ << m; };
     p.scriptedAnswers.clear();
@@ -89,8 +89,8 @@ class MainFrameTest : public QObject {
     return *frame_;
   }
 
-  TGrid* Grid() { return frame_->activeForm()->activeGrid(); }
-  SlotIndex Slot() { return frame_->activeForm()->slot(); }
+  GridPane* Grid() { return frame_->activeSheetWindow()->activeGrid(); }
+  SlotIndex Slot() { return frame_->activeSheetWindow()->slot(); }
 
   QString Path(const QString& name) { return home_.filePath(name); }
 
@@ -105,8 +105,8 @@ class MainFrameTest : public QObject {
   }
 
   void typedEntriesGoToTheCellsAndTheModeFollows() {
-    TForm1& f = Start();
-    QVERIFY(f.activeForm() != nullptr);
+    MainWindow& f = Start();
+    QVERIFY(f.activeSheetWindow() != nullptr);
     QCOMPARE(f.mode(), QString("READY"));
     QTest::keyClick(Grid(), '1');
     QCOMPARE(f.mode(), QString("VALUE"));
@@ -151,7 +151,7 @@ class MainFrameTest : public QObject {
   }
 
   void labelEntryStoresTheLabelAndUndoRestores() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QTest::keyClicks(Grid(), "R");
     QTest::keyClicks(f.entryLine(), "ent");
     QTest::keyClick(f.entryLine(), Qt::Key_Down);
@@ -162,7 +162,7 @@ class MainFrameTest : public QObject {
   }
 
   void tabCommitsTheEntryAndKeepsTypingInTheSheet() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QTest::keyClick(Grid(), '8');
     QTest::keyClick(f.entryLine(), Qt::Key_Tab);
     QCOMPARE(NumberAt(Slot(), 0, 0), 8.0);
@@ -176,7 +176,7 @@ class MainFrameTest : public QObject {
   }
 
   void pointingAndAbsoluteMarkersBuildReferences() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     Grid()->moveTo(2, 2);  // C3
     QTest::keyClick(Grid(), '+');
     QTest::keyClick(f.entryLine(), Qt::Key_Up);
@@ -206,7 +206,7 @@ class MainFrameTest : public QObject {
   }
 
   void pointedRangeAndAFormulaThatDoesNotCompile() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     Grid()->moveTo(6, 1);  // B7
     QTest::keyClicks(Grid(), "@");
     QTest::keyClicks(f.entryLine(), "SUM(");
@@ -236,12 +236,12 @@ class MainFrameTest : public QObject {
   }
 
   void aClickPointsAtTheCellWhileAReferenceCanFollow() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     Grid()->moveTo(0, 0);
     QTest::keyClick(Grid(), '+');
     // The middle of cell C4.
     QPoint at;
-    for (const TGrid::Span& s : Grid()->columnSpans())
+    for (const GridPane::Span& s : Grid()->columnSpans())
       if (s.index == 2) at.setX(s.pos + s.size / 2);
     at.setY(Grid()->rowRect(3).center().y());
     QTest::mouseClick(Grid(), Qt::LeftButton, Qt::NoModifier, at);
@@ -257,7 +257,7 @@ class MainFrameTest : public QObject {
   }
 
   void f9TurnsTheFormulaBeingTypedIntoItsValue() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QTest::keyClicks(Grid(), "(");
     QTest::keyClicks(f.entryLine(), "2+3)*4");
     QTest::keyClick(f.entryLine(), Qt::Key_F9);
@@ -265,10 +265,10 @@ class MainFrameTest : public QObject {
   }
 
   void functionListInsertsTheChosenFunction() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QTest::keyClick(Grid(), '@');
     QTest::keyClick(f.entryLine(), Qt::Key_F1);
-    TGetFun* list = f.functionList();
+    FunctionListDialog* list = f.functionList();
     QVERIFY(list->isVisible());
     QVERIFY(list->items().contains("NOT(1)"));
     QTest::keyClicks(list->editBox(), "pm");
@@ -276,31 +276,31 @@ class MainFrameTest : public QObject {
     QTest::keyClick(list->editBox(), Qt::Key_Return);
     QVERIFY(!list->isVisible());
     QCOMPARE(f.entryLine()->text(), QString("@PMT("));
-    QCOMPARE(TGetFun::InsertText("PI"), QString("PI"));
-    QCOMPARE(TGetFun::InsertText("CHOOSE( var )"), QString("CHOOSE("));
+    QCOMPARE(FunctionListDialog::InsertText("PI"), QString("PI"));
+    QCOMPARE(FunctionListDialog::InsertText("CHOOSE( var )"), QString("CHOOSE("));
   }
 
   void quickButtonsForSumFunctionsAndAlignment() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     for (int row = 1; row <= 3; ++row) {
       Grid()->moveTo(row, 1);
       QTest::keyClicks(Grid(), QString::number(row * 10));
       QTest::keyClick(f.entryLine(), Qt::Key_Return);
     }
     Grid()->selectRange(MakeRange(1, 1, 1, 3));  // B2..B4
-    f.button("SpSum")->click();
+    f.button("speedSumButton")->click();
     QCOMPARE(f.entryLine()->text(), QString("@sum(B2..B4)"));
     QCOMPARE(f.mode(), QString("VALUE"));
     QTest::keyClick(f.entryLine(), Qt::Key_Escape);
     Grid()->moveTo(6, 1);
-    f.button("spAT")->click();
+    f.button("functionPickButton")->click();
     QVERIFY(f.functionList()->isVisible());
     QCOMPARE(f.entryLine()->text(), QString("@"));
     f.functionList()->hide();
     QTest::keyClick(f.entryLine(), Qt::Key_Escape);
     // The alignment buttons set the alignment code of the selection's cells.
     Grid()->selectRange(MakeRange(1, 1, 1, 2));
-    f.button("SpCenter")->click();
+    f.button("alignCentreButton")->click();
     SheetScope scope(Slot());
     QCOMPARE((CellAt(GetCell(1, 1))->style >> 4) & 7, 3);
     QCOMPARE((CellAt(GetCell(2, 1))->style >> 4) & 7, 3);
@@ -308,7 +308,7 @@ class MainFrameTest : public QObject {
   }
 
   void tipsNeedTheTipsFile() {
-    TForm1& f = Start(false);
+    MainWindow& f = Start(false);
     QVERIFY(!f.action(Cmd::kTips)->isEnabled());
     QFile tips(Path("TALLIVO.TPS"));
     QVERIFY(tips.open(QIODevice::WriteOnly));
@@ -320,7 +320,7 @@ class MainFrameTest : public QObject {
   }
 
   void gotoPromptMovesToACellOrAName() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     {
       SheetScope scope(Slot());
       DefineName("TOTAL", MakeRange(3, 9, 3, 9));  // D10
@@ -348,21 +348,21 @@ class MainFrameTest : public QObject {
   }
 
   void saveCloseOpenRoundTripAndHistory() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QTest::keyClicks(Grid(), "42");
     QTest::keyClick(f.entryLine(), Qt::Key_Return);
-    QVERIFY(f.neverSaved(f.activeForm()));
-    QVERIFY(f.SaveSheetAs(f.activeForm(), Path("budget")));
+    QVERIFY(f.neverSaved(f.activeSheetWindow()));
+    QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("budget")));
     QVERIFY(QFile::exists(Path("budget.wks")));
-    QVERIFY(!f.neverSaved(f.activeForm()));
-    QCOMPARE(f.activeForm()->windowTitle(), Path("budget.wks"));
+    QVERIFY(!f.neverSaved(f.activeSheetWindow()));
+    QCOMPARE(f.activeSheetWindow()->windowTitle(), Path("budget.wks"));
     QVERIFY(f.CloseAll());
     QCOMPARE(f.mode(), QString("Empty"));
     QVERIFY(!f.action(Cmd::kSave)->isEnabled());
 
-    TForm2* form = f.OpenByName(Path("budget"));
-    QVERIFY(form != nullptr);
-    QCOMPARE(NumberAt(form->slot(), 0, 0), 42.0);
+    WorksheetWindow* sheetWindow = f.OpenByName(Path("budget"));
+    QVERIFY(sheetWindow != nullptr);
+    QCOMPARE(NumberAt(sheetWindow->slot(), 0, 0), 42.0);
     QCOMPARE(f.mode(), QString("READY"));
     // The same file again: its window comes forward with a beep, nothing is read.
     const int beeps = TheQtPlatform().beeps;
@@ -377,40 +377,40 @@ class MainFrameTest : public QObject {
     QTest::keyClicks(Grid(), "7");
     QTest::keyClick(f.entryLine(), Qt::Key_Return);
     QVERIFY(f.SaveActive());
-    QVERIFY(f.SaveSheetAs(f.activeForm(), Path("other.wks")));
+    QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("other.wks")));
     QCOMPARE(f.historyCaptions(),
              (QStringList{"&2 " + Path("other.wks"), "&1 " + Path("budget.wks")}));
     QVERIFY(f.CloseAll());
-    form = f.OpenByName(Path("budget.wks"));
-    QVERIFY(form != nullptr);
-    QCOMPARE(NumberAt(form->slot(), 1, 0), 7.0);
+    sheetWindow = f.OpenByName(Path("budget.wks"));
+    QVERIFY(sheetWindow != nullptr);
+    QCOMPARE(NumberAt(sheetWindow->slot(), 1, 0), 7.0);
     QCOMPARE(f.historyCaptions().first(), "&2 " + Path("budget.wks"));
   }
 
   void autoexecCommandLineAndOptions() {
     // A worksheet AUTOEXEC.WKS in the program directory opens at start.
     {
-      TForm1& f = Start(false);
+      MainWindow& f = Start(false);
       f.NewSheet();
       QTest::keyClicks(Grid(), "1");
       QTest::keyClick(f.entryLine(), Qt::Key_Return);
-      QVERIFY(f.SaveSheetAs(f.activeForm(), Path("AUTOEXEC.WKS")));
-      QVERIFY(f.SaveSheetAs(f.activeForm(), Path("given.wks")));
+      QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("AUTOEXEC.WKS")));
+      QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("given.wks")));
     }
-    TForm1& f = Start(false);
+    MainWindow& f = Start(false);
     QCOMPARE(f.clientArea()->subWindowList().size(), 1);
-    QCOMPARE(f.activeForm()->windowTitle(), Path("AUTOEXEC.WKS"));
+    QCOMPARE(f.activeSheetWindow()->windowTitle(), Path("AUTOEXEC.WKS"));
     // A file named on the command line replaces it; an option is no file name.
-    TForm1& g = Start(false, {Path("given.wks"), "/RA"});
+    MainWindow& g = Start(false, {Path("given.wks"), "/RA"});
     QCOMPARE(g.clientArea()->subWindowList().size(), 1);
-    QCOMPARE(g.activeForm()->windowTitle(), Path("given.wks"));
+    QCOMPARE(g.activeSheetWindow()->windowTitle(), Path("given.wks"));
     QFile::remove(Path("AUTOEXEC.WKS"));
-    TForm1& h = Start(true, {"/RA"});
+    MainWindow& h = Start(true, {"/RA"});
     QCOMPARE(h.clientArea()->subWindowList().size(), 1);
-    QCOMPARE(h.activeForm()->windowTitle(), QString("SHEET1.WKS"));
+    QCOMPARE(h.activeSheetWindow()->windowTitle(), QString("SHEET1.WKS"));
     QVERIFY(messages_.isEmpty());
     // A missing file named on the command line is reported.
-    TForm1& k = Start(false, {Path("missing.wks")});
+    MainWindow& k = Start(false, {Path("missing.wks")});
     QVERIFY(k.clientArea()->subWindowList().isEmpty());
     QCOMPARE(messages_, QStringList{"Error: Invalid WKS File!"});
   }
@@ -434,16 +434,16 @@ class MainFrameTest : public QObject {
   }
 
   void historyBeyondFiveGoesToMore() {
-    TForm1& f = Start(false, {}, "[Files]\nHSIZE=10\n");
+    MainWindow& f = Start(false, {}, "[Files]\nHSIZE=10\n");
     for (int i = 1; i <= 7; ++i) {
       f.NewSheet();
-      QVERIFY(f.SaveSheetAs(f.activeForm(), Path(QString("h%1.wks").arg(i))));
+      QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path(QString("h%1.wks").arg(i))));
     }
     const QStringList captions = f.historyCaptions();
     QCOMPARE(captions.size(), 7);
     QCOMPARE(captions.first(), "&7 " + Path("h7.wks"));
     QCOMPARE(captions.last(), "&1 " + Path("h1.wks"));
-    auto* more = f.findChild<QMenu*>("Mhist");
+    auto* more = f.findChild<QMenu*>("moreHistoryMenu");
     QVERIFY(more && more->menuAction()->isVisible());
     int inMore = 0;
     for (QAction* a : more->actions()) inMore += a->isVisible();
@@ -454,11 +454,11 @@ class MainFrameTest : public QObject {
       if (a->isVisible() && a->text().endsWith("h1.wks")) a->trigger();
     }
     QCOMPARE(f.clientArea()->subWindowList().size(), 1);
-    QCOMPARE(f.activeForm()->windowTitle(), Path("h1.wks"));
+    QCOMPARE(f.activeSheetWindow()->windowTitle(), Path("h1.wks"));
   }
 
   void charactersTypedInThePaneGoToAnOpenPrompt() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.GotoPrompt();
     QTest::keyClicks(Grid(), "c");
     QCOMPARE(f.rangePrompt()->text(), QString("c"));
@@ -473,7 +473,7 @@ class MainFrameTest : public QObject {
   }
 
   void missingFileIsReported() {
-    TForm1& f = Start(false);
+    MainWindow& f = Start(false);
     QVERIFY(f.OpenByName(Path("nothere.wks")) == nullptr);
     QCOMPARE(messages_, QStringList{"Error: Invalid WKS File!"});
     QVERIFY(f.clientArea()->subWindowList().isEmpty());
@@ -481,15 +481,15 @@ class MainFrameTest : public QObject {
   }
 
   void damagedFilesNeverGetOverwritten() {
-    TForm1& f = Start(false);
+    MainWindow& f = Start(false);
     QFile bad(Path("bad.wks"));
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("not a worksheet at all");
     bad.close();
-    TForm2* form = f.OpenByName(Path("bad.wks"));
+    WorksheetWindow* sheetWindow = f.OpenByName(Path("bad.wks"));
     QVERIFY(!messages_.isEmpty());
     // Nothing readable: no window that a Save could write over the file with.
-    QVERIFY(form == nullptr);
+    QVERIFY(sheetWindow == nullptr);
     QVERIFY(f.clientArea()->subWindowList().isEmpty());
 
     // A file cut short keeps what was read, read-only, so Save asks for another name.
@@ -499,26 +499,26 @@ class MainFrameTest : public QObject {
       QTest::keyClicks(Grid(), QString::number(row + 1));
       QTest::keyClick(f.entryLine(), Qt::Key_Return);
     }
-    QVERIFY(f.SaveSheetAs(f.activeForm(), Path("cut.wks")));
+    QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("cut.wks")));
     QVERIFY(f.CloseAll());
     QFile cut(Path("cut.wks"));
     QVERIFY(cut.open(QIODevice::ReadWrite));
     QVERIFY(cut.resize(cut.size() / 2));
     cut.close();
     messages_.clear();
-    form = f.OpenByName(Path("cut.wks"));
-    QVERIFY(form != nullptr);
+    sheetWindow = f.OpenByName(Path("cut.wks"));
+    QVERIFY(sheetWindow != nullptr);
     QVERIFY(!messages_.isEmpty());
-    QVERIFY(f.readOnly(form));
-    QCOMPARE(NumberAt(form->slot(), 0, 0), 1.0);
+    QVERIFY(f.readOnly(sheetWindow));
+    QCOMPARE(NumberAt(sheetWindow->slot(), 0, 0), 1.0);
     QVERIFY(!f.readOnly(f.NewSheet()));
   }
 
   void droppedFilesOpenEachOnce() {
-    TForm1& f = Start(false);
+    MainWindow& f = Start(false);
     for (const char* name : {"a.wks", "b.wks"}) {
       f.NewSheet();
-      QVERIFY(f.SaveSheetAs(f.activeForm(), Path(name)));
+      QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path(name)));
     }
     QVERIFY(f.CloseAll());
     f.OpenDroppedFiles({QUrl::fromLocalFile(Path("a.wks")), QUrl::fromLocalFile(Path("b.wks")),
@@ -530,18 +530,18 @@ class MainFrameTest : public QObject {
     f.OpenDroppedFiles({QUrl::fromLocalFile(Path("a.wks"))});
     QCOMPARE(f.clientArea()->subWindowList().size(), 2);
     QCOMPARE(TheQtPlatform().beeps, beeps + 1);
-    QCOMPARE(f.activeForm()->windowTitle(), Path("a.wks"));
+    QCOMPARE(f.activeSheetWindow()->windowTitle(), Path("a.wks"));
   }
 
   void newSheetNamesCountWindowsButStaySeparate() {
-    TForm1& f = Start(false);
-    TForm2* one = f.NewSheet();
-    TForm2* two = f.NewSheet();
+    MainWindow& f = Start(false);
+    WorksheetWindow* one = f.NewSheet();
+    WorksheetWindow* two = f.NewSheet();
     QCOMPARE(one->windowTitle(), QString("SHEET1.WKS"));
     QCOMPARE(two->windowTitle(), QString("SHEET2.WKS"));
     qobject_cast<QMdiSubWindow*>(one->parentWidget())->close();
     QApplication::processEvents();
-    TForm2* three = f.NewSheet();
+    WorksheetWindow* three = f.NewSheet();
     QCOMPARE(three->windowTitle(), QString("SHEET2.WKS"));
     QVERIFY(three->slot() != two->slot());
     QVERIFY(f.neverSaved(three));
@@ -550,11 +550,11 @@ class MainFrameTest : public QObject {
   }
 
   void closeQuestionSavesUnderTheNameGiven() {
-    TForm1& f = Start(false);
+    MainWindow& f = Start(false);
     f.NewSheet();
     QTest::keyClicks(Grid(), "1");
     QTest::keyClick(f.entryLine(), Qt::Key_Return);
-    QVERIFY(f.SaveSheetAs(f.activeForm(), Path("named.wks")));
+    QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("named.wks")));
     QTest::keyClicks(Grid(), "2");
     QTest::keyClick(f.entryLine(), Qt::Key_Return);
     // Yes to "Save Worksheet?" writes the file under its new name without a dialog.
@@ -562,13 +562,13 @@ class MainFrameTest : public QObject {
     QVERIFY(f.CloseAll());
     QCOMPARE(messages_.size(), 1);
     QVERIFY(messages_.first().startsWith(" Save Worksheet"));
-    TForm2* form = f.OpenByName(Path("named.wks"));
-    QVERIFY(form);
-    QCOMPARE(NumberAt(form->slot(), 0, 0), 2.0);
+    WorksheetWindow* sheetWindow = f.OpenByName(Path("named.wks"));
+    QVERIFY(sheetWindow);
+    QCOMPARE(NumberAt(sheetWindow->slot(), 0, 0), 2.0);
   }
 
   void unbuiltCommandsAreDisabledAndSheetCommandsNeedASheet() {
-    TForm1& f = Start(false);
+    MainWindow& f = Start(false);
     struct Case {
       int line;
       Cmd cmd;
@@ -597,9 +597,9 @@ class MainFrameTest : public QObject {
                  qPrintable(QString("line %1, sheet %2").arg(c.line).arg(sheet)));
       }
     }
-    QVERIFY(!f.button("spPrt")->isEnabled());
-    QVERIFY(!f.button("spStop")->isEnabled());
-    QVERIFY(f.button("SpLock")->isEnabled());
+    QVERIFY(!f.button("printButton")->isEnabled());
+    QVERIFY(!f.button("stopMacroButton")->isEnabled());
+    QVERIFY(f.button("protectionButton")->isEnabled());
     // The graph items carry the page tags of their dialog.
     QCOMPARE(f.action(Cmd::kGraph, 8)->text(), QString("&Legends..."));
     QCOMPARE(f.action(Cmd::kGeneral, 9)->text(), QString("&Grid"));
@@ -608,7 +608,7 @@ class MainFrameTest : public QObject {
   }
 
   void longOperationsShowWaitAndTheGauge() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QCOMPARE(&ThePlatform(), static_cast<Platform*>(&TheQtPlatform()));
     ThePlatform().WaitCursor(true);
     ThePlatform().WaitCursor(true);
@@ -619,7 +619,7 @@ class MainFrameTest : public QObject {
     ThePlatform().WaitCursor(false);
     QCOMPARE(f.mode(), QString("READY"));
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    auto* gauge = f.findChild<QProgressBar*>("Gauge1");
+    auto* gauge = f.findChild<QProgressBar*>("progressGauge");
     QVERIFY(gauge->isHidden());
     ThePlatform().Progress(40);
     QVERIFY(!gauge->isHidden());
@@ -634,9 +634,9 @@ class MainFrameTest : public QObject {
   }
 
   void recalculationIndicatorToggles() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QCOMPARE(f.recalcIndicator(), QString("Auto"));
-    QLabel* panel = f.findChild<QLabel*>("Panel7");
+    QLabel* panel = f.findChild<QLabel*>("recalcIndicator");
     QTest::mouseClick(panel, Qt::LeftButton);
     QCOMPARE(f.recalcIndicator(), QString("Manual"));
     QTest::keyClicks(Grid(), "3");
@@ -652,8 +652,8 @@ class MainFrameTest : public QObject {
   }
 
   void lockButtonAndPasswordDialog() {
-    TForm1& f = Start();
-    QToolButton* lock = f.button("SpLock");
+    MainWindow& f = Start();
+    QToolButton* lock = f.button("protectionButton");
     // Without a password the button switches protection both ways without a dialog.
     lock->click();
     QVERIFY(lock->isChecked());
@@ -664,7 +664,7 @@ class MainFrameTest : public QObject {
     lock->click();
     QVERIFY(!lock->isChecked());
 
-    TPassDlg& dlg = PassDlg();
+    PasswordDialog& dlg = ThePasswordDialog();
     // Setting a password: the first OK asks for confirmation, a different text keeps it open.
     dlg.Prepare(1);
     QCOMPARE(dlg.windowTitle(), QString("Password Protection"));
@@ -717,8 +717,8 @@ class MainFrameTest : public QObject {
   }
 
   void protectedCellRefusesAnEntry() {
-    TForm1& f = Start();
-    f.button("SpLock")->click();
+    MainWindow& f = Start();
+    f.button("protectionButton")->click();
     QTest::keyClick(Grid(), '5');
     QVERIFY(!f.entryActive());
     QCOMPARE(messages_, QStringList{"Error: Protected Cell"});
@@ -726,13 +726,13 @@ class MainFrameTest : public QObject {
   }
 
   void formattingBarActsOnTheSelection() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QTest::keyClicks(Grid(), "1234.5");
     QTest::keyClick(f.entryLine(), Qt::Key_Return);
     Grid()->selectRange(MakeRange(0, 0, 1, 1));
-    auto* bold = f.findChild<QToolButton*>("Bold");
+    auto* bold = f.findChild<QToolButton*>("boldButton");
     bold->click();
-    auto* formats = f.findChild<QComboBox*>("Formatbox");
+    auto* formats = f.findChild<QComboBox*>("formatBox");
     const int comma = formats->findText("Comma");
     QVERIFY(comma >= 0);
     formats->setCurrentIndex(comma);
@@ -749,7 +749,7 @@ class MainFrameTest : public QObject {
   }
 
   void settingsAreWrittenAtExit() {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.action(Cmd::kQuickBar)->trigger();
     TheQtPlatform().scriptedAnswers.assign(5, Answer::kNo);
     QVERIFY(f.close());
@@ -766,7 +766,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   StartEngine();
-  MainFrameTest test;
+  MainWindowTest test;
   return QTest::qExec(&test, argc, argv);
 }
 

@@ -2,13 +2,13 @@
 #include <QMdiArea>
 #include <QtTest>
 
-#include "ui/Sheet.h"
+#include "ui/main_window.h"
 
 class MainWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void opensTitledAndClosesCleanly() {
-    TForm1 frame;
+    MainWindow frame;
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     QCOMPARE(frame.windowTitle(), QString("TALLIVO"));

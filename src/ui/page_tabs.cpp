@@ -1,11 +1,11 @@
-// ui/tbar.cpp — the page tabs (see the header). State: the labels of this tab bar.
-#include "ui/tbar.h"
+// ui/page_tabs.cpp — the page tabs (see the header). State: the labels of this tab bar.
+#include "ui/page_tabs.h"
 
 #include <algorithm>
 
 #include "ui/grid_geometry.h"
 
-tabbar::tabbar(QWidget* parent) : QTabBar(parent) {
+PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
   setShape(QTabBar::RoundedSouth);
   setDrawBase(false);
   setExpanding(false);
@@ -17,12 +17,12 @@ tabbar::tabbar(QWidget* parent) : QTabBar(parent) {
   });
 }
 
-QString tabbar::label(int page) const {
+QString PageTabs::label(int page) const {
   if (page >= 0 && page < labels_.size() && !labels_[page].isEmpty()) return labels_[page];
   return QString::fromLatin1(PageLabel(page));
 }
 
-void tabbar::setPages(int pages) {
+void PageTabs::setPages(int pages) {
   pages = std::clamp(pages, 1, 64);
   quiet_ = true;
   while (count() > pages) removeTab(count() - 1);
@@ -31,12 +31,12 @@ void tabbar::setPages(int pages) {
   quiet_ = false;
 }
 
-void tabbar::setLabels(const QStringList& labels) {
+void PageTabs::setLabels(const QStringList& labels) {
   labels_ = labels;
   for (int i = 0; i < count(); ++i) setTabText(i, label(i));
 }
 
-void tabbar::showPage(int page) {
+void PageTabs::showPage(int page) {
   if (page < 0 || page >= count() || page == currentIndex()) return;
   quiet_ = true;
   setCurrentIndex(page);

@@ -1,5 +1,5 @@
-// ui/PassDlg.cpp — the password dialog: check or set the current sheet's password.
-#include "ui/PassDlg.h"
+// ui/password_dialog.cpp — the password dialog: check or set the current sheet's password.
+#include "ui/password_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -15,7 +15,7 @@ namespace {
 const char kCaption[] = "Password Protection";
 }
 
-TPassDlg::TPassDlg(QWidget* parent) : QDialog(parent) {
+PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(kCaption);
   auto* grid = new QGridLayout(this);
   first_ = new QLineEdit(this);
@@ -37,11 +37,11 @@ TPassDlg::TPassDlg(QWidget* parent) : QDialog(parent) {
   grid->addWidget(buttons, 2, 0, 1, 2);
   grid->setSizeConstraint(QLayout::SetFixedSize);
   // OK must not close the dialog by itself: a wrong or unconfirmed password keeps it open.
-  connect(buttons, &QDialogButtonBox::accepted, this, &TPassDlg::OkClick);
+  connect(buttons, &QDialogButtonBox::accepted, this, &PasswordDialog::OkClick);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-void TPassDlg::Prepare(int mode) {
+void PasswordDialog::Prepare(int mode) {
   mode_ = mode;
   setWindowTitle(kCaption);
   first_->clear();
@@ -51,7 +51,7 @@ void TPassDlg::Prepare(int mode) {
   first_->setFocus();
 }
 
-void TPassDlg::OkClick() {
+void PasswordDialog::OkClick() {
   if (mode_ == 0) {
     if (CheckPassword(ToCp1252(first_->text()))) {
       accept();
@@ -80,12 +80,12 @@ void TPassDlg::OkClick() {
   accept();
 }
 
-int TPassDlg::AskPassword(int mode) {
+int PasswordDialog::AskPassword(int mode) {
   Prepare(mode);
   return exec() == QDialog::Accepted ? 1 : 0;
 }
 
-TPassDlg& PassDlg() {
-  static TPassDlg* dialog = new TPassDlg;
+PasswordDialog& ThePasswordDialog() {
+  static PasswordDialog* dialog = new PasswordDialog;
   return *dialog;
 }

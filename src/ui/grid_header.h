@@ -1,4 +1,4 @@
-// ui/Header.h — TCheader, the row or column header of a grid pane.
+// ui/grid_header.h — GridHeader, the row or column header of a grid pane.
 //
 // Draws the row numbers (restarting on each page) or the column letters of the pane's visible
 // rows or columns, raised when 3-D is on, with the current page's tab label in the top-left
@@ -9,19 +9,19 @@
 #include <QString>
 #include <QWidget>
 
-class TGrid;
+class GridPane;
 
-class TCheader : public QWidget {
+class GridHeader : public QWidget {
   Q_OBJECT
  public:
   enum class Dir { kRows, kColumns };
-  TCheader(TGrid* grid, Dir dir);
+  GridHeader(GridPane* grid, Dir dir);
 
   Dir dir() const { return dir_; }
   // First and last title row or column (equal when none) and their pixel extent.
-  int Fixpos = 0;
-  int Fixpos2 = 0;
-  int FixAmt = 0;
+  int titleFirst = 0;
+  int titleEnd = 0;
+  int titleExtent = 0;
   // The label shown in the corner of a column header (the current page's tab, up to 5 chars).
   void setCornerLabel(const QString& label);
   QString cornerLabel() const { return corner_; }
@@ -40,7 +40,7 @@ class TCheader : public QWidget {
   // The item whose far edge lies within 3 pixels of `pos`, or -1.
   int edgeAt(int pos) const;
 
-  TGrid* grid_;
+  GridPane* grid_;
   Dir dir_;
   QString corner_ = QStringLiteral("A");
   int resizing_ = -1;  // the row or column being resized

@@ -1,8 +1,9 @@
-// ui/Sheet.cpp — the main frame: menus, bars, entry line, range prompt, files, start and exit.
+// ui/main_window.cpp — the main frame: menus, bars, entry line, range prompt, files, start and
+// exit.
 //
 // State: per frame (see the header). Reads and writes the program settings (files/settings.h)
 // and, through the engine, the worksheet of the active window.
-#include "ui/Sheet.h"
+#include "ui/main_window.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -55,16 +56,16 @@
 #include "formula/evaluator.h"
 #include "formula/recalc.h"
 #include "platform/platform.h"
-#include "ui/GetFun.h"
-#include "ui/PassDlg.h"
-#include "ui/Ugrid.h"
-#include "ui/Unit2.h"
 #include "ui/cp1252.h"
-#include "ui/prompt.h"
+#include "ui/function_list_dialog.h"
+#include "ui/grid_pane.h"
+#include "ui/password_dialog.h"
 #include "ui/qt_platform.h"
+#include "ui/range_prompt.h"
 #include "ui/row_painter.h"
+#include "ui/worksheet_window.h"
 
-std::function<void(const CellRange&)> TForm1::RunMacroAt;
+std::function<void(const CellRange&)> MainWindow::RunMacroAt;
 
 namespace {
 
@@ -153,29 +154,31 @@ QString Shortest(double value) {
 
 // --- creation ------------------------------------------------------------------------------------
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), mdi_(new ClientArea(this)) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new ClientArea(this)) {
   Q_INIT_RESOURCE(help);
   setWindowTitle("TALLIVO");
-  setCentralWidget(mdi_);
-  mdi_->setBackground(QColor(128, 128, 128));
-  mdi_->setActivationOrder(QMdiArea::CreationOrder);
+  setCentralWidget(clientArea_);
+  clientArea_->setBackground(QColor(128, 128, 128));
+  clientArea_->setActivationOrder(QMdiArea::CreationOrder);
   resize(1024, 700);
   setAcceptDrops(true);
 
   InstallQtPlatform();
   QtPlatform& platform = TheQtPlatform();
   platform.onMode = [this](const QString& m) {
-    if (PnMode) PnMode->setText(m);
+    if (modeIndicator_) modeIndicator_->setText(m);
   };
   platform.onProgress = [this](int percent) {
-    if (!Gauge1) return;
-    Gauge1->setVisible(percent >= 0);
-    if (percent >= 0) Gauge1->setValue(percent);
+    if (!progressGauge_) return;
+    progressGauge_->setVisible(percent >= 0);
+    if (percent >= 0) progressGauge_->setValue(percent);
   };
   platform.onRepaint = [this] { RepaintAll(); };
   // Windows are opened as unnamed, so that the Yes of their close question always comes here:
   // the frame alone knows which sheets were never saved or are read-only.
-  TForm2::SaveAsHandler = [this](TForm2& form) { return SaveForm(&form); };
+  WorksheetWindow::SaveAsHandler = [this](WorksheetWindow& sheetWindow) {
+    return SaveWindow(&sheetWindow);
+  };
 
   BuildMenus();
   BuildQuickBar();
@@ -184,29 +187,29 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), mdi_(new ClientArea(this)
   BuildStatusPanels();
   FillHistory();
 
-  getFun_ = new TGetFun(this);
-  connect(getFun_, &TGetFun::chosen, this, &TForm1::FunctionChosen);
-  connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
-    if (sub) WindowActivated(qobject_cast<TForm2*>(sub->widget()));
+  functionList_ = new FunctionListDialog(this);
+  connect(functionList_, &FunctionListDialog::chosen, this, &MainWindow::FunctionChosen);
+  connect(clientArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+    if (sub) WindowActivated(qobject_cast<WorksheetWindow*>(sub->widget()));
   });
   qApp->installEventFilter(this);
   SetMode(QStringLiteral("READY"));
   NoSheetState();
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   QtPlatform& platform = TheQtPlatform();
   platform.onMode = nullptr;
   platform.onProgress = nullptr;
   platform.onRepaint = nullptr;
-  TForm2::SaveAsHandler = nullptr;
+  WorksheetWindow::SaveAsHandler = nullptr;
   // The windows go first, so that their sheets are closed while the engine state is intact.
-  for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+  for (QMdiSubWindow* sub : clientArea_->subWindowList()) delete sub;
   if (&ThePlatform() == &platform) InstallPlatform(nullptr);
 }
 
-QAction* TForm1::Item(QMenu* menu, const QString& caption, const QString& hint, Cmd cmd,
+QAction* MainWindow::Item(QMenu* menu, const QString& caption, const QString& hint, Cmd cmd,
                       int tag) {
   QAction* a = menu->addAction(caption);
   // A hint "short|long" shows its long part in the status line and its short part as a tip.
@@ -219,7 +222,7 @@ QAction* TForm1::Item(QMenu* menu, const QString& caption, const QString& hint, 
   return a;
 }
 
-void TForm1::BuildMenus() {
+void MainWindow::BuildMenus() {
   QMenuBar* bar = menuBar();
   auto menu = [bar](const QString& caption, const QString& hint) {
     QMenu* m = bar->addMenu(caption);
@@ -248,10 +251,10 @@ void TForm1::BuildMenus() {
   // The history: items NM0..NM9, the sixth and later in the submenu "More" (Mhist).
   historySeparator_ = m->addSeparator();
   moreMenu_ = new QMenu(QStringLiteral("More"), this);
-  moreMenu_->setObjectName("Mhist");
+  moreMenu_->setObjectName("moreHistoryMenu");
   for (int i = 0; i < kMaxHistory; ++i) {
     auto* a = new QAction(this);
-    a->setObjectName(QStringLiteral("NM%1").arg(i));
+    a->setObjectName(QStringLiteral("historyItem%1").arg(i));
     a->setVisible(false);
     connect(a, &QAction::triggered, this, [this, a] { OpenByName(a->data().toString()); });
     historyItems_.push_back(a);
@@ -407,16 +410,16 @@ void TForm1::BuildMenus() {
   Item(m, "&Tips...", "", Cmd::kTips);
 
   // The pop-up menu of a worksheet window.
-  popup_ = new QMenu(this);
-  Item(popup_, "&Properties", "", Cmd::kGeneral, -2);
-  Item(popup_, "Cu&t\tCtrl+X", "", Cmd::kCut);
-  Item(popup_, "&Copy\tCtrl+C", "", Cmd::kCopy);
-  Item(popup_, "&Paste\tCtrl+V", "", Cmd::kPaste);
-  Item(popup_, "&Delete\tCtrl+D", "", Cmd::kErase);
-  Item(popup_, "C&lose", "", Cmd::kClose);
+  contextMenu_ = new QMenu(this);
+  Item(contextMenu_, "&Properties", "", Cmd::kGeneral, -2);
+  Item(contextMenu_, "Cu&t\tCtrl+X", "", Cmd::kCut);
+  Item(contextMenu_, "&Copy\tCtrl+C", "", Cmd::kCopy);
+  Item(contextMenu_, "&Paste\tCtrl+V", "", Cmd::kPaste);
+  Item(contextMenu_, "&Delete\tCtrl+D", "", Cmd::kErase);
+  Item(contextMenu_, "C&lose", "", Cmd::kClose);
 }
 
-QToolButton* TForm1::QuickButton(const char* name, const QString& glyph, const QString& hint,
+QToolButton* MainWindow::QuickButton(const char* name, const QString& glyph, const QString& hint,
                                  Cmd cmd, int tag) {
   auto* b = new QToolButton(quickBar_);
   b->setObjectName(name);
@@ -431,160 +434,166 @@ QToolButton* TForm1::QuickButton(const char* name, const QString& glyph, const Q
   return b;
 }
 
-void TForm1::BuildQuickBar() {
+void MainWindow::BuildQuickBar() {
   quickBar_ = addToolBar(QStringLiteral("Quick Buttons"));
-  quickBar_->setObjectName("pnbar1");
+  quickBar_->setObjectName("quickBar");
   quickBar_->setMovable(false);
   quickBar_->setIconSize(QSize(22, 22));
-  QuickButton("spopen", QString::fromUtf8("\xF0\x9F\x93\x82"), "Open Worksheet", Cmd::kOpen)
+  QuickButton("openButton", QString::fromUtf8("\xF0\x9F\x93\x82"), "Open Worksheet", Cmd::kOpen)
       ->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  QuickButton("spsave", "", "Save Worksheet", Cmd::kSave)
+  QuickButton("saveButton", "", "Save Worksheet", Cmd::kSave)
       ->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-  QuickButton("spPrt", "P", "Print Worksheet", Cmd::kPrint);
+  QuickButton("printButton", "P", "Print Worksheet", Cmd::kPrint);
   quickBar_->addSeparator();
-  QuickButton("spcut", QString::fromUtf8("\xE2\x9C\x82"), "Cut Text", Cmd::kCut, 1);
-  QuickButton("sppaste", "Cp", "Copy Text", Cmd::kCopy, 2);
-  QuickButton("spcopyo", "Pa", "Paste Text", Cmd::kPaste);
-  QuickButton("SpERASE", "Er", "Erase Range", Cmd::kErase);
-  QuickButton("spUndo", QString::fromUtf8("\xE2\x86\xB6"), "Undo Last Action", Cmd::kUndo);
+  QuickButton("cutButton", QString::fromUtf8("\xE2\x9C\x82"), "Cut Text", Cmd::kCut, 1);
+  QuickButton("copyButton", "Cp", "Copy Text", Cmd::kCopy, 2);
+  QuickButton("pasteButton", "Pa", "Paste Text", Cmd::kPaste);
+  QuickButton("eraseButton", "Er", "Erase Range", Cmd::kErase);
+  QuickButton("undoButton", QString::fromUtf8("\xE2\x86\xB6"), "Undo Last Action", Cmd::kUndo);
   quickBar_->addSeparator();
-  QuickButton("spdbtn2", QString::fromUtf8("\xE2\x87\x95R"), "Ins/Del Rows", Cmd::kInsDelRows);
-  QuickButton("spdbtn3", QString::fromUtf8("\xE2\x87\x94" "C"), "INS/DEL COL", Cmd::kInsDelCols);
-  QuickButton("SpFill", "Fi", "Speed Fill", Cmd::kSpeedFill);
-  QuickButton("SpSum", QString::fromUtf8("\xCE\xA3"), "Speed @SUM", Cmd::kSpeedSum);
-  QuickButton("spdbtn4", "AZ", "Ascend/Descend Sort", Cmd::kSort);
-  QuickButton("spAT", "@", "Function Pick", Cmd::kFunctionPick);
-  QuickButton("SpMc", "{ }", "Macro Pick", Cmd::kMacroPick);
+  QuickButton("rowsButton", QString::fromUtf8("\xE2\x87\x95R"), "Ins/Del Rows", Cmd::kInsDelRows);
+  QuickButton("columnsButton",
+              QString::fromUtf8("\xE2\x87\x94"
+                                "C"),
+              "INS/DEL COL", Cmd::kInsDelCols);
+  QuickButton("speedFillButton", "Fi", "Speed Fill", Cmd::kSpeedFill);
+  QuickButton("speedSumButton", QString::fromUtf8("\xCE\xA3"), "Speed @SUM", Cmd::kSpeedSum);
+  QuickButton("sortButton", "AZ", "Ascend/Descend Sort", Cmd::kSort);
+  QuickButton("functionPickButton", "@", "Function Pick", Cmd::kFunctionPick);
+  QuickButton("macroPickButton", "{ }", "Macro Pick", Cmd::kMacroPick);
   quickBar_->addSeparator();
-  QuickButton("SpLeft", QString::fromUtf8("\xE2\x87\xA4"), "Left Justify", Cmd::kAlign, 1);
-  QuickButton("SpCenter", QString::fromUtf8("\xE2\x86\x94"), "Center", Cmd::kAlign, 3);
-  QuickButton("SpRight", QString::fromUtf8("\xE2\x87\xA5"), "Right Justify", Cmd::kAlign, 2);
-  QuickButton("SpWrap", QString::fromUtf8("\xE2\x86\xB5"), "Word Wrap Text in Cell", Cmd::kAlign,
-              4);
-  QuickButton("SpElt", "..a", "Left Ellipses", Cmd::kAlign, 5);
-  QuickButton("SpErt", "a..", "Right Ellipses", Cmd::kAlign, 6);
+  QuickButton("alignLeftButton", QString::fromUtf8("\xE2\x87\xA4"), "Left Justify", Cmd::kAlign, 1);
+  QuickButton("alignCentreButton", QString::fromUtf8("\xE2\x86\x94"), "Center", Cmd::kAlign, 3);
+  QuickButton("alignRightButton", QString::fromUtf8("\xE2\x87\xA5"), "Right Justify", Cmd::kAlign,
+              2);
+  QuickButton("wrapButton", QString::fromUtf8("\xE2\x86\xB5"), "Word Wrap Text in Cell",
+              Cmd::kAlign, 4);
+  QuickButton("leftEllipsesButton", "..a", "Left Ellipses", Cmd::kAlign, 5);
+  QuickButton("rightEllipsesButton", "a..", "Right Ellipses", Cmd::kAlign, 6);
   quickBar_->addSeparator();
-  QuickButton("SpMacroDo", QString::fromUtf8("\xE2\x96\xB6"), "Execute Macro", Cmd::kMacroDo);
-  QuickButton("sPsTEP", QString::fromUtf8("\xE2\x96\xB7|"), "Macro Single Step",
+  QuickButton("runMacroButton", QString::fromUtf8("\xE2\x96\xB6"), "Execute Macro", Cmd::kMacroDo);
+  QuickButton("stepMacroButton", QString::fromUtf8("\xE2\x96\xB7|"), "Macro Single Step",
               Cmd::kMacroSingleStep);
-  QuickButton("spStop", QString::fromUtf8("\xE2\x96\xA0"), "Abort Macro", Cmd::kMacroStop);
-  QuickButton("SpQgr", QString::fromUtf8("\xE2\x96\x85"), "Quick Graph", Cmd::kQuickGraph);
-  QuickButton("Spword", "W", "Text Processor", Cmd::kWord);
-  QuickButton("spFind", "?", "Find & Replace Text", Cmd::kFind);
-  QToolButton* lock = QuickButton("SpLock", QString::fromUtf8("\xF0\x9F\x94\x92"),
+  QuickButton("stopMacroButton", QString::fromUtf8("\xE2\x96\xA0"), "Abort Macro", Cmd::kMacroStop);
+  QuickButton("quickGraphButton", QString::fromUtf8("\xE2\x96\x85"), "Quick Graph",
+              Cmd::kQuickGraph);
+  QuickButton("textProcessorButton", "W", "Text Processor", Cmd::kWord);
+  QuickButton("findButton", "?", "Find & Replace Text", Cmd::kFind);
+  QToolButton* lock = QuickButton("protectionButton", QString::fromUtf8("\xF0\x9F\x94\x92"),
                                   "Protect/Unprotect Sheet", Cmd::kLock);
   lock->setCheckable(true);
   lock->setIcon(GlyphIcon("Lk", true));
-  QuickButton("spProper", "Aa", "Upper/Proper", Cmd::kProper);
+  QuickButton("properButton", "Aa", "Upper/Proper", Cmd::kProper);
 
   // The macro button bar: 13 buttons whose captions name macros of the macro library.
   macroBar_ = new QToolBar(QStringLiteral("Macro Buttons"), this);
-  macroBar_->setObjectName("tbarmenu1");
+  macroBar_->setObjectName("macroBar");
   macroBar_->setToolTip("Toolbar");
   macroBar_->setMovable(false);
   for (int i = 0; i < 13; ++i) {
     auto* b = new QToolButton(macroBar_);
-    b->setObjectName(QStringLiteral("tbarmenu1_%1").arg(i));
+    b->setObjectName(QStringLiteral("macroButton%1").arg(i));
     b->setText(QString());
     b->setToolTip("Toolbar");
     b->setFixedSize(26, 22);
     b->setAutoRaise(false);
     // Blank buttons are still seen as buttons, waiting for a macro library to name them.
-    b->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid #a8a8a8; background: #e8e8e8; }"));
+    b->setStyleSheet(
+        QStringLiteral("QToolButton { border: 1px solid #a8a8a8; background: #e8e8e8; }"));
     macroBar_->addWidget(b);
     buttons_.emplace_back(b, Cmd::kMacroButton);
   }
 }
 
-void TForm1::BuildEntryRow() {
+void MainWindow::BuildEntryRow() {
   auto* toolbar = new QToolBar(QStringLiteral("Entry"), this);
-  toolbar->setObjectName("Panel2");
+  toolbar->setObjectName("entryRow");
   toolbar->setMovable(false);
   addToolBarBreak();
   addToolBar(toolbar);
-  Panel2 = new QWidget(toolbar);
-  auto* row = new QHBoxLayout(Panel2);
+  entryPanel_ = new QWidget(toolbar);
+  auto* row = new QHBoxLayout(entryPanel_);
   row->setContentsMargins(2, 1, 2, 1);
   row->setSpacing(4);
-  PnMode = new QLabel(QStringLiteral("READY"), Panel2);
-  PnMode->setObjectName("PnMode");
-  PnMode->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  PnMode->setAlignment(Qt::AlignCenter);
-  PnMode->setMinimumWidth(64);
-  QFont bold = PnMode->font();
+  modeIndicator_ = new QLabel(QStringLiteral("READY"), entryPanel_);
+  modeIndicator_->setObjectName("modeIndicator");
+  modeIndicator_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  modeIndicator_->setAlignment(Qt::AlignCenter);
+  modeIndicator_->setMinimumWidth(64);
+  QFont bold = modeIndicator_->font();
   bold.setBold(true);
-  PnMode->setFont(bold);
-  PnAddress = new QLabel(Panel2);
-  PnAddress->setObjectName("PnAddress");
-  PnAddress->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  PnAddress->setMinimumWidth(70);
-  Gauge1 = new QProgressBar(Panel2);
-  Gauge1->setObjectName("Gauge1");
-  Gauge1->setRange(0, 100);
-  Gauge1->setMaximumWidth(90);
-  Gauge1->hide();
-  Edit1 = new QLineEdit(Panel2);
-  Edit1->setObjectName("Edit1");
-  Edit1->setMaxLength(int(kMaxCellText));
-  Edit1->installEventFilter(this);
-  connect(Edit1, &QLineEdit::textEdited, this, [this](const QString& text) {
+  modeIndicator_->setFont(bold);
+  addressIndicator_ = new QLabel(entryPanel_);
+  addressIndicator_->setObjectName("addressIndicator");
+  addressIndicator_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  addressIndicator_->setMinimumWidth(70);
+  progressGauge_ = new QProgressBar(entryPanel_);
+  progressGauge_->setObjectName("progressGauge");
+  progressGauge_->setRange(0, 100);
+  progressGauge_->setMaximumWidth(90);
+  progressGauge_->hide();
+  entryLine_ = new QLineEdit(entryPanel_);
+  entryLine_->setObjectName("entryLine");
+  entryLine_->setMaxLength(int(kMaxCellText));
+  entryLine_->installEventFilter(this);
+  connect(entryLine_, &QLineEdit::textEdited, this, [this](const QString& text) {
     if (!entryActive_) {
       // Typing straight into the entry line edits the current cell.
-      TForm2* form = activeForm();
-      if (!form) return;
+      WorksheetWindow* sheetWindow = activeSheetWindow();
+      if (!sheetWindow) return;
       entryActive_ = true;
       editMode_ = true;
-      entryForm_ = form;
-      entryRow_ = form->activeGrid()->cursorRow();
-      entryColumn_ = form->activeGrid()->cursorColumn();
+      entryWindow_ = sheetWindow;
+      entryRow_ = sheetWindow->activeGrid()->cursorRow();
+      entryColumn_ = sheetWindow->activeGrid()->cursorColumn();
     }
     if (pointing_ && !movingPointer_) EndPointing();
     if (!editMode_) SetMode(EntryMode(text));
   });
-  prompt1 = new Tprompt(Panel2);
-  prompt1->setObjectName("prompt1");
-  connect(prompt1, &Tprompt::closed, this, &TForm1::PromptClosed);
-  EnterKey = new QPushButton(QString::fromUtf8("\xE2\x9C\x94"), Panel2);
-  EnterKey->setObjectName("EnterKey");
-  EnterKey->setToolTip("Enter");
-  EnterKey->setFixedWidth(26);
-  EnterKey->setFocusPolicy(Qt::NoFocus);
-  EscKey = new QPushButton(QString::fromUtf8("\xE2\x9C\x98"), Panel2);
-  EscKey->setObjectName("EscKey");
-  EscKey->setToolTip("Cancel");
-  EscKey->setFixedWidth(26);
-  EscKey->setFocusPolicy(Qt::NoFocus);
-  connect(EnterKey, &QPushButton::clicked, this, [this] {
-    if (prompt1->isOpen()) {
-      prompt1->Accept();
+  rangePrompt_ = new RangePrompt(entryPanel_);
+  rangePrompt_->setObjectName("rangePrompt");
+  connect(rangePrompt_, &RangePrompt::closed, this, &MainWindow::PromptClosed);
+  enterButton_ = new QPushButton(QString::fromUtf8("\xE2\x9C\x94"), entryPanel_);
+  enterButton_->setObjectName("enterButton");
+  enterButton_->setToolTip("Enter");
+  enterButton_->setFixedWidth(26);
+  enterButton_->setFocusPolicy(Qt::NoFocus);
+  cancelButton_ = new QPushButton(QString::fromUtf8("\xE2\x9C\x98"), entryPanel_);
+  cancelButton_->setObjectName("cancelButton");
+  cancelButton_->setToolTip("Cancel");
+  cancelButton_->setFixedWidth(26);
+  cancelButton_->setFocusPolicy(Qt::NoFocus);
+  connect(enterButton_, &QPushButton::clicked, this, [this] {
+    if (rangePrompt_->isOpen()) {
+      rangePrompt_->Accept();
     } else if (entryActive_) {
       CommitEntry();
     }
   });
-  connect(EscKey, &QPushButton::clicked, this, [this] {
-    if (prompt1->isOpen()) {
-      prompt1->Cancel();
+  connect(cancelButton_, &QPushButton::clicked, this, [this] {
+    if (rangePrompt_->isOpen()) {
+      rangePrompt_->Cancel();
     } else {
       CancelEntry();
     }
   });
-  row->addWidget(PnMode);
-  row->addWidget(PnAddress);
-  row->addWidget(Gauge1);
-  row->addWidget(EscKey);
-  row->addWidget(EnterKey);
-  row->addWidget(Edit1, 3);
-  row->addWidget(prompt1, 3);
-  toolbar->addWidget(Panel2);
-  Panel2->setMinimumWidth(600);
-  Panel2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  row->addWidget(modeIndicator_);
+  row->addWidget(addressIndicator_);
+  row->addWidget(progressGauge_);
+  row->addWidget(cancelButton_);
+  row->addWidget(enterButton_);
+  row->addWidget(entryLine_, 3);
+  row->addWidget(rangePrompt_, 3);
+  toolbar->addWidget(entryPanel_);
+  entryPanel_->setMinimumWidth(600);
+  entryPanel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   // The macro button bar stands at the right edge of the frame.
   addToolBar(Qt::RightToolBarArea, macroBar_);
 }
 
-void TForm1::BuildFormatBar() {
+void MainWindow::BuildFormatBar() {
   formatBar_ = new QToolBar(QStringLiteral("Formatting"), this);
-  formatBar_->setObjectName("Panel9");
+  formatBar_->setObjectName("formatBar");
   formatBar_->setMovable(false);
   addToolBar(Qt::BottomToolBarArea, formatBar_);
   auto toggle = [this](const char* name, const QString& glyph, const QString& hint, uint8_t bit) {
@@ -606,45 +615,45 @@ void TForm1::BuildFormatBar() {
     });
     return b;
   };
-  Bold = toggle("Bold", "B", "Bold", 1);
-  Italic = toggle("Italic", "I", "Italic", 2);
-  Under = toggle("Under", "U", "Underline", 4);
+  boldButton_ = toggle("boldButton", "B", "Bold", 1);
+  italicButton_ = toggle("italicButton", "I", "Italic", 2);
+  underlineButton_ = toggle("underlineButton", "U", "Underline", 4);
   formatBar_->addSeparator();
 
   // The typeface box: the installed families, sorted; a cell's font byte is an index into the
   // same list (the row painter's font table).
-  fontbox = new QComboBox(formatBar_);
-  fontbox->setObjectName("fontbox");
-  fontbox->setToolTip("Font Type");
+  fontBox_ = new QComboBox(formatBar_);
+  fontBox_->setObjectName("fontBox");
+  fontBox_->setToolTip("Font Type");
   QStringList families = QFontDatabase::families();
   families.sort(Qt::CaseInsensitive);
   std::vector<QString> names(families.begin(), families.end());
   if (names.size() > 254) names.resize(254);
   SetCellFontNames(names);
-  for (const QString& n : names) fontbox->addItem(n);
-  fontbox->setCurrentIndex(std::max(0, fontbox->findText(font().family())));
-  fontbox->setMinimumWidth(150);
-  formatBar_->addWidget(fontbox);
-  connect(fontbox, &QComboBox::activated, this, [this](int index) {
+  for (const QString& n : names) fontBox_->addItem(n);
+  fontBox_->setCurrentIndex(std::max(0, fontBox_->findText(font().family())));
+  fontBox_->setMinimumWidth(150);
+  formatBar_->addWidget(fontBox_);
+  connect(fontBox_, &QComboBox::activated, this, [this](int index) {
     if (index < 0 || index > 254) return;
     ForEachCell([index](CellRecord* c) { c->font = uint8_t(index); });
   });
 
-  Sizebox = new QComboBox(formatBar_);
-  Sizebox->setObjectName("Sizebox");
-  Sizebox->setToolTip("Font Size");
-  for (int s : kFontSizes) Sizebox->addItem(QString::number(s));
-  Sizebox->setCurrentIndex(4);
-  formatBar_->addWidget(Sizebox);
-  connect(Sizebox, &QComboBox::activated, this, [this](int index) {
-    const int size = Sizebox->itemText(index).toInt();
+  sizeBox_ = new QComboBox(formatBar_);
+  sizeBox_->setObjectName("sizeBox");
+  sizeBox_->setToolTip("Font Size");
+  for (int s : kFontSizes) sizeBox_->addItem(QString::number(s));
+  sizeBox_->setCurrentIndex(4);
+  formatBar_->addWidget(sizeBox_);
+  connect(sizeBox_, &QComboBox::activated, this, [this](int index) {
+    const int size = sizeBox_->itemText(index).toInt();
     ForEachCell([size](CellRecord* c) { c->size = uint8_t(size); });
   });
 
   // The size spinner: up enlarges, down shrinks the font of the selection.
   auto spinner = [this](const QString& glyph, int step) {
     auto* b = new QToolButton(formatBar_);
-    b->setObjectName(step > 0 ? "spdbtn1_up" : "spdbtn1_down");
+    b->setObjectName(step > 0 ? "largerFontButton" : "smallerFontButton");
     b->setText(glyph);
     b->setToolTip(step > 0 ? "Larger Font" : "Smaller Font");
     b->setAutoRepeat(true);
@@ -661,13 +670,13 @@ void TForm1::BuildFormatBar() {
   spinner(QString::fromUtf8("\xE2\x96\xBC"), -1);
   formatBar_->addSeparator();
 
-  Formatbox = new QComboBox(formatBar_);
-  Formatbox->setObjectName("Formatbox");
-  Formatbox->setToolTip("Speed Format");
-  Formatbox->setMinimumWidth(110);
-  formatBar_->addWidget(Formatbox);
-  connect(Formatbox, &QComboBox::activated, this, [this](int index) {
-    const QString code = Formatbox->itemData(index).toString();
+  formatBox_ = new QComboBox(formatBar_);
+  formatBox_->setObjectName("formatBox");
+  formatBox_->setToolTip("Speed Format");
+  formatBox_->setMinimumWidth(110);
+  formatBar_->addWidget(formatBox_);
+  connect(formatBox_, &QComboBox::activated, this, [this](int index) {
+    const QString code = formatBox_->itemData(index).toString();
     ClearError();
     const uint8_t format = ParseFormatLetters(ToCp1252(code));
     if (ErrorRaised()) {
@@ -708,13 +717,13 @@ void TForm1::BuildFormatBar() {
     });
     return box;
   };
-  clrcombo1 = colours("clrcombo1", "Background", true);
-  clrcombo2 = colours("clrcombo2", "Foreground", false);
+  backgroundBox_ = colours("backgroundBox", "Background", true);
+  foregroundBox_ = colours("foregroundBox", "Foreground", false);
 }
 
-void TForm1::BuildStatusPanels() {
+void MainWindow::BuildStatusPanels() {
   QStatusBar* bar = statusBar();
-  bar->setObjectName("Panel6");
+  bar->setObjectName("statusPanels");
   auto panel = [this, bar](const char* name, const QString& text) {
     auto* l = new QLabel(text, bar);
     l->setObjectName(name);
@@ -725,19 +734,19 @@ void TForm1::BuildStatusPanels() {
     bar->addPermanentWidget(l);
     return l;
   };
-  PNINS = panel("PNINS", "INS");
-  PnEnd = panel("PnEnd", "END");
-  PnNum = panel("PnNum", "NUM");
-  PnScr = panel("PnScr", "SCR");
-  PnCap = panel("PnCap", "CAP");
-  Panel7 = panel("Panel7", "Auto");
-  Panel7->setToolTip("Click to switch between automatic and manual recalculation");
+  insertIndicator_ = panel("insertIndicator", "INS");
+  endIndicator_ = panel("endIndicator", "END");
+  numLockIndicator_ = panel("numLockIndicator", "NUM");
+  scrollLockIndicator_ = panel("scrollLockIndicator", "SCR");
+  capsLockIndicator_ = panel("capsLockIndicator", "CAP");
+  recalcIndicator_ = panel("recalcIndicator", "Auto");
+  recalcIndicator_->setToolTip("Click to switch between automatic and manual recalculation");
   ShowIndicators();
 }
 
 // --- start-up and shut-down ----------------------------------------------------------------------
 
-void TForm1::Startup(const char* argv0, const QStringList& arguments) {
+void MainWindow::Startup(const char* argv0, const QStringList& arguments) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   InitProgramFiles(argv0);
   autoexec_ = QString::fromStdString(AutoexecFileName());
@@ -750,13 +759,13 @@ void TForm1::Startup(const char* argv0, const QStringList& arguments) {
     autoexec_ = arguments.first();
   }
   // The format box from the settings' format list.
-  Formatbox->clear();
+  formatBox_->clear();
   for (const std::string& entry : Settings().formatList) {
     const QString e = FromCp1252(entry);
-    Formatbox->addItem(FormatEntryCaption(e), FormatEntryCode(e));
+    formatBox_->addItem(FormatEntryCaption(e), FormatEntryCode(e));
   }
-  Formatbox->setCurrentIndex(0);
-  TForm2::SetZoomAll(100);
+  formatBox_->setCurrentIndex(0);
+  WorksheetWindow::SetZoomAll(100);
   ApplyBarSettings();
   FillHistory();
   started_ = true;
@@ -765,7 +774,7 @@ void TForm1::Startup(const char* argv0, const QStringList& arguments) {
   UpdateMenuState();
 }
 
-void TForm1::FormShow() {
+void MainWindow::ShowStartupSheet() {
   if (shown_) return;
   shown_ = true;
   WindowPlacementToApply placement;
@@ -778,24 +787,24 @@ void TForm1::FormShow() {
   ShowIndicators();
   if (!started_) return;
   bool opened = false;
-  if (!autoexec_.isEmpty() && QFileInfo::exists(FromCp1252(WorksheetFileName(ToCp1252(autoexec_))))) {
+  if (!autoexec_.isEmpty() &&
+      QFileInfo::exists(FromCp1252(WorksheetFileName(ToCp1252(autoexec_))))) {
     opened = OpenByName(autoexec_) != nullptr;
-  } else if (!autoexec_.isEmpty() &&
-             autoexec_ != QString::fromStdString(AutoexecFileName())) {
+  } else if (!autoexec_.isEmpty() && autoexec_ != QString::fromStdString(AutoexecFileName())) {
     // A file named on the command line that does not exist is reported.
     opened = OpenByName(autoexec_) != nullptr;
   }
-  if (!opened && Settings().preOpen && mdi_->subWindowList().isEmpty()) NewSheet();
+  if (!opened && Settings().preOpen && clientArea_->subWindowList().isEmpty()) NewSheet();
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  FormShow();
+  ShowStartupSheet();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (entryActive_) CancelEntry();
-  if (prompt1->isOpen()) prompt1->Cancel();
+  if (rangePrompt_->isOpen()) rangePrompt_->Cancel();
   if (!CloseAll()) {
     event->ignore();
     return;
@@ -816,52 +825,53 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // --- worksheet windows ---------------------------------------------------------------------------
 
-TForm2* TForm1::activeForm() const {
-  QMdiSubWindow* sub = mdi_->activeSubWindow();
-  if (!sub) sub = mdi_->currentSubWindow();
+WorksheetWindow* MainWindow::activeSheetWindow() const {
+  QMdiSubWindow* sub = clientArea_->activeSubWindow();
+  if (!sub) sub = clientArea_->currentSubWindow();
   if (!sub) {
-    const auto list = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    const auto list = clientArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
     if (!list.isEmpty()) sub = list.last();
   }
-  return sub ? qobject_cast<TForm2*>(sub->widget()) : nullptr;
+  return sub ? qobject_cast<WorksheetWindow*>(sub->widget()) : nullptr;
 }
 
-void TForm1::ConnectForm(TForm2* form) {
-  connect(form, &TForm2::entryStarted, this, &TForm1::StartEntry);
-  connect(form, &TForm2::menuRequested, this, [this] {
+void MainWindow::ConnectWindow(WorksheetWindow* sheetWindow) {
+  connect(sheetWindow, &WorksheetWindow::entryStarted, this, &MainWindow::StartEntry);
+  connect(sheetWindow, &WorksheetWindow::menuRequested, this, [this] {
     if (!menuBar()->actions().isEmpty()) {
       menuBar()->setFocus();
       menuBar()->setActiveAction(menuBar()->actions().first());
     }
   });
-  connect(form, &TForm2::editRequested, this, &TForm1::EditCell);
-  connect(form, &TForm2::referenceCycleRequested, this, [this] {
+  connect(sheetWindow, &WorksheetWindow::editRequested, this, &MainWindow::EditCell);
+  connect(sheetWindow, &WorksheetWindow::referenceCycleRequested, this, [this] {
     if (entryActive_) CycleReference();
   });
-  connect(form, &TForm2::gotoRequested, this, &TForm1::GotoPrompt);
-  connect(form, &TForm2::helpRequested, this, &TForm1::ShowHelp);
-  connect(form, &TForm2::enterPressed, this, [this] {
-    if (prompt1->isOpen()) {
-      prompt1->Accept();
+  connect(sheetWindow, &WorksheetWindow::gotoRequested, this, &MainWindow::GotoPrompt);
+  connect(sheetWindow, &WorksheetWindow::helpRequested, this, &MainWindow::ShowHelp);
+  connect(sheetWindow, &WorksheetWindow::enterPressed, this, [this] {
+    if (rangePrompt_->isOpen()) {
+      rangePrompt_->Accept();
     } else if (entryActive_) {
       CommitEntry();
     }
   });
-  connect(form, &TForm2::escapePressed, this, [this] {
+  connect(sheetWindow, &WorksheetWindow::escapePressed, this, [this] {
     if (entryActive_) {
       CancelEntry();
-    } else if (prompt1->isOpen()) {
+    } else if (rangePrompt_->isOpen()) {
       PromptEscape();
     }
   });
-  connect(form, &TForm2::endModeChanged, this, [this](bool on) {
+  connect(sheetWindow, &WorksheetWindow::endModeChanged, this, [this](bool on) {
     endOn_ = on;
     ShowIndicators();
   });
-  connect(form, &TForm2::indicatorsChanged, this, &TForm1::ShowIndicators);
-  connect(form, &TForm2::cursorMoved, this, &TForm1::SelectionChanged);
-  connect(form, &TForm2::activated, this, [this, form] { WindowActivated(form); });
-  connect(form, &TForm2::shortcutRequested, this, [this](QChar key) {
+  connect(sheetWindow, &WorksheetWindow::indicatorsChanged, this, &MainWindow::ShowIndicators);
+  connect(sheetWindow, &WorksheetWindow::cursorMoved, this, &MainWindow::SelectionChanged);
+  connect(sheetWindow, &WorksheetWindow::activated, this,
+          [this, sheetWindow] { WindowActivated(sheetWindow); });
+  connect(sheetWindow, &WorksheetWindow::shortcutRequested, this, [this](QChar key) {
     switch (key.toLatin1()) {
       case 'C': Run(Cmd::kCopy); break;
       case 'X': Run(Cmd::kCut); break;
@@ -870,18 +880,19 @@ void TForm1::ConnectForm(TForm2* form) {
       default: break;
     }
   });
-  connect(form, &TForm2::contextMenuRequested, this, [this](const QPoint& pos) {
+  connect(sheetWindow, &WorksheetWindow::contextMenuRequested, this, [this](const QPoint& pos) {
     UpdateMenuState();
-    popup_->popup(pos);
+    contextMenu_->popup(pos);
   });
-  connect(form, &TForm2::propertiesRequested, this, [this] { Run(Cmd::kGeneral, -2); });
-  connect(form, &TForm2::closed, this, [this, form](bool last) {
-    if (entryForm_ == form) {
+  connect(sheetWindow, &WorksheetWindow::propertiesRequested, this,
+          [this] { Run(Cmd::kGeneral, -2); });
+  connect(sheetWindow, &WorksheetWindow::closed, this, [this, sheetWindow](bool last) {
+    if (entryWindow_ == sheetWindow) {
       entryActive_ = false;
-      entryForm_ = nullptr;
+      entryWindow_ = nullptr;
       pointing_ = false;
     }
-    const SlotIndex slot = form->slot();
+    const SlotIndex slot = sheetWindow->slot();
     if (!Worksheet(slot).InUse()) {
       neverSaved_.remove(slot);
       readOnly_.remove(slot);
@@ -894,13 +905,13 @@ void TForm1::ConnectForm(TForm2* form) {
   });
 }
 
-TForm2* TForm1::AdoptWindow(TForm2* form, bool isNew) {
-  if (!form) return nullptr;
-  ConnectForm(form);
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget())) {
+WorksheetWindow* MainWindow::AdoptWindow(WorksheetWindow* sheetWindow, bool isNew) {
+  if (!sheetWindow) return nullptr;
+  ConnectWindow(sheetWindow);
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(sheetWindow->parentWidget())) {
     sub->setWindowIcon(GlyphIcon("T", true));
     // A new window takes most of the client area, leaving room to see that it is a window.
-    const QSize area = mdi_->viewport()->size();
+    const QSize area = clientArea_->viewport()->size();
     if (area.width() > 200 && area.height() > 150) {
       const int offset = sub->pos().x();
       sub->resize(std::max(400, area.width() * 9 / 10 - offset),
@@ -910,44 +921,45 @@ TForm2* TForm1::AdoptWindow(TForm2* form, bool isNew) {
     // The settings remember whether the last resized worksheet window was maximised.
     connect(sub, &QMdiSubWindow::windowStateChanged, this,
             [](Qt::WindowStates old, Qt::WindowStates now) {
-              if ((old ^ now) & Qt::WindowMaximized) Settings().maximized = now & Qt::WindowMaximized;
+              if ((old ^ now) & Qt::WindowMaximized)
+                Settings().maximized = now & Qt::WindowMaximized;
             });
   }
   if (isNew) {
-    neverSaved_.remove(form->slot());
-    readOnly_.remove(form->slot());
+    neverSaved_.remove(sheetWindow->slot());
+    readOnly_.remove(sheetWindow->slot());
   }
-  WindowActivated(form);
-  return form;
+  WindowActivated(sheetWindow);
+  return sheetWindow;
 }
 
-void TForm1::WindowActivated(TForm2* form) {
-  if (!form || !Worksheet(form->slot()).InUse()) return;
-  if (CurrentWorksheet() != form->slot()) form->FormActivate();
+void MainWindow::WindowActivated(WorksheetWindow* sheetWindow) {
+  if (!sheetWindow || !Worksheet(sheetWindow->slot()).InUse()) return;
+  if (CurrentWorksheet() != sheetWindow->slot()) sheetWindow->activateSheet();
   // The lock button and the recalculation indicator follow the sheet.
-  if (QToolButton* lock = button("SpLock")) lock->setChecked(Options().protection());
-  if (!entryActive_ && !prompt1->isOpen()) SetMode(QStringLiteral("READY"));
+  if (QToolButton* lock = button("protectionButton")) lock->setChecked(Options().protection());
+  if (!entryActive_ && !rangePrompt_->isOpen()) SetMode(QStringLiteral("READY"));
   ShowIndicators();
   ShowAddress();
   if (!entryActive_) ShowCellInEntryLine();
   UpdateMenuState();
 }
 
-void TForm1::NoSheetState() {
+void MainWindow::NoSheetState() {
   entryActive_ = false;
   editMode_ = false;
   pointing_ = false;
-  entryForm_ = nullptr;
-  if (Edit1) Edit1->clear();
-  if (PnAddress) PnAddress->clear();
-  if (prompt1 && prompt1->isOpen()) prompt1->Cancel();
+  entryWindow_ = nullptr;
+  if (entryLine_) entryLine_->clear();
+  if (addressIndicator_) addressIndicator_->clear();
+  if (rangePrompt_ && rangePrompt_->isOpen()) rangePrompt_->Cancel();
   SetMode(QStringLiteral("Empty"));
   UpdateMenuState();
-  mdi_->viewport()->update();
+  clientArea_->viewport()->update();
 }
 
-TForm2* TForm1::NewSheet() {
-  const int windows = int(mdi_->subWindowList().size());
+WorksheetWindow* MainWindow::NewSheet() {
+  const int windows = int(clientArea_->subWindowList().size());
   if (windows >= kMaxChildWindows) {
     ThePlatform().Beep();
     return nullptr;
@@ -962,15 +974,15 @@ TForm2* TForm1::NewSheet() {
     takenName = Worksheet(taken).fileName;
     Worksheet(taken).fileName = "\x01";
   }
-  TForm2* form = TForm2::OpenWorksheetWindow(mdi_, name, false);
+  WorksheetWindow* sheetWindow = WorksheetWindow::OpenWorksheetWindow(clientArea_, name, false);
   if (taken) Worksheet(taken).fileName = takenName;
-  if (!form) return nullptr;
-  AdoptWindow(form, true);
-  neverSaved_[form->slot()] = true;
-  return form;
+  if (!sheetWindow) return nullptr;
+  AdoptWindow(sheetWindow, true);
+  neverSaved_[sheetWindow->slot()] = true;
+  return sheetWindow;
 }
 
-TForm2* TForm1::OpenByName(const QString& name) {
+WorksheetWindow* MainWindow::OpenByName(const QString& name) {
   if (name.trimmed().isEmpty()) return nullptr;
   const QString completed = FromCp1252(WorksheetFileName(ToCp1252(name.trimmed())));
   const QFileInfo info(completed);
@@ -980,10 +992,10 @@ TForm2* TForm1::OpenByName(const QString& name) {
   }
   const std::string absolute = ToCp1252(info.absoluteFilePath());
   if (const SlotIndex open = FindWorksheet(absolute)) {
-    for (TForm2* w : TForm2::Windows()) {
+    for (WorksheetWindow* w : WorksheetWindow::Windows()) {
       if (w->slot() != open) continue;
       if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget())) {
-        mdi_->setActiveSubWindow(sub);
+        clientArea_->setActiveSubWindow(sub);
         sub->raise();
       }
       break;
@@ -991,57 +1003,57 @@ TForm2* TForm1::OpenByName(const QString& name) {
     ThePlatform().Beep();
     return nullptr;
   }
-  if (int(mdi_->subWindowList().size()) >= kMaxChildWindows) {
+  if (int(clientArea_->subWindowList().size()) >= kMaxChildWindows) {
     ThePlatform().Beep();
     return nullptr;
   }
   AddToHistory(absolute);
   FillHistory();
-  TForm2* form = TForm2::OpenWorksheetWindow(mdi_, absolute, false);
-  if (!form) return nullptr;
+  WorksheetWindow* sheetWindow = WorksheetWindow::OpenWorksheetWindow(clientArea_, absolute, false);
+  if (!sheetWindow) return nullptr;
   ThePlatform().WaitCursor(true);
   bool loaded;
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     loaded = LoadWorksheet(absolute);
   }
   ThePlatform().WaitCursor(false);
   ThePlatform().Progress(-1);
   bool anything;
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     anything = FindCellAtOrAfter(FirstRow(), 0) != 0 || LastRow() > 0 || LastColumn() > 0;
   }
   if (!loaded && !anything) {
     // Nothing could be read: no empty window that a Save would write over the file with.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget())) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(sheetWindow->parentWidget())) {
       sub->close();
     }
     return nullptr;
   }
-  form->redraw();
-  form->applyLayout(ExtrasOf(form->slot()).layout);
-  AdoptWindow(form, true);
+  sheetWindow->redraw();
+  sheetWindow->applyLayout(ExtrasOf(sheetWindow->slot()).layout);
+  AdoptWindow(sheetWindow, true);
   // A damaged file read in part is kept read-only, so that "Save" asks for a new name instead
   // of replacing the original with what could be read.
-  if (!loaded) readOnly_[form->slot()] = true;
+  if (!loaded) readOnly_[sheetWindow->slot()] = true;
   // A range named "AUTOEXEC" runs as a macro when the macro interpreter is there.
   if (RunMacroAt) {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     if (const int index = LookupName("AUTOEXEC")) RunMacroAt(NameRange(index));
   }
-  return form;
+  return sheetWindow;
 }
 
-bool TForm1::SaveActive() { return SaveForm(activeForm()); }
+bool MainWindow::SaveActive() { return SaveWindow(activeSheetWindow()); }
 
-bool TForm1::SaveForm(TForm2* form) {
-  if (!form) return false;
-  const SlotIndex slot = form->slot();
-  if (neverSaved_.value(slot) || readOnly_.value(slot)) return SaveAsDialog(form);
+bool MainWindow::SaveWindow(WorksheetWindow* sheetWindow) {
+  if (!sheetWindow) return false;
+  const SlotIndex slot = sheetWindow->slot();
+  if (neverSaved_.value(slot) || readOnly_.value(slot)) return SaveAsDialog(sheetWindow);
   const std::string name = Worksheet(slot).fileName;
   WindowLayout& layout = ExtrasOf(slot).layout;
-  form->fillLayout(layout);
+  sheetWindow->fillLayout(layout);
   ThePlatform().WaitCursor(true);
   bool ok;
   {
@@ -1054,13 +1066,13 @@ bool TForm1::SaveForm(TForm2* form) {
     AddToHistory(name);
     FillHistory();
   }
-  SetMode(entryActive_ ? EntryMode(Edit1->text()) : QStringLiteral("READY"));
+  SetMode(entryActive_ ? EntryMode(entryLine_->text()) : QStringLiteral("READY"));
   return ok;
 }
 
-bool TForm1::SaveSheetAs(TForm2* form, const QString& name) {
-  if (!form || name.trimmed().isEmpty()) return false;
-  const SlotIndex slot = form->slot();
+bool MainWindow::SaveSheetAs(WorksheetWindow* sheetWindow, const QString& name) {
+  if (!sheetWindow || name.trimmed().isEmpty()) return false;
+  const SlotIndex slot = sheetWindow->slot();
   const QString completed = FromCp1252(WorksheetFileName(ToCp1252(name.trimmed())));
   const std::string absolute = ToCp1252(QFileInfo(completed).absoluteFilePath());
   // Another open sheet of that name would be confused with this one.
@@ -1069,7 +1081,7 @@ bool TForm1::SaveSheetAs(TForm2* form, const QString& name) {
     ShowError("Worksheet already open");
     return false;
   }
-  form->fillLayout(ExtrasOf(slot).layout);
+  sheetWindow->fillLayout(ExtrasOf(slot).layout);
   ThePlatform().WaitCursor(true);
   bool ok;
   {
@@ -1083,10 +1095,10 @@ bool TForm1::SaveSheetAs(TForm2* form, const QString& name) {
   neverSaved_.remove(slot);
   Worksheet(slot).fileName = absolute;
   const QString caption = FromCp1252(absolute);
-  form->setWindowTitle(caption);
-  if (QWidget* sub = form->parentWidget()) sub->setWindowTitle(caption);
-  for (TForm2* w : TForm2::Windows()) {
-    if (w->slot() == slot && w != form) {
+  sheetWindow->setWindowTitle(caption);
+  if (QWidget* sub = sheetWindow->parentWidget()) sub->setWindowTitle(caption);
+  for (WorksheetWindow* w : WorksheetWindow::Windows()) {
+    if (w->slot() == slot && w != sheetWindow) {
       w->setWindowTitle(caption);
       if (QWidget* s = w->parentWidget()) s->setWindowTitle(caption);
     }
@@ -1097,9 +1109,9 @@ bool TForm1::SaveSheetAs(TForm2* form, const QString& name) {
   return true;
 }
 
-bool TForm1::SaveAsDialog(TForm2* form) {
-  if (!form) return false;
-  const SlotIndex slot = form->slot();
+bool MainWindow::SaveAsDialog(WorksheetWindow* sheetWindow) {
+  if (!sheetWindow) return false;
+  const SlotIndex slot = sheetWindow->slot();
   QFileDialog dialog(this, QStringLiteral("TALLIVO SAVE AS..."));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -1120,17 +1132,17 @@ bool TForm1::SaveAsDialog(TForm2* form) {
           QMessageBox::Yes) {
     return false;
   }
-  return SaveSheetAs(form, completed);
+  return SaveSheetAs(sheetWindow, completed);
 }
 
-void TForm1::OpenDialog() {
+void MainWindow::OpenDialog() {
   QFileDialog dialog(this, QStringLiteral("TALLIVO OPEN"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setNameFilters({QStringLiteral("Worksheets (*.wks,*.wk1) (*.wks *.WKS *.Wks *.wk1 *.WK1 *.Wk1)"),
-                         QStringLiteral("Backups (*.wkb) (*.wkb *.WKB *.Wkb)"),
-                         QStringLiteral("All Files (*)")});
+  dialog.setNameFilters(
+      {QStringLiteral("Worksheets (*.wks,*.wk1) (*.wks *.WKS *.Wks *.wk1 *.WK1 *.Wk1)"),
+       QStringLiteral("Backups (*.wkb) (*.wkb *.WKB *.Wkb)"), QStringLiteral("All Files (*)")});
   dialog.setDefaultSuffix(QStringLiteral("wks"));
   dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Open"));
   QString dir = FromCp1252(Settings().loadDirectory);
@@ -1142,19 +1154,19 @@ void TForm1::OpenDialog() {
   OpenByName(chosen);
 }
 
-bool TForm1::CloseAll() {
+bool MainWindow::CloseAll() {
   if (entryActive_) CancelEntry();
-  auto list = mdi_->subWindowList(QMdiArea::CreationOrder);
+  auto list = clientArea_->subWindowList(QMdiArea::CreationOrder);
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
     QMdiSubWindow* sub = *it;
     if (!sub->close()) return false;
   }
   QApplication::processEvents();
-  if (mdi_->subWindowList().isEmpty()) NoSheetState();
-  return mdi_->subWindowList().isEmpty();
+  if (clientArea_->subWindowList().isEmpty()) NoSheetState();
+  return clientArea_->subWindowList().isEmpty();
 }
 
-void TForm1::FillHistory() {
+void MainWindow::FillHistory() {
   const auto& history = Settings().history;
   const int count = int(history.size());
   // Newest first, numbered from the history count downwards.
@@ -1173,14 +1185,14 @@ void TForm1::FillHistory() {
   historySeparator_->setVisible(count > 0);
 }
 
-QStringList TForm1::historyCaptions() const {
+QStringList MainWindow::historyCaptions() const {
   QStringList out;
   for (QAction* a : historyItems_)
     if (a->isVisible()) out << a->text();
   return out;
 }
 
-void TForm1::ApplyBarSettings() {
+void MainWindow::ApplyBarSettings() {
   updatingBars_ = true;
   const ProgramSettings& s = Settings();
   quickBar_->setVisible(s.quickBar);
@@ -1194,16 +1206,16 @@ void TForm1::ApplyBarSettings() {
 
 // --- dropped files -------------------------------------------------------------------------------
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   OpenDroppedFiles(event->mimeData()->urls());
 }
 
-void TForm1::OpenDroppedFiles(const QList<QUrl>& urls) {
+void MainWindow::OpenDroppedFiles(const QList<QUrl>& urls) {
   QStringList files;
   for (const QUrl& url : urls) {
     if (url.isLocalFile() && !files.contains(url.toLocalFile())) files << url.toLocalFile();
@@ -1213,71 +1225,74 @@ void TForm1::OpenDroppedFiles(const QList<QUrl>& urls) {
 
 // --- indicators ----------------------------------------------------------------------------------
 
-QString TForm1::mode() const { return PnMode ? PnMode->text() : QString(); }
+QString MainWindow::mode() const { return modeIndicator_ ? modeIndicator_->text() : QString(); }
 
-void TForm1::SetMode(const QString& m) {
+void MainWindow::SetMode(const QString& m) {
   TheQtPlatform().ShowMode(ToCp1252(m));
-  if (PnMode) PnMode->setText(m);
+  if (modeIndicator_) modeIndicator_->setText(m);
 }
 
-QString TForm1::recalcIndicator() const { return Panel7 ? Panel7->text() : QString(); }
+QString MainWindow::recalcIndicator() const {
+  return recalcIndicator_ ? recalcIndicator_->text() : QString();
+}
 
-void TForm1::ShowIndicators() {
+void MainWindow::ShowIndicators() {
   auto show = [](QLabel* l, bool on) {
     if (!l) return;
     l->setStyleSheet(on ? QStringLiteral("color: black;") : QStringLiteral("color: #a0a0a0;"));
   };
-  show(PNINS, insertOn_);
-  show(PnEnd, endOn_);
-  show(PnNum, numOn_);
-  show(PnScr, scrollOn_);
-  show(PnCap, capsOn_);
-  if (Panel7) {
-    TForm2* form = activeForm();
-    if (form && Worksheet(form->slot()).InUse()) {
-      SheetScope scope(form->slot());
-      Panel7->setText(Options().manualRecalc() ? QStringLiteral("Manual") : QStringLiteral("Auto"));
+  show(insertIndicator_, insertOn_);
+  show(endIndicator_, endOn_);
+  show(numLockIndicator_, numOn_);
+  show(scrollLockIndicator_, scrollOn_);
+  show(capsLockIndicator_, capsOn_);
+  if (recalcIndicator_) {
+    WorksheetWindow* sheetWindow = activeSheetWindow();
+    if (sheetWindow && Worksheet(sheetWindow->slot()).InUse()) {
+      SheetScope scope(sheetWindow->slot());
+      recalcIndicator_->setText(Options().manualRecalc() ? QStringLiteral("Manual")
+                                                         : QStringLiteral("Auto"));
     }
   }
 }
 
-void TForm1::ShowAddress() {
-  TGrid* g = TGrid::ActiveGrid();
-  if (!g || !PnAddress) return;
-  TForm2* form = activeForm();
-  if (!form) return;
-  SheetScope scope(form->slot());
+void MainWindow::ShowAddress() {
+  GridPane* g = GridPane::ActiveGrid();
+  if (!g || !addressIndicator_) return;
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) return;
+  SheetScope scope(sheetWindow->slot());
   const CellRange r = g->selection();
-  PnAddress->setText(FromCp1252(RangeIsSingleCell(r) ? CellText(uint16_t(g->cursorRow()),
+  addressIndicator_->setText(FromCp1252(RangeIsSingleCell(r) ? CellText(uint16_t(g->cursorRow()),
                                                                 uint16_t(g->cursorColumn()),
                                                                 false, false)
                                                      : RangeText(r)));
 }
 
-void TForm1::ShowCellInEntryLine() {
-  TForm2* form = activeForm();
-  TGrid* g = form ? form->activeGrid() : nullptr;
+void MainWindow::ShowCellInEntryLine() {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  GridPane* g = sheetWindow ? sheetWindow->activeGrid() : nullptr;
   if (!g) return;
-  SheetScope scope(form->slot());
+  SheetScope scope(sheetWindow->slot());
   const EditInfo info = EditText(uint32_t(g->cursorRow()), uint32_t(g->cursorColumn()));
-  Edit1->setText(FromCp1252(info.text));
-  Edit1->setToolTip(FromCp1252(info.descriptor));
+  entryLine_->setText(FromCp1252(info.text));
+  entryLine_->setToolTip(FromCp1252(info.descriptor));
   // The formatting bar shows the cell's style.
   const CellHandle h = GetCell(uint32_t(g->cursorRow()), uint32_t(g->cursorColumn()));
   const uint8_t style = h ? CellAt(h)->style : 0;
-  Bold->setChecked(style & 1);
-  Italic->setChecked(style & 2);
-  Under->setChecked(style & 4);
+  boldButton_->setChecked(style & 1);
+  italicButton_->setChecked(style & 2);
+  underlineButton_->setChecked(style & 4);
 }
 
-void TForm1::SelectionChanged() {
+void MainWindow::SelectionChanged() {
   ShowAddress();
-  TGrid* g = TGrid::ActiveGrid();
-  if (prompt1->isOpen()) {
+  GridPane* g = GridPane::ActiveGrid();
+  if (rangePrompt_->isOpen()) {
     if (g) {
-      TForm2* form = activeForm();
-      SheetScope scope(form ? form->slot() : 0);
-      prompt1->Follow(g->selection());
+      WorksheetWindow* sheetWindow = activeSheetWindow();
+      SheetScope scope(sheetWindow ? sheetWindow->slot() : 0);
+      rangePrompt_->Follow(g->selection());
     }
     return;
   }
@@ -1292,15 +1307,15 @@ void TForm1::SelectionChanged() {
 
 // --- the command helper --------------------------------------------------------------------------
 
-void TForm1::RunOnSelection(const std::function<void(const CellRange&)>& operation, bool undo) {
-  TForm2* form = activeForm();
-  if (!form) {
+void MainWindow::RunOnSelection(const std::function<void(const CellRange&)>& operation, bool undo) {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) {
     ThePlatform().Beep();
     return;
   }
-  TGrid* g = form->activeGrid();
+  GridPane* g = sheetWindow->activeGrid();
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     const CellRange r = g->selection();
     if (undo) SaveUndo();
     operation(r);
@@ -1311,7 +1326,7 @@ void TForm1::RunOnSelection(const std::function<void(const CellRange&)>& operati
   UpdateMenuState();
 }
 
-void TForm1::ForEachCell(const std::function<void(CellRecord*)>& change) {
+void MainWindow::ForEachCell(const std::function<void(CellRecord*)>& change) {
   RunOnSelection([&change](const CellRange& r) {
     const bool protectedSheet = Options().protection();
     for (int row = r.firstRow; row <= r.lastRow; ++row) {
@@ -1329,19 +1344,19 @@ void TForm1::ForEachCell(const std::function<void(CellRecord*)>& change) {
   });
 }
 
-void TForm1::RepaintAll() {
-  for (TForm2* w : TForm2::Windows()) {
-    w->Grid1->update();
-    w->Grid2->update();
+void MainWindow::RepaintAll() {
+  for (WorksheetWindow* w : WorksheetWindow::Windows()) {
+    w->firstPane->update();
+    w->secondPane->update();
   }
 }
 
-void TForm1::Uplink() {
-  TForm2* active = activeForm();
+void MainWindow::Uplink() {
+  WorksheetWindow* active = activeSheetWindow();
   ClearLinkedSheetCache();
   ThePlatform().WaitCursor(true);
   QList<SlotIndex> done;
-  for (TForm2* w : TForm2::Windows()) {
+  for (WorksheetWindow* w : WorksheetWindow::Windows()) {
     if (done.contains(w->slot()) || !Worksheet(w->slot()).InUse()) continue;
     done << w->slot();
     SheetScope scope(w->slot());
@@ -1354,7 +1369,7 @@ void TForm1::Uplink() {
 
 // --- enabled state -------------------------------------------------------------------------------
 
-bool TForm1::CommandBuilt(Cmd cmd) const {
+bool MainWindow::CommandBuilt(Cmd cmd) const {
   switch (cmd) {
     case Cmd::kNew: case Cmd::kOpen: case Cmd::kSave: case Cmd::kSaveAs: case Cmd::kUplink:
     case Cmd::kClose: case Cmd::kExit: case Cmd::kUndo:
@@ -1366,7 +1381,7 @@ bool TForm1::CommandBuilt(Cmd cmd) const {
     case Cmd::kSpeedSum: case Cmd::kFunctionPick: case Cmd::kAlign: case Cmd::kLock:
       return true;
     case Cmd::kMacroPick:
-      return getFun_ && TGetFun::MacroNamesInstalled();
+      return functionList_ && FunctionListDialog::MacroNamesInstalled();
     case Cmd::kMacroButton: case Cmd::kMacroDo: case Cmd::kMacroSingleStep: case Cmd::kMacroStep:
     case Cmd::kMacroStop:
       return bool(RunMacroAt);
@@ -1377,7 +1392,7 @@ bool TForm1::CommandBuilt(Cmd cmd) const {
   }
 }
 
-bool TForm1::CommandNeedsSheet(Cmd cmd) const {
+bool MainWindow::CommandNeedsSheet(Cmd cmd) const {
   switch (cmd) {
     case Cmd::kNew: case Cmd::kOpen: case Cmd::kExit: case Cmd::kQuickBar: case Cmd::kMacroBar:
     case Cmd::kStatusBar: case Cmd::kZoom: case Cmd::kTile: case Cmd::kCascade: case Cmd::kArrange:
@@ -1388,8 +1403,8 @@ bool TForm1::CommandNeedsSheet(Cmd cmd) const {
   }
 }
 
-void TForm1::UpdateMenuState() {
-  const bool sheet = activeForm() != nullptr;
+void MainWindow::UpdateMenuState() {
+  const bool sheet = activeSheetWindow() != nullptr;
   const QString tips = QString::fromStdString(ProgramDirectory() + BaseName() + ".TPS");
   auto enabled = [&](Cmd cmd) {
     if (!CommandBuilt(cmd)) return false;
@@ -1407,44 +1422,47 @@ void TForm1::UpdateMenuState() {
     if (cmd == Cmd::kMacroButton) on = on && !b->text().trimmed().isEmpty();
     b->setEnabled(on);
   }
-  for (QWidget* w : {static_cast<QWidget*>(Bold), static_cast<QWidget*>(Italic),
-                     static_cast<QWidget*>(Under), static_cast<QWidget*>(fontbox),
-                     static_cast<QWidget*>(Sizebox), static_cast<QWidget*>(Formatbox),
-                     static_cast<QWidget*>(clrcombo1), static_cast<QWidget*>(clrcombo2)}) {
+  for (QWidget* w :
+       {static_cast<QWidget*>(boldButton_), static_cast<QWidget*>(italicButton_),
+        static_cast<QWidget*>(underlineButton_), static_cast<QWidget*>(fontBox_),
+        static_cast<QWidget*>(sizeBox_), static_cast<QWidget*>(formatBox_),
+        static_cast<QWidget*>(backgroundBox_), static_cast<QWidget*>(foregroundBox_)}) {
     if (w) w->setEnabled(sheet);
   }
   for (QToolButton* b : formatBar_->findChildren<QToolButton*>()) b->setEnabled(sheet);
 }
 
-QAction* TForm1::action(Cmd cmd, int tag) const {
+QAction* MainWindow::action(Cmd cmd, int tag) const {
   for (const ActionInfo& info : actions_)
     if (info.cmd == cmd && (tag < 0 || info.tag == tag)) return info.action;
   return nullptr;
 }
 
-QToolButton* TForm1::button(const char* objectName) const {
+QToolButton* MainWindow::button(const char* objectName) const {
   for (auto& [b, cmd] : buttons_)
     if (b->objectName() == QLatin1String(objectName)) return b;
   return nullptr;
 }
 
-TGetFun* TForm1::functionList() const { return getFun_; }
+FunctionListDialog* MainWindow::functionList() const { return functionList_; }
 
-bool TForm1::readOnly(const TForm2* form) const { return form && readOnly_.value(form->slot()); }
+bool MainWindow::readOnly(const WorksheetWindow* sheetWindow) const {
+  return sheetWindow && readOnly_.value(sheetWindow->slot());
+}
 
-bool TForm1::neverSaved(const TForm2* form) const {
-  return form && neverSaved_.value(form->slot());
+bool MainWindow::neverSaved(const WorksheetWindow* sheetWindow) const {
+  return sheetWindow && neverSaved_.value(sheetWindow->slot());
 }
 
 // --- commands ------------------------------------------------------------------------------------
 
-void TForm1::Run(Cmd cmd, int tag) {
+void MainWindow::Run(Cmd cmd, int tag) {
   if (!CommandBuilt(cmd)) {
     ThePlatform().Beep();
     return;
   }
-  TForm2* form = activeForm();
-  if (CommandNeedsSheet(cmd) && !form) {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (CommandNeedsSheet(cmd) && !sheetWindow) {
     ThePlatform().Beep();
     return;
   }
@@ -1453,20 +1471,20 @@ void TForm1::Run(Cmd cmd, int tag) {
     case Cmd::kNew: NewSheet(); break;
     case Cmd::kOpen: OpenDialog(); break;
     case Cmd::kSave: SaveActive(); break;
-    case Cmd::kSaveAs: SaveAsDialog(form); break;
+    case Cmd::kSaveAs: SaveAsDialog(sheetWindow); break;
     case Cmd::kUplink: Uplink(); break;
     case Cmd::kClose:
-      if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget())) sub->close();
+      if (auto* sub = qobject_cast<QMdiSubWindow*>(sheetWindow->parentWidget())) sub->close();
       break;
     case Cmd::kExit: close(); break;
     case Cmd::kUndo: {
       {
-        SheetScope scope(form->slot());
+        SheetScope scope(sheetWindow->slot());
         if (!RestoreUndo()) ThePlatform().Beep();
         RecalculateIfAutomatic();
       }
-      form->Grid1->refresh();
-      form->Grid2->refresh();
+      sheetWindow->firstPane->refresh();
+      sheetWindow->secondPane->refresh();
       RepaintAll();
       ShowCellInEntryLine();
       break;
@@ -1483,40 +1501,40 @@ void TForm1::Run(Cmd cmd, int tag) {
       Settings().statusBar = action(cmd)->isChecked();
       statusBar()->setVisible(Settings().statusBar);
       break;
-    case Cmd::kSplitH: form->Grid1Split(1); break;
-    case Cmd::kSplitV: form->Grid1Split(2); break;
-    case Cmd::kSynch: form->setSynch(true); break;
-    case Cmd::kUnsynch: form->setSynch(false); break;
-    case Cmd::kSplitClear: form->Grid1Split(0); break;
-    case Cmd::kBorders: form->setTitles(tag); break;
+    case Cmd::kSplitH: sheetWindow->splitAtCursor(1); break;
+    case Cmd::kSplitV: sheetWindow->splitAtCursor(2); break;
+    case Cmd::kSynch: sheetWindow->setSynch(true); break;
+    case Cmd::kUnsynch: sheetWindow->setSynch(false); break;
+    case Cmd::kSplitClear: sheetWindow->splitAtCursor(0); break;
+    case Cmd::kBorders: sheetWindow->setTitles(tag); break;
     case Cmd::kZoom:
-      TForm2::SetZoomAll(tag);
+      WorksheetWindow::SetZoomAll(tag);
       Settings().zoom = tag;
       break;
     case Cmd::kExtReset: ClearLinkedSheetCache(); break;
     case Cmd::kNewView: {
-      if (int(mdi_->subWindowList().size()) >= kMaxChildWindows) {
+      if (int(clientArea_->subWindowList().size()) >= kMaxChildWindows) {
         ThePlatform().Beep();
         break;
       }
-      const SlotIndex slot = form->slot();
+      const SlotIndex slot = sheetWindow->slot();
       const std::string name = Worksheet(slot).fileName;
-      const QString caption = form->windowTitle();
-      TForm2* view = TForm2::OpenWorksheetWindow(mdi_, name, false);
+      const QString caption = sheetWindow->windowTitle();
+      WorksheetWindow* view = WorksheetWindow::OpenWorksheetWindow(clientArea_, name, false);
       if (view) {
         view->setWindowTitle(caption);
         AdoptWindow(view, false);
       }
       break;
     }
-    case Cmd::kTile: mdi_->tileSubWindows(); break;
-    case Cmd::kCascade: mdi_->cascadeSubWindows(); break;
+    case Cmd::kTile: clientArea_->tileSubWindows(); break;
+    case Cmd::kCascade: clientArea_->cascadeSubWindows(); break;
     case Cmd::kArrange: {
       // Minimised windows in a row along the bottom of the client area.
       int x = 0;
-      for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+      for (QMdiSubWindow* sub : clientArea_->subWindowList()) {
         if (!sub->isMinimized()) continue;
-        sub->move(x, mdi_->viewport()->height() - sub->height());
+        sub->move(x, clientArea_->viewport()->height() - sub->height());
         x += sub->width();
       }
       break;
@@ -1526,10 +1544,10 @@ void TForm1::Run(Cmd cmd, int tag) {
     case Cmd::kAbout: ShowAbout(); break;
     case Cmd::kTips: ShowTip(); break;
     case Cmd::kSpeedSum: {
-      TGrid* g = form->activeGrid();
+      GridPane* g = sheetWindow->activeGrid();
       QString range;
       {
-        SheetScope scope(form->slot());
+        SheetScope scope(sheetWindow->slot());
         range = FromCp1252(RangeText(g->selection()));
       }
       if (entryActive_) CancelEntry();
@@ -1538,7 +1556,7 @@ void TForm1::Run(Cmd cmd, int tag) {
     }
     case Cmd::kFunctionPick:
       if (!entryActive_) StartEntry(QStringLiteral("@"));
-      if (!Edit1->text().endsWith('@')) Edit1->insert(QStringLiteral("@"));
+      if (!entryLine_->text().endsWith('@')) entryLine_->insert(QStringLiteral("@"));
       OpenFunctionList(false);
       break;
     case Cmd::kMacroPick:
@@ -1552,20 +1570,20 @@ void TForm1::Run(Cmd cmd, int tag) {
       });
       break;
     }
-    case Cmd::kLock: LockClick(); break;
+    case Cmd::kLock: ToggleProtection(); break;
     default: ThePlatform().Beep(); break;
   }
   UpdateMenuState();
 }
 
-void TForm1::LockClick() {
-  TForm2* form = activeForm();
-  QToolButton* lock = button("SpLock");
-  if (!form) return;
+void MainWindow::ToggleProtection() {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  QToolButton* lock = button("protectionButton");
+  if (!sheetWindow) return;
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     const bool on = Options().protection();
-    if (on && HasPassword() && PassDlg().AskPassword(0) != 1) {
+    if (on && HasPassword() && ThePasswordDialog().AskPassword(0) != 1) {
       // Without the right password protection stays on and the button down.
       lock->setChecked(true);
       ThePlatform().Beep();
@@ -1573,27 +1591,27 @@ void TForm1::LockClick() {
     }
     Options().setProtection(!on);
     SetSheetModified(true);
-    StoreOptions(form->slot());
+    StoreOptions(sheetWindow->slot());
     lock->setChecked(!on);
   }
   RepaintAll();
 }
 
-void TForm1::ToggleRecalc() {
-  TForm2* form = activeForm();
-  if (!form) return;
+void MainWindow::ToggleRecalc() {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) return;
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     const bool manual = !Options().manualRecalc();
     Options().setManualRecalc(manual);
-    StoreOptions(form->slot());
+    StoreOptions(sheetWindow->slot());
     if (!manual) RecalculateAll();
   }
   ShowIndicators();
   RepaintAll();
 }
 
-void TForm1::ShowHelp() {
+void MainWindow::ShowHelp() {
   if (!help_) {
     auto* dialog = new QDialog(this, Qt::Window);
     dialog->setWindowTitle(QStringLiteral("TALLIVO Help"));
@@ -1614,7 +1632,7 @@ void TForm1::ShowHelp() {
   help_->window()->raise();
 }
 
-void TForm1::ShowAbout() {
+void MainWindow::ShowAbout() {
   QMessageBox::about(this, QStringLiteral("About TALLIVO"),
                      QStringLiteral("<h2>TALLIVO</h2><p>A spreadsheet for the Linux desktop.</p>"
                                     "<p>256 columns by 8192 rows per worksheet, formulas "
@@ -1623,7 +1641,7 @@ void TForm1::ShowAbout() {
                          .arg(QString::fromStdString(ProgramDirectory()).toHtmlEscaped()));
 }
 
-void TForm1::ShowTip() {
+void MainWindow::ShowTip() {
   // The tips file: its first line holds the number of tips; tip n starts after the line "p n"
   // and runs to the next "p " line.
   QFile file(QString::fromStdString(ProgramDirectory() + BaseName() + ".TPS"));
@@ -1648,12 +1666,12 @@ void TForm1::ShowTip() {
 
 // --- the entry line ------------------------------------------------------------------------------
 
-void TForm1::StartEntry(const QString& text) {
-  TForm2* form = activeForm();
-  if (!form) return;
-  if (prompt1->isOpen()) {
+void MainWindow::StartEntry(const QString& text) {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) return;
+  if (rangePrompt_->isOpen()) {
     // While a range prompt is open, characters go to the prompt.
-    if (text != QLatin1String(".")) prompt1->Type(text);
+    if (text != QLatin1String(".")) rangePrompt_->Type(text);
     return;
   }
   if (entryActive_) {
@@ -1664,16 +1682,16 @@ void TForm1::StartEntry(const QString& text) {
       return;
     }
     EndPointing();
-    Edit1->insert(text);
-    Edit1->setFocus();
-    if (!editMode_) SetMode(EntryMode(Edit1->text()));
+    entryLine_->insert(text);
+    entryLine_->setFocus();
+    if (!editMode_) SetMode(EntryMode(entryLine_->text()));
     return;
   }
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     if (Options().protection()) {
-      const CellHandle h = GetCell(uint32_t(form->activeGrid()->cursorRow()),
-                                   uint32_t(form->activeGrid()->cursorColumn()));
+      const CellHandle h = GetCell(uint32_t(sheetWindow->activeGrid()->cursorRow()),
+                                   uint32_t(sheetWindow->activeGrid()->cursorColumn()));
       if (!h || (CellAt(h)->format & kFormatProtected)) {
         ShowError("Protected Cell");
         return;
@@ -1683,49 +1701,49 @@ void TForm1::StartEntry(const QString& text) {
   entryActive_ = true;
   editMode_ = false;
   pointing_ = false;
-  entryForm_ = form;
-  entryRow_ = form->activeGrid()->cursorRow();
-  entryColumn_ = form->activeGrid()->cursorColumn();
-  Edit1->setText(text);
-  Edit1->setFocus();
-  Edit1->end(false);
+  entryWindow_ = sheetWindow;
+  entryRow_ = sheetWindow->activeGrid()->cursorRow();
+  entryColumn_ = sheetWindow->activeGrid()->cursorColumn();
+  entryLine_->setText(text);
+  entryLine_->setFocus();
+  entryLine_->end(false);
   SetMode(EntryMode(text));
 }
 
-void TForm1::EditCell() {
-  TForm2* form = activeForm();
-  if (!form || prompt1->isOpen()) return;
+void MainWindow::EditCell() {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow || rangePrompt_->isOpen()) return;
   if (!entryActive_) {
     ShowCellInEntryLine();
     entryActive_ = true;
-    entryForm_ = form;
-    entryRow_ = form->activeGrid()->cursorRow();
-    entryColumn_ = form->activeGrid()->cursorColumn();
+    entryWindow_ = sheetWindow;
+    entryRow_ = sheetWindow->activeGrid()->cursorRow();
+    entryColumn_ = sheetWindow->activeGrid()->cursorColumn();
   }
   editMode_ = true;
   pointing_ = false;
-  Edit1->setFocus();
-  Edit1->end(false);
+  entryLine_->setFocus();
+  entryLine_->end(false);
   SetMode(QStringLiteral("EDIT"));
 }
 
-void TForm1::CommitEntry(int rowStep, int columnStep) {
+void MainWindow::CommitEntry(int rowStep, int columnStep) {
   if (!entryActive_) return;
-  TForm2* form = entryForm_;
-  const QString text = Edit1->text();
+  WorksheetWindow* sheetWindow = entryWindow_;
+  const QString text = entryLine_->text();
   entryActive_ = false;
   editMode_ = false;
   pointing_ = false;
   pointAnchored_ = false;
-  entryForm_ = nullptr;
-  if (!form || !Worksheet(form->slot()).InUse()) {
+  entryWindow_ = nullptr;
+  if (!sheetWindow || !Worksheet(sheetWindow->slot()).InUse()) {
     NoSheetState();
     return;
   }
-  TGrid* g = form->activeGrid();
+  GridPane* g = sheetWindow->activeGrid();
   bool refused;
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     SaveUndo();
     ClearError();
     EnterCell(ToCp1252(text), uint32_t(entryRow_), uint32_t(entryColumn_));
@@ -1738,10 +1756,10 @@ void TForm1::CommitEntry(int rowStep, int columnStep) {
     g->moveTo(entryRow_, entryColumn_);
     entryActive_ = true;
     editMode_ = true;
-    entryForm_ = form;
-    Edit1->setText(text);
-    Edit1->setFocus();
-    Edit1->end(false);
+    entryWindow_ = sheetWindow;
+    entryLine_->setText(text);
+    entryLine_->setFocus();
+    entryLine_->end(false);
     SetMode(QStringLiteral("EDIT"));
     RepaintAll();
     return;
@@ -1758,39 +1776,39 @@ void TForm1::CommitEntry(int rowStep, int columnStep) {
   UpdateMenuState();
 }
 
-void TForm1::CancelEntry() {
+void MainWindow::CancelEntry() {
   if (!entryActive_) return;
-  TForm2* form = entryForm_;
+  WorksheetWindow* sheetWindow = entryWindow_;
   entryActive_ = false;
   editMode_ = false;
   pointing_ = false;
   pointAnchored_ = false;
-  entryForm_ = nullptr;
+  entryWindow_ = nullptr;
   SetMode(QStringLiteral("READY"));
-  if (form) {
-    TGrid* g = form->activeGrid();
+  if (sheetWindow) {
+    GridPane* g = sheetWindow->activeGrid();
     g->moveTo(entryRow_, entryColumn_);
     g->setFocus();
   }
   ShowCellInEntryLine();
 }
 
-bool TForm1::CanPoint() const {
+bool MainWindow::CanPoint() const {
   if (!entryActive_ || editMode_) return false;
-  const QString t = Edit1->text();
+  const QString t = entryLine_->text();
   if (t.isEmpty() || EntryMode(t) != QLatin1String("VALUE")) return false;
   // A reference can follow an operator, an opening parenthesis or an argument separator.
   return QStringLiteral("+-*/^(,;=<>&#").contains(t.back()) || t.endsWith(QLatin1String(".."));
 }
 
-void TForm1::PointMove(int rowStep, int columnStep, bool extend) {
-  TForm2* form = entryForm_;
-  if (!form) return;
-  TGrid* g = form->activeGrid();
+void MainWindow::PointMove(int rowStep, int columnStep, bool extend) {
+  WorksheetWindow* sheetWindow = entryWindow_;
+  if (!sheetWindow) return;
+  GridPane* g = sheetWindow->activeGrid();
   if (!pointing_) {
     pointing_ = true;
     pointAnchored_ = false;
-    pointBase_ = int(Edit1->text().size());
+    pointBase_ = int(entryLine_->text().size());
     g->moveTo(entryRow_, entryColumn_);
   }
   if (extend) pointAnchored_ = true;
@@ -1800,40 +1818,40 @@ void TForm1::PointMove(int rowStep, int columnStep, bool extend) {
   UpdatePointText();
 }
 
-void TForm1::UpdatePointText() {
-  TForm2* form = entryForm_;
-  TGrid* g = form ? form->activeGrid() : nullptr;
+void MainWindow::UpdatePointText() {
+  WorksheetWindow* sheetWindow = entryWindow_;
+  GridPane* g = sheetWindow ? sheetWindow->activeGrid() : nullptr;
   if (!g) return;
   if (!pointing_) {
     pointing_ = true;
-    pointBase_ = int(Edit1->text().size());
+    pointBase_ = int(entryLine_->text().size());
   }
   std::string ref;
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     const CellRange r = g->selection();
     ref = RangeIsSingleCell(r) && !pointAnchored_
               ? CellText(uint16_t(g->cursorRow()), uint16_t(g->cursorColumn()), false, false)
               : RangeText(r);
   }
   movingPointer_ = true;
-  Edit1->setText(Edit1->text().left(pointBase_) + FromCp1252(ref));
+  entryLine_->setText(entryLine_->text().left(pointBase_) + FromCp1252(ref));
   movingPointer_ = false;
-  Edit1->end(false);
+  entryLine_->end(false);
   SetMode(QStringLiteral("POINT"));
 }
 
-void TForm1::EndPointing() {
+void MainWindow::EndPointing() {
   if (!pointing_) return;
   pointing_ = false;
   pointAnchored_ = false;
-  if (entryActive_) SetMode(editMode_ ? QStringLiteral("EDIT") : EntryMode(Edit1->text()));
+  if (entryActive_) SetMode(editMode_ ? QStringLiteral("EDIT") : EntryMode(entryLine_->text()));
 }
 
-void TForm1::CycleReference() {
+void MainWindow::CycleReference() {
   // The reference at the end of the text: page prefix, "$" markers, column letters, row.
   static const QRegularExpression ref(QStringLiteral("(\\$?)([A-Za-z]{1,2})(\\$?)([0-9]{1,4})$"));
-  QString text = Edit1->text();
+  QString text = entryLine_->text();
   const QRegularExpressionMatch m = ref.match(text);
   if (!m.hasMatch()) {
     ThePlatform().Beep();
@@ -1848,20 +1866,20 @@ void TForm1::CycleReference() {
                           QString(next == 3 || next == 2 ? "$" : "") + m.captured(4);
   text = text.left(m.capturedStart()) + rebuilt;
   movingPointer_ = true;
-  Edit1->setText(text);
+  entryLine_->setText(text);
   movingPointer_ = false;
-  Edit1->end(false);
+  entryLine_->end(false);
 }
 
-void TForm1::EntryToValue() {
-  const QString text = Edit1->text();
-  if (EntryMode(text) != QLatin1String("VALUE") || !entryForm_) {
+void MainWindow::EntryToValue() {
+  const QString text = entryLine_->text();
+  if (EntryMode(text) != QLatin1String("VALUE") || !entryWindow_) {
     ThePlatform().Beep();
     return;
   }
   EvalResult result;
   {
-    SheetScope scope(entryForm_->slot());
+    SheetScope scope(entryWindow_->slot());
     result = EvaluateText(ToCp1252(text));
   }
   if (!result.compiled) {
@@ -1870,31 +1888,33 @@ void TForm1::EntryToValue() {
   }
   EndPointing();
   if (result.error) {
-    Edit1->setText(QStringLiteral("@ERR"));
+    entryLine_->setText(QStringLiteral("@ERR"));
   } else if (result.isString) {
-    Edit1->setText("'" + FromCp1252(result.text));
+    entryLine_->setText("'" + FromCp1252(result.text));
   } else {
-    Edit1->setText(Shortest(result.number));
+    entryLine_->setText(Shortest(result.number));
   }
-  SetMode(EntryMode(Edit1->text()));
+  SetMode(EntryMode(entryLine_->text()));
 }
 
-bool TForm1::OpenFunctionList(bool macros) {
-  if (!getFun_->Open(macros ? TGetFun::Mode::kMacros : TGetFun::Mode::kFunctions)) {
+bool MainWindow::OpenFunctionList(bool macros) {
+  if (!functionList_->Open(macros ? FunctionListDialog::Mode::kMacros
+                                  : FunctionListDialog::Mode::kFunctions)) {
     ThePlatform().Beep();
     return false;
   }
   return true;
 }
 
-void TForm1::FunctionChosen(const QString& text) {
-  if (!entryActive_) StartEntry(getFun_->mode() == TGetFun::Mode::kMacros ? "{" : "@");
-  Edit1->insert(text);
-  Edit1->setFocus();
-  SetMode(EntryMode(Edit1->text()));
+void MainWindow::FunctionChosen(const QString& text) {
+  if (!entryActive_)
+    StartEntry(functionList_->mode() == FunctionListDialog::Mode::kMacros ? "{" : "@");
+  entryLine_->insert(text);
+  entryLine_->setFocus();
+  SetMode(EntryMode(entryLine_->text()));
 }
 
-void TForm1::EntryKeyDown(QKeyEvent* e, bool* consumed) {
+void MainWindow::EntryKeyDown(QKeyEvent* e, bool* consumed) {
   *consumed = true;
   const int key = e->key();
   const bool shift = e->modifiers() & Qt::ShiftModifier;
@@ -1912,14 +1932,14 @@ void TForm1::EntryKeyDown(QKeyEvent* e, bool* consumed) {
     case Qt::Key_Escape:
       if (entryActive_) {
         CancelEntry();
-      } else if (TGrid* g = TGrid::ActiveGrid()) {
+      } else if (GridPane* g = GridPane::ActiveGrid()) {
         g->setFocus();
       }
       return;
     case Qt::Key_F1:
-      if (Edit1->text().endsWith('@')) {
+      if (entryLine_->text().endsWith('@')) {
         OpenFunctionList(false);
-      } else if (Edit1->text().endsWith('{')) {
+      } else if (entryLine_->text().endsWith('{')) {
         OpenFunctionList(true);
       } else {
         ShowHelp();
@@ -1931,14 +1951,14 @@ void TForm1::EntryKeyDown(QKeyEvent* e, bool* consumed) {
       // Tab commits like Enter and then moves as it does in the grid, instead of taking the
       // keyboard focus away from the entry to some other control.
       if (entryActive_) CommitEntry();
-      if (TGrid* g = TGrid::ActiveGrid()) {
+      if (GridPane* g = GridPane::ActiveGrid()) {
         g->setFocus();
         QKeyEvent forwarded(QEvent::KeyPress, key, e->modifiers());
         QCoreApplication::sendEvent(g, &forwarded);
       }
       return;
     case Qt::Key_F7:
-      mdi_->activateNextSubWindow();
+      clientArea_->activateNextSubWindow();
       return;
     case Qt::Key_F9: EntryToValue(); return;
     case Qt::Key_Up:
@@ -1968,8 +1988,8 @@ void TForm1::EntryKeyDown(QKeyEvent* e, bool* consumed) {
       }
       if (key == Qt::Key_Home || key == Qt::Key_End) {
         CommitEntry();
-        TForm2* form = activeForm();
-        if (form && key == Qt::Key_Home) form->moveCursorTo(0, 0);
+        WorksheetWindow* sheetWindow = activeSheetWindow();
+        if (sheetWindow && key == Qt::Key_Home) sheetWindow->moveCursorTo(0, 0);
         return;
       }
       CommitEntry(dr, dc);
@@ -1982,10 +2002,10 @@ void TForm1::EntryKeyDown(QKeyEvent* e, bool* consumed) {
 
 // --- the range prompt ----------------------------------------------------------------------------
 
-void TForm1::OpenPrompt(const QString& caption, std::function<void(const CellRange&)> action,
+void MainWindow::OpenPrompt(const QString& caption, std::function<void(const CellRange&)> action,
                         bool offerNames) {
-  TForm2* form = activeForm();
-  if (!form) {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) {
     ThePlatform().Beep();
     return;
   }
@@ -1993,62 +2013,62 @@ void TForm1::OpenPrompt(const QString& caption, std::function<void(const CellRan
   QStringList names;
   CellRange current;
   {
-    SheetScope scope(form->slot());
+    SheetScope scope(sheetWindow->slot());
     if (offerNames)
       for (int i = 1; i <= NameCount(); ++i) names << FromCp1252(NameAt(i));
-    current = form->activeGrid()->selection();
+    current = sheetWindow->activeGrid()->selection();
   }
-  Edit1->hide();
-  prompt1->Open(caption, current, std::move(action), names);
-  TForm2::SetRangePromptOpen(true);
+  entryLine_->hide();
+  rangePrompt_->Open(caption, current, std::move(action), names);
+  WorksheetWindow::SetRangePromptOpen(true);
   SetMode(QStringLiteral("RANGE"));
-  form->activeGrid()->setFocus();
+  sheetWindow->activeGrid()->setFocus();
   UpdateMenuState();
 }
 
-void TForm1::GotoPrompt() {
+void MainWindow::GotoPrompt() {
   OpenPrompt(QStringLiteral("GOTO: Specify Cell"), [this](const CellRange& r) {
-    if (TForm2* form = activeForm()) {
-      form->moveCursorTo(r.firstRow, r.firstColumn);
-      form->activeGrid()->setFocus();
+    if (WorksheetWindow* sheetWindow = activeSheetWindow()) {
+      sheetWindow->moveCursorTo(r.firstRow, r.firstColumn);
+      sheetWindow->activeGrid()->setFocus();
     }
   }, true);
 }
 
-void TForm1::PromptEscape() {
-  TGrid* g = TGrid::ActiveGrid();
+void MainWindow::PromptEscape() {
+  GridPane* g = GridPane::ActiveGrid();
   if (g && !RangeIsSingleCell(g->selection())) {
     // Esc with a range selected collapses it to its first cell.
     const CellRange r = g->selection();
     g->moveTo(r.firstRow, r.firstColumn);
     return;
   }
-  prompt1->Cancel();
+  rangePrompt_->Cancel();
 }
 
-void TForm1::PromptClosed() {
-  TForm2::SetRangePromptOpen(false);
-  Edit1->show();
-  SetMode(activeForm() ? QStringLiteral("READY") : QStringLiteral("Empty"));
-  if (TGrid* g = TGrid::ActiveGrid()) g->setFocus();
+void MainWindow::PromptClosed() {
+  WorksheetWindow::SetRangePromptOpen(false);
+  entryLine_->show();
+  SetMode(activeSheetWindow() ? QStringLiteral("READY") : QStringLiteral("Empty"));
+  if (GridPane* g = GridPane::ActiveGrid()) g->setFocus();
   ShowCellInEntryLine();
   UpdateMenuState();
 }
 
 // --- key preview ---------------------------------------------------------------------------------
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     // Clicking a keyboard indicator toggles its state; "Auto"/"Manual" toggles recalculation.
-    if (watched == Panel7) {
+    if (watched == recalcIndicator_) {
       ToggleRecalc();
       return true;
     }
-    bool* flag = watched == PNINS   ? &insertOn_
-                 : watched == PnNum ? &numOn_
-                 : watched == PnScr ? &scrollOn_
-                 : watched == PnCap ? &capsOn_
-                 : watched == PnEnd ? &endOn_
+    bool* flag = watched == insertIndicator_   ? &insertOn_
+                 : watched == numLockIndicator_ ? &numOn_
+                 : watched == scrollLockIndicator_ ? &scrollOn_
+                 : watched == capsLockIndicator_ ? &capsOn_
+                 : watched == endIndicator_ ? &endOn_
                                     : nullptr;
     if (flag) {
       *flag = !*flag;
@@ -2056,23 +2076,23 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  if (watched == Edit1 && event->type() == QEvent::FocusIn && !entryActive_ && activeForm() &&
-      static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
+  if (watched == entryLine_ && event->type() == QEvent::FocusIn && !entryActive_ &&
+      activeSheetWindow() && static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
     // Clicking into the entry line edits the current cell's content there.
     QTimer::singleShot(0, this, [this] {
-      const int position = Edit1->cursorPosition();
+      const int position = entryLine_->cursorPosition();
       EditCell();
-      Edit1->setCursorPosition(position);
+      entryLine_->setCursorPosition(position);
     });
     return false;
   }
   if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
   auto* e = static_cast<QKeyEvent*>(event);
-  if (watched == Edit1) {
+  if (watched == entryLine_) {
     bool consumed = false;
     EntryKeyDown(e, &consumed);
     if (consumed) return true;
-    if (!entryActive_ && !e->text().isEmpty() && e->text().at(0).isPrint() && activeForm()) {
+    if (!entryActive_ && !e->text().isEmpty() && e->text().at(0).isPrint() && activeSheetWindow()) {
       // Typing into the entry line without an entry in progress starts one there.
       StartEntry(QString());
       editMode_ = false;
@@ -2088,7 +2108,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_NumLock: numOn_ = !numOn_; ShowIndicators(); break;
     case Qt::Key_ScrollLock: scrollOn_ = !scrollOn_; ShowIndicators(); break;
     case Qt::Key_F9:
-      if (qobject_cast<TGrid*>(watched)) {
+      if (qobject_cast<GridPane*>(watched)) {
         Uplink();
         return true;
       }
@@ -2098,7 +2118,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_Left:
     case Qt::Key_Right:
       // The pointer of an entry moves from the grid as well (after a click into it).
-      if (entryActive_ && qobject_cast<TGrid*>(watched) && (pointing_ || CanPoint())) {
+      if (entryActive_ && qobject_cast<GridPane*>(watched) && (pointing_ || CanPoint())) {
         const int key = e->key();
         PointMove(key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0,
                   key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0,

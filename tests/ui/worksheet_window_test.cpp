@@ -3,45 +3,45 @@
 #include <QtTest>
 
 #include "core/cell_store.h"
-#include "ui/Header.h"
-#include "ui/Ugrid.h"
-#include "ui/Unit2.h"
+#include "ui/column_scroller.h"
 #include "ui/grid_geometry.h"
+#include "ui/grid_header.h"
+#include "ui/grid_pane.h"
+#include "ui/page_tabs.h"
 #include "ui/row_painter.h"
-#include "ui/scroll.h"
-#include "ui/tbar.h"
+#include "ui/worksheet_window.h"
 #include "ui_fixture.h"
 
 namespace {
 
 struct Window {
   SlotIndex slot;
-  TForm2* form;
-  TGrid* grid() const { return form->Grid1; }
+  WorksheetWindow* sheetWindow;
+  GridPane* grid() const { return sheetWindow->firstPane; }
 };
 
 Window Open() {
   const SlotIndex slot = FreshEngineWithSheet();
-  auto* form = new TForm2(slot, QStringLiteral("TEST.WKS"), true);
-  form->resize(800, 500);
-  form->show();
-  form->FormActivate();
-  return Window{slot, form};
+  auto* sheetWindow = new WorksheetWindow(slot, QStringLiteral("TEST.WKS"), true);
+  sheetWindow->resize(800, 500);
+  sheetWindow->show();
+  sheetWindow->activateSheet();
+  return Window{slot, sheetWindow};
 }
 
-void Key(TGrid* g, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+void Key(GridPane* g, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
   QTest::keyClick(g, key, mods);
 }
 
-QPoint Cursor(const TGrid* g) { return QPoint(g->cursorColumn(), g->cursorRow()); }
+QPoint Cursor(const GridPane* g) { return QPoint(g->cursorColumn(), g->cursorRow()); }
 
 }  // namespace
 
-class GridWindowTest : public QObject {
+class WorksheetWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void cleanup() {
-    for (TForm2* w : std::vector<TForm2*>(TForm2::Windows())) delete w;
+    for (WorksheetWindow* w : std::vector<WorksheetWindow*>(WorksheetWindow::Windows())) delete w;
     SetGridZoom(100);
   }
 
@@ -65,12 +65,12 @@ class GridWindowTest : public QObject {
         {__LINE__, Qt::Key_Right, QPoint(3, 0)},
         {__LINE__, Qt::Key_Right, QPoint(255, 0)},
     };
-    QSignalSpy indicator(w.form, &TForm2::endModeChanged);
+    QSignalSpy indicator(w.sheetWindow, &WorksheetWindow::endModeChanged);
     for (const Step& s : kSteps) {
       Key(w.grid(), Qt::Key_End);
-      QVERIFY(w.form->endMode());
+      QVERIFY(w.sheetWindow->endMode());
       Key(w.grid(), s.key);
-      QVERIFY(!w.form->endMode());
+      QVERIFY(!w.sheetWindow->endMode());
       QVERIFY2(Cursor(w.grid()) == s.expected, qPrintable(QString("step at line %1").arg(s.line)));
     }
     QCOMPARE(indicator.count(), 2 * int(std::size(kSteps)));
@@ -86,21 +86,21 @@ class GridWindowTest : public QObject {
   void ctrlPageDownShowsTheSamePlaceOnTheNextTab() {
     Window w = Open();
     Options().setPageSize(1024);  // 8 pages
-    w.form->redraw();
-    QCOMPARE(w.form->tabbar1->count(), 8);
-    QCOMPARE(w.form->tabbar1->tabText(7), QStringLiteral("H"));
+    w.sheetWindow->redraw();
+    QCOMPARE(w.sheetWindow->pageTabs->count(), 8);
+    QCOMPARE(w.sheetWindow->pageTabs->tabText(7), QStringLiteral("H"));
     w.grid()->moveTo(4, 2);  // row 5 of tab "A"
     const int screenOffset = w.grid()->cursorRow() - w.grid()->topRow();
     Key(w.grid(), Qt::Key_PageDown, Qt::ControlModifier);
     QCOMPARE(Cursor(w.grid()), QPoint(2, 1028));
     QCOMPARE(w.grid()->cursorRow() - w.grid()->topRow(), screenOffset);
-    QCOMPARE(w.form->tabbar1->currentIndex(), 1);
+    QCOMPARE(w.sheetWindow->pageTabs->currentIndex(), 1);
     QCOMPARE(RowHeaderNumber(w.grid()->cursorRow(), w.grid()->pageRows()), 5);
     QCOMPARE(w.grid()->columnHeader()->cornerLabel(), QStringLiteral("B"));
     Key(w.grid(), Qt::Key_PageUp, Qt::ControlModifier);
     QCOMPARE(Cursor(w.grid()), QPoint(2, 4));
     // Picking tab "D" keeps the row within the page.
-    w.form->tabbar1->setCurrentIndex(3);
+    w.sheetWindow->pageTabs->setCurrentIndex(3);
     QCOMPARE(Cursor(w.grid()), QPoint(2, 3 * 1024 + 4));
   }
 
@@ -118,13 +118,13 @@ class GridWindowTest : public QObject {
 
   void f6InASplitWindowSwitchesPanes() {
     Window w = Open();
-    w.form->Grid1Split(1);
-    QCOMPARE(w.form->activeGrid(), w.form->Grid1);
-    Key(w.form->Grid1, Qt::Key_F6);
-    QCOMPARE(w.form->activeGrid(), w.form->Grid2);
-    QCOMPARE(TGrid::ActiveGrid(), w.form->Grid2);
-    Key(w.form->Grid2, Qt::Key_F6);
-    QCOMPARE(w.form->activeGrid(), w.form->Grid1);
+    w.sheetWindow->splitAtCursor(1);
+    QCOMPARE(w.sheetWindow->activeGrid(), w.sheetWindow->firstPane);
+    Key(w.sheetWindow->firstPane, Qt::Key_F6);
+    QCOMPARE(w.sheetWindow->activeGrid(), w.sheetWindow->secondPane);
+    QCOMPARE(GridPane::ActiveGrid(), w.sheetWindow->secondPane);
+    Key(w.sheetWindow->secondPane, Qt::Key_F6);
+    QCOMPARE(w.sheetWindow->activeGrid(), w.sheetWindow->firstPane);
   }
 
   void shiftExtendsFromTheAnchor() {
@@ -134,9 +134,9 @@ class GridWindowTest : public QObject {
     Key(w.grid(), Qt::Key_Right, Qt::ShiftModifier);
     QCOMPARE(w.grid()->selection(), MakeRange(2, 2, 3, 3));
     QVERIFY(w.grid()->anchored());
-    const PlatformBlock reported = TGrid::ActiveSelection();
+    const PlatformBlock reported = GridPane::ActiveSelection();
     QCOMPARE(int(reported.lastRow), 3);
-    QCOMPARE(int(TGrid::ActiveCursor().column), 3);
+    QCOMPARE(int(GridPane::ActiveCursor().column), 3);
     Key(w.grid(), Qt::Key_Up, Qt::ShiftModifier);
     Key(w.grid(), Qt::Key_Up, Qt::ShiftModifier);
     QCOMPARE(w.grid()->selection(), MakeRange(2, 1, 3, 2));
@@ -154,8 +154,8 @@ class GridWindowTest : public QObject {
 
   void charactersStartAnEntry() {
     Window w = Open();
-    QSignalSpy entry(w.form, &TForm2::entryStarted);
-    QSignalSpy menu(w.form, &TForm2::menuRequested);
+    QSignalSpy entry(w.sheetWindow, &WorksheetWindow::entryStarted);
+    QSignalSpy menu(w.sheetWindow, &WorksheetWindow::menuRequested);
     QTest::keyClicks(w.grid(), "7");
     QTest::keyClick(w.grid(), '/');
     QCOMPARE(entry.count(), 1);
@@ -183,20 +183,20 @@ class GridWindowTest : public QObject {
   void splitAtTheCursorAndClear() {
     Window w = Open();
     w.grid()->moveTo(5, 2);
-    w.form->Grid1Split(1);
-    QVERIFY(w.form->Hflag);
-    QVERIFY(w.form->Grid2->isVisible());
-    QCOMPARE(Cursor(w.form->Grid2), QPoint(2, 6));
-    QCOMPARE(w.form->Grid2->topRow(), 6);
-    QCOMPARE(w.form->splitHint(), QStringLiteral("Click to Cancel"));
-    QCOMPARE(w.form->splitPosition(), w.grid()->rowRect(5).bottom() + 1);
-    w.form->Grid1Split(0);
-    QVERIFY(!w.form->splitActive());
-    QVERIFY(!w.form->Grid2->isVisible());
-    QCOMPARE(w.form->splitHint(), QStringLiteral("Drag to split window"));
-    w.form->Grid1Split(2);
-    QVERIFY(w.form->Vflag && !w.form->Hflag);
-    QCOMPARE(Cursor(w.form->Grid2), QPoint(3, 5));
+    w.sheetWindow->splitAtCursor(1);
+    QVERIFY(w.sheetWindow->horizontalSplit);
+    QVERIFY(w.sheetWindow->secondPane->isVisible());
+    QCOMPARE(Cursor(w.sheetWindow->secondPane), QPoint(2, 6));
+    QCOMPARE(w.sheetWindow->secondPane->topRow(), 6);
+    QCOMPARE(w.sheetWindow->splitHint(), QStringLiteral("Click to Cancel"));
+    QCOMPARE(w.sheetWindow->splitPosition(), w.grid()->rowRect(5).bottom() + 1);
+    w.sheetWindow->splitAtCursor(0);
+    QVERIFY(!w.sheetWindow->splitActive());
+    QVERIFY(!w.sheetWindow->secondPane->isVisible());
+    QCOMPARE(w.sheetWindow->splitHint(), QStringLiteral("Drag to split window"));
+    w.sheetWindow->splitAtCursor(2);
+    QVERIFY(w.sheetWindow->verticalSplit && !w.sheetWindow->horizontalSplit);
+    QCOMPARE(Cursor(w.sheetWindow->secondPane), QPoint(3, 5));
   }
 
   void splitBoxDragDirections() {
@@ -209,7 +209,7 @@ class GridWindowTest : public QObject {
                            {__LINE__, 19, true}};
     for (const Case& c : kCases) {
       Window w = Open();
-      TForm2* f = w.form;
+      WorksheetWindow* f = w.sheetWindow;
       const QPoint press(f->width() - 5, f->height() - 1 - c.above);
       QTest::mousePress(f, Qt::LeftButton, Qt::NoModifier, press);
       QMouseEvent move(QEvent::MouseMove, QPointF(200, 150), f->mapToGlobal(QPointF(200, 150)),
@@ -217,7 +217,8 @@ class GridWindowTest : public QObject {
       QApplication::sendEvent(f, &move);
       QTest::mouseRelease(f, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
       const QString where = QString("line %1").arg(c.line);
-      QVERIFY2(f->Hflag == c.horizontal && f->Vflag == !c.horizontal, qPrintable(where));
+      QVERIFY2(f->horizontalSplit == c.horizontal && f->verticalSplit == !c.horizontal,
+               qPrintable(where));
       QVERIFY2(f->splitPosition() == (c.horizontal ? 150 : 200), qPrintable(where));
       // A click on the box now cancels the split.
       QTest::mouseClick(f, Qt::LeftButton, Qt::NoModifier, press);
@@ -229,14 +230,14 @@ class GridWindowTest : public QObject {
   void synchronisedPanesShareTheLeftColumn() {
     Window w = Open();
     w.grid()->moveTo(3, 0);
-    w.form->Grid1Split(1);
-    w.form->setSynch(true);
-    w.form->wscroll1->setValue(20);
-    QCOMPARE(w.form->Grid1->leftColumn(), 20);
-    QCOMPARE(w.form->Grid2->leftColumn(), 20);
-    w.form->setSynch(false);
-    w.form->wscroll1->setValue(30);
-    QCOMPARE(w.form->Grid2->leftColumn(), 20);
+    w.sheetWindow->splitAtCursor(1);
+    w.sheetWindow->setSynch(true);
+    w.sheetWindow->columnScroller->setValue(20);
+    QCOMPARE(w.sheetWindow->firstPane->leftColumn(), 20);
+    QCOMPARE(w.sheetWindow->secondPane->leftColumn(), 20);
+    w.sheetWindow->setSynch(false);
+    w.sheetWindow->columnScroller->setValue(30);
+    QCOMPARE(w.sheetWindow->secondPane->leftColumn(), 20);
   }
 
   void titleRowsStayAndClamp() {
@@ -244,9 +245,9 @@ class GridWindowTest : public QObject {
     w.grid()->moveTo(3, 2);
     Key(w.grid(), Qt::Key_F8);
     QVERIFY(w.grid()->hasTitles());
-    QCOMPARE(w.grid()->Fixrow1, 0);
-    QCOMPARE(w.grid()->Fixrow2, 3);
-    QCOMPARE(w.grid()->FixCol2, 2);
+    QCOMPARE(w.grid()->titleFirstRow, 0);
+    QCOMPARE(w.grid()->titleEndRow, 3);
+    QCOMPARE(w.grid()->titleEndColumn, 2);
     QCOMPARE(w.grid()->topRow(), 3);
     Key(w.grid(), Qt::Key_Up);
     Key(w.grid(), Qt::Key_Left);
@@ -255,7 +256,7 @@ class GridWindowTest : public QObject {
     w.grid()->moveTo(500, 2);
     QTest::qWait(1);
     const QImage image = w.grid()->grab().toImage();
-    const std::vector<TGrid::Span> rows = w.grid()->rowSpans();
+    const std::vector<GridPane::Span> rows = w.grid()->rowSpans();
     QVERIFY(rows.size() > 4);
     QCOMPARE(rows[0].index, 0);
     QVERIFY(rows[0].title);
@@ -272,15 +273,15 @@ class GridWindowTest : public QObject {
     PutNumber(0, 0, 1);
     SetSheetModified(true);
     TheHeadlessPlatform().answers = {Answer::kCancel};
-    QVERIFY(!w.form->close());
+    QVERIFY(!w.sheetWindow->close());
     QCOMPARE(QString::fromStdString(TheHeadlessPlatform().log.back()),
              QStringLiteral("ask : Save Worksheet \nTEST.WKS?"));
-    TForm2::SetRangePromptOpen(true);
-    QVERIFY(!w.form->close());  // refuses silently while a range prompt is open
-    TForm2::SetRangePromptOpen(false);
+    WorksheetWindow::SetRangePromptOpen(true);
+    QVERIFY(!w.sheetWindow->close());  // refuses silently while a range prompt is open
+    WorksheetWindow::SetRangePromptOpen(false);
     TheHeadlessPlatform().answers = {Answer::kNo};
-    QSignalSpy closed(w.form, &TForm2::closed);
-    QVERIFY(w.form->close());
+    QSignalSpy closed(w.sheetWindow, &WorksheetWindow::closed);
+    QVERIFY(w.sheetWindow->close());
     QCOMPARE(closed.count(), 1);
     QVERIFY(closed.at(0).at(0).toBool());
     QVERIFY(!Worksheet(w.slot).InUse());
@@ -290,7 +291,7 @@ class GridWindowTest : public QObject {
     Window w = Open();
     const SlotIndex again = CreateWorksheetWindow("test.wks");
     QCOMPARE(again, w.slot);
-    auto* second = new TForm2(again, QStringLiteral("TEST.WKS:2"), true);
+    auto* second = new WorksheetWindow(again, QStringLiteral("TEST.WKS:2"), true);
     second->show();
     SetSheetModified(true);
     const size_t asked = TheHeadlessPlatform().log.size();
@@ -301,13 +302,13 @@ class GridWindowTest : public QObject {
   }
 
   void zoomSwitchesTheHeaderFace() {
-    QCOMPARE(TCheader::HeaderFont(100).family(), QStringLiteral("Arial"));
-    QCOMPARE(TCheader::HeaderFont(87).family(), QStringLiteral("Arial"));
-    QCOMPARE(TCheader::HeaderFont(75).family(), QStringLiteral("Small Fonts"));
-    QCOMPARE(TCheader::HeaderFont(50).pixelSize(), 7);
+    QCOMPARE(GridHeader::HeaderFont(100).family(), QStringLiteral("Arial"));
+    QCOMPARE(GridHeader::HeaderFont(87).family(), QStringLiteral("Arial"));
+    QCOMPARE(GridHeader::HeaderFont(75).family(), QStringLiteral("Small Fonts"));
+    QCOMPARE(GridHeader::HeaderFont(50).pixelSize(), 7);
     Window w = Open();
     const int before = w.grid()->columnWidth(0);
-    TForm2::SetZoomAll(125);
+    WorksheetWindow::SetZoomAll(125);
     QCOMPARE(w.grid()->columnWidth(0), ZoomedSize(before, 125));
     QCOMPARE(ZoomedSize(15, 65), 10);
   }
@@ -329,8 +330,8 @@ class GridWindowTest : public QObject {
 int main(int argc, char** argv) {
   UseOffscreenByDefault();
   QApplication app(argc, argv);
-  GridWindowTest test;
+  WorksheetWindowTest test;
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "grid_window_test.moc"
+#include "worksheet_window_test.moc"

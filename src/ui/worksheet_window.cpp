@@ -1,9 +1,9 @@
-// ui/Unit2.cpp — the worksheet window (see the header).
+// ui/worksheet_window.cpp — the worksheet window (see the header).
 //
 // State: per window (panes, split, END mode, drag of the split box); program-wide the list of
 // open windows and the range-prompt flag (module struct below). Reads and writes the current
 // sheet through the engine while the window's sheet is made current.
-#include "ui/Unit2.h"
+#include "ui/worksheet_window.h"
 
 #include <QCloseEvent>
 #include <QInputDialog>
@@ -21,16 +21,16 @@
 #include "files/sheet_extras.h"
 #include "files/worksheet_file.h"
 #include "platform/platform.h"
-#include "ui/Header.h"
-#include "ui/Ugrid.h"
+#include "ui/column_scroller.h"
 #include "ui/cp1252.h"
-#include "ui/scroll.h"
-#include "ui/tbar.h"
+#include "ui/grid_header.h"
+#include "ui/grid_pane.h"
+#include "ui/page_tabs.h"
 
 namespace {
 
 struct WindowsState {
-  std::vector<TForm2*> windows;
+  std::vector<WorksheetWindow*> windows;
   bool rangePromptOpen = false;
 };
 
@@ -54,7 +54,7 @@ int PagesOf(const GlobalOptions& o) {
 
 }  // namespace
 
-std::function<bool(TForm2&)> TForm2::SaveAsHandler;
+std::function<bool(WorksheetWindow&)> WorksheetWindow::SaveAsHandler;
 
 // --- SheetScope --------------------------------------------------------------------------------
 
@@ -96,123 +96,126 @@ CellAddress EndModeTarget(int row, int column, int rowStep, int columnStep) {
 
 // --- creation ----------------------------------------------------------------------------------
 
-TForm2::TForm2(SlotIndex slot, const QString& caption, bool named, QWidget* parent)
+WorksheetWindow::WorksheetWindow(SlotIndex slot, const QString& caption, bool named,
+                                 QWidget* parent)
     : QWidget(parent), slot_(slot), caption_(caption), named_(named) {
   setWindowTitle(caption);
   setMouseTracking(true);
-  Grid1 = new TGrid(this);
-  Grid2 = new TGrid(this);
-  Grid2->hide();
-  tabbar1 = new tabbar(this);
-  wscroll1 = new Twscroll(this);
+  firstPane = new GridPane(this);
+  secondPane = new GridPane(this);
+  secondPane->hide();
+  pageTabs = new PageTabs(this);
+  columnScroller = new ColumnScroller(this);
   trackLine_ = new QWidget(this);
   trackLine_->setStyleSheet(QStringLiteral("background: black"));
   trackLine_->hide();
   hint_ = QStringLiteral("Drag to split window");
   setToolTip(QString());
-  connectPane(Grid1, 1);
-  connectPane(Grid2, 2);
-  connect(tabbar1, &tabbar::pick, this, &TForm2::tabbar1pick);
-  connect(wscroll1, &Twscroll::moved, this, &TForm2::wscroll1Change);
+  connectPane(firstPane, 1);
+  connectPane(secondPane, 2);
+  connect(pageTabs, &PageTabs::pick, this, &WorksheetWindow::pagePicked);
+  connect(columnScroller, &ColumnScroller::moved, this, &WorksheetWindow::scrollerMoved);
   State().windows.push_back(this);
   if (Worksheet(slot_).InUse()) {
     SheetLayout* layout = Worksheet(slot_).layout.get();
-    Grid1->setSheetLayout(layout);
-    Grid2->setSheetLayout(layout);
+    firstPane->setSheetLayout(layout);
+    secondPane->setSheetLayout(layout);
   }
   redraw();
   resize(640, 400);
 }
 
-TForm2::~TForm2() {
+WorksheetWindow::~WorksheetWindow() {
   auto& list = State().windows;
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
-  if (TGrid::ActiveGrid() == Grid1 || TGrid::ActiveGrid() == Grid2) TGrid::SetActiveGrid(nullptr);
+  if (GridPane::ActiveGrid() == firstPane || GridPane::ActiveGrid() == secondPane)
+    GridPane::SetActiveGrid(nullptr);
 }
 
-void TForm2::connectPane(TGrid* grid, int pane) {
+void WorksheetWindow::connectPane(GridPane* grid, int pane) {
   grid->installEventFilter(this);
-  grid->OnDrawRow = [this](TGrid& g, QPainter& p, int row, int first, int last, const QRect& r) {
-    Grid1DrawRow(g, p, row, first, last, r);
-  };
-  connect(grid, &TGrid::keyDown, this, &TForm2::Grid1keydown);
-  connect(grid, &TGrid::keyPress, this, &TForm2::Grid1keypress);
-  connect(grid, &TGrid::changed, this, [this, grid] {
+  grid->rowPainter = [this](GridPane& g, QPainter& p, int row, int first, int last,
+                            const QRect& r) { paintRow(g, p, row, first, last, r); };
+  connect(grid, &GridPane::keyDown, this, &WorksheetWindow::paneKeyDown);
+  connect(grid, &GridPane::keyPress, this, &WorksheetWindow::paneKeyPress);
+  connect(grid, &GridPane::changed, this, [this, grid] {
     if (grid == activeGrid()) emit cursorMoved();
   });
-  connect(grid, &TGrid::topChanged, this, [this, grid] { Grid1ChangeTop(grid); });
-  connect(grid, &TGrid::leftChanged, this, [this, grid] { Grid1ChangeLeft(grid); });
-  connect(grid, &TGrid::sized, this, [this] {
-    Grid1->refresh();
-    Grid2->refresh();
+  connect(grid, &GridPane::topChanged, this, [this, grid] { followTopRow(grid); });
+  connect(grid, &GridPane::leftChanged, this, [this, grid] { followLeftColumn(grid); });
+  connect(grid, &GridPane::sized, this, [this] {
+    firstPane->refresh();
+    secondPane->refresh();
   });
-  connect(grid, &TGrid::focused, this, [this, grid, pane] {
+  connect(grid, &GridPane::focused, this, [this, grid, pane] {
     activePane_ = pane;
-    TGrid::SetActiveGrid(grid);
-    Grid1ChangeTop(grid);
-    Grid1ChangeLeft(grid);
+    GridPane::SetActiveGrid(grid);
+    followTopRow(grid);
+    followLeftColumn(grid);
     emit cursorMoved();
   });
-  connect(grid, &TGrid::contextMenuAt, this, &TForm2::contextMenuRequested);
-  connect(grid, &TGrid::propertiesRequested, this, [this] {
+  connect(grid, &GridPane::contextMenuAt, this, &WorksheetWindow::contextMenuRequested);
+  connect(grid, &GridPane::propertiesRequested, this, [this] {
     if (!RangePromptOpen()) emit propertiesRequested();
   });
 }
 
-TForm2* TForm2::OpenWorksheetWindow(QMdiArea* area, std::string_view fileName, bool named) {
+WorksheetWindow* WorksheetWindow::OpenWorksheetWindow(QMdiArea* area, std::string_view fileName,
+                                                      bool named) {
   const SlotIndex slot = CreateWorksheetWindow(fileName);
   if (slot == 0) return nullptr;
-  auto* form = new TForm2(slot, FromCp1252(fileName), named);
-  QMdiSubWindow* sub = area->addSubWindow(form);
+  auto* sheetWindow = new WorksheetWindow(slot, FromCp1252(fileName), named);
+  QMdiSubWindow* sub = area->addSubWindow(sheetWindow);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  connect(sub, &QMdiSubWindow::windowStateChanged, form,
-          [form](Qt::WindowStates old, Qt::WindowStates now) {
-            if ((now & Qt::WindowActive) && !(old & Qt::WindowActive)) form->FormActivate();
-            if (!(now & Qt::WindowActive) && (old & Qt::WindowActive)) form->FormDeactivate();
+  connect(sub, &QMdiSubWindow::windowStateChanged, sheetWindow,
+          [sheetWindow](Qt::WindowStates old, Qt::WindowStates now) {
+            if ((now & Qt::WindowActive) && !(old & Qt::WindowActive)) sheetWindow->activateSheet();
+            if (!(now & Qt::WindowActive) && (old & Qt::WindowActive))
+              sheetWindow->deactivateSheet();
           });
   sub->resize(720, 460);
   sub->show();
   area->setActiveSubWindow(sub);
-  form->FormActivate();
-  return form;
+  sheetWindow->activateSheet();
+  return sheetWindow;
 }
 
-const std::vector<TForm2*>& TForm2::Windows() { return State().windows; }
-void TForm2::SetRangePromptOpen(bool open) { State().rangePromptOpen = open; }
-bool TForm2::RangePromptOpen() { return State().rangePromptOpen; }
+const std::vector<WorksheetWindow*>& WorksheetWindow::Windows() { return State().windows; }
+void WorksheetWindow::SetRangePromptOpen(bool open) { State().rangePromptOpen = open; }
+bool WorksheetWindow::RangePromptOpen() { return State().rangePromptOpen; }
 
-void TForm2::SetZoomAll(int percent) {
+void WorksheetWindow::SetZoomAll(int percent) {
   SetGridZoom(percent);
-  for (TForm2* w : State().windows) {
-    w->Grid1->refresh();
-    w->Grid2->refresh();
+  for (WorksheetWindow* w : State().windows) {
+    w->firstPane->refresh();
+    w->secondPane->refresh();
     w->layoutPanes();
   }
 }
 
-void TForm2::redraw() {
+void WorksheetWindow::redraw() {
   SheetScope scope(slot_);
   const int pages = PagesOf(Options());
   const uint8_t lines = Options().gridLines();
-  for (TGrid* g : {Grid1, Grid2}) {
+  for (GridPane* g : {firstPane, secondPane}) {
     g->setPages(pages);
     g->gridLines = lines;
-    g->D3on = Options().Byte(GlobalOptions::kRaisedBorders) != 0;
+    g->raisedHeaders = Options().Byte(GlobalOptions::kRaisedBorders) != 0;
     g->refresh();
   }
-  tabbar1->setPages(pages);
+  pageTabs->setPages(pages);
   QStringList labels;
   for (const std::string& caption : ExtrasOf(slot_).tabCaptions) labels << FromCp1252(caption);
-  tabbar1->setLabels(labels);
+  pageTabs->setLabels(labels);
   const WindowFont& font = ExtrasOf(slot_).font;
   display_.defaultFamily = font.present && !font.name.empty() ? FromCp1252(font.name)
                                                                : QStringLiteral("Arial");
-  Grid1ChangeTop(activeGrid());
+  followTopRow(activeGrid());
 }
 
 // --- painting ----------------------------------------------------------------------------------
 
-void TForm2::Grid1DrawRow(TGrid& grid, QPainter& painter, int row, int first, int last,
+void WorksheetWindow::paintRow(GridPane& grid, QPainter& painter, int row, int first, int last,
                           const QRect& rect) {
   SheetScope scope(slot_);
   RowPaint r;
@@ -236,39 +239,41 @@ void TForm2::Grid1DrawRow(TGrid& grid, QPainter& painter, int row, int first, in
   PaintRow(painter, r);
 }
 
-QRect TForm2::paneArea() const { return QRect(0, 0, width(), std::max(0, height() - kSplitBox)); }
-QRect TForm2::splitBox() const {
+QRect WorksheetWindow::paneArea() const {
+  return QRect(0, 0, width(), std::max(0, height() - kSplitBox));
+}
+QRect WorksheetWindow::splitBox() const {
   return QRect(width() - kSplitBox, height() - kSplitBox, kSplitBox, kSplitBox);
 }
 
-void TForm2::layoutPanes() {
+void WorksheetWindow::layoutPanes() {
   const QRect area = paneArea();
   const int tabWidth = width() * 3 / 5;
-  tabbar1->setGeometry(0, area.bottom() + 1, tabWidth, kSplitBox);
-  wscroll1->setGeometry(tabWidth, area.bottom() + 1, std::max(0, width() - tabWidth - kSplitBox),
-                        kSplitBox);
-  if (Hflag) {
+  pageTabs->setGeometry(0, area.bottom() + 1, tabWidth, kSplitBox);
+  columnScroller->setGeometry(tabWidth, area.bottom() + 1,
+                              std::max(0, width() - tabWidth - kSplitBox), kSplitBox);
+  if (horizontalSplit) {
     splitPos_ = std::clamp(splitPos_, 0, std::max(0, area.height() - kSplitGap));
-    Grid1->setGeometry(0, 0, area.width(), splitPos_);
-    Grid2->setGeometry(0, splitPos_ + kSplitGap, area.width(),
+    firstPane->setGeometry(0, 0, area.width(), splitPos_);
+    secondPane->setGeometry(0, splitPos_ + kSplitGap, area.width(),
                        std::max(0, area.height() - splitPos_ - kSplitGap));
-    Grid2->show();
-  } else if (Vflag) {
+    secondPane->show();
+  } else if (verticalSplit) {
     splitPos_ = std::clamp(splitPos_, 0, std::max(0, area.width() - kSplitGap));
-    Grid1->setGeometry(0, 0, splitPos_, area.height());
-    Grid2->setGeometry(splitPos_ + kSplitGap, 0, std::max(0, area.width() - splitPos_ - kSplitGap),
-                       area.height());
-    Grid2->show();
+    firstPane->setGeometry(0, 0, splitPos_, area.height());
+    secondPane->setGeometry(splitPos_ + kSplitGap, 0,
+                            std::max(0, area.width() - splitPos_ - kSplitGap), area.height());
+    secondPane->show();
   } else {
-    Grid1->setGeometry(area);
-    Grid2->hide();
+    firstPane->setGeometry(area);
+    secondPane->hide();
   }
   update();
 }
 
-void TForm2::resizeEvent(QResizeEvent*) { layoutPanes(); }
+void WorksheetWindow::resizeEvent(QResizeEvent*) { layoutPanes(); }
 
-void TForm2::paintEvent(QPaintEvent*) {
+void WorksheetWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), QColor(160, 160, 160));
   // The split box: the upper half starts a horizontal split, the lower half a vertical one.
@@ -284,38 +289,39 @@ void TForm2::paintEvent(QPaintEvent*) {
 
 // --- split, titles, panes ----------------------------------------------------------------------
 
-void TForm2::Grid1Split(int mode) {
+void WorksheetWindow::splitAtCursor(int mode) {
   if (mode == 0) {
-    Hflag = Vflag = false;
-    Synch = false;
+    horizontalSplit = verticalSplit = false;
+    synchronised = false;
     activePane_ = 1;
     hint_ = QStringLiteral("Drag to split window");
     layoutPanes();
-    Grid1->setFocus();
-    TGrid::SetActiveGrid(Grid1);
+    firstPane->setFocus();
+    GridPane::SetActiveGrid(firstPane);
     return;
   }
-  TGrid* g = Grid1;
+  GridPane* g = firstPane;
   if (mode == 1) {
     const QRect row = g->rowRect(g->cursorRow());
     splitAt(SplitDrag::kHorizontal, row.isEmpty() ? paneArea().height() / 2 : row.bottom() + 1);
   } else {
     int x = -1;
-    for (const TGrid::Span& s : g->columnSpans())
+    for (const GridPane::Span& s : g->columnSpans())
       if (s.index == g->cursorColumn()) x = s.pos + s.size;
     splitAt(SplitDrag::kVertical, x < 0 ? paneArea().width() / 2 : x);
   }
 }
 
-void TForm2::splitAt(SplitDrag kind, int position) {
+void WorksheetWindow::splitAt(SplitDrag kind, int position) {
   if (kind == SplitDrag::kNone) return;
-  TGrid* g = Grid1;
+  GridPane* g = firstPane;
   GridPlace place = g->place();
   if (kind == SplitDrag::kHorizontal) {
-    Hflag = true;
-    Vflag = false;
+    horizontalSplit = true;
+    verticalSplit = false;
     const int limit = paneArea().height() - g->headerHeight() - 10;
-    splitPos_ = std::clamp(position, g->headerHeight() + 10, std::max(g->headerHeight() + 10, limit));
+    splitPos_ =
+        std::clamp(position, g->headerHeight() + 10, std::max(g->headerHeight() + 10, limit));
     int row = g->cursorRow() + 1, column = g->cursorColumn();
     if (!g->cellAt(QPoint(g->rowHeaderWidth() + 1, std::min(position, splitPos_)), &row, &column) ||
         row <= g->cursorRow())
@@ -324,10 +330,11 @@ void TForm2::splitAt(SplitDrag kind, int position) {
     place.topRow = place.cursorRow;
     place.cursorColumn = g->cursorColumn();
   } else {
-    Vflag = true;
-    Hflag = false;
+    verticalSplit = true;
+    horizontalSplit = false;
     const int limit = paneArea().width() - g->rowHeaderWidth() - 10;
-    splitPos_ = std::clamp(position, g->rowHeaderWidth() + 10, std::max(g->rowHeaderWidth() + 10, limit));
+    splitPos_ =
+        std::clamp(position, g->rowHeaderWidth() + 10, std::max(g->rowHeaderWidth() + 10, limit));
     int row = g->cursorRow(), column = g->cursorColumn() + 1;
     if (!g->cellAt(QPoint(std::min(position, splitPos_), g->headerHeight() + 1), &row, &column) ||
         column <= g->cursorColumn())
@@ -340,16 +347,16 @@ void TForm2::splitAt(SplitDrag kind, int position) {
                               uint16_t(place.cursorColumn), uint16_t(place.cursorRow));
   hint_ = QStringLiteral("Click to Cancel");
   layoutPanes();
-  Grid2->setPlace(place);
+  secondPane->setPlace(place);
 }
 
-void TForm2::setSynch(bool on) {
-  Synch = on;
+void WorksheetWindow::setSynch(bool on) {
+  synchronised = on;
   if (!on || !splitActive()) return;
-  TGrid* a = activeGrid();
-  TGrid* b = otherGrid();
+  GridPane* a = activeGrid();
+  GridPane* b = otherGrid();
   GridPlace place = b->place();
-  if (Hflag) {
+  if (horizontalSplit) {
     place.leftColumn = a->leftColumn();
     place.cursorRow = std::min(a->cursorRow() + 1, kRowCount - 1);
     place.topRow = place.cursorRow;
@@ -366,67 +373,68 @@ void TForm2::setSynch(bool on) {
   a->refresh();
 }
 
-void TForm2::setTitles(int mode) { activeGrid()->setTitles(mode); }
+void WorksheetWindow::setTitles(int mode) { activeGrid()->setTitles(mode); }
 
-void TForm2::switchPanes() {
+void WorksheetWindow::switchPanes() {
   if (splitActive()) {
-    TGrid* other = otherGrid();
+    GridPane* other = otherGrid();
     activePane_ = activePane_ == 1 ? 2 : 1;
     other->setFocus(Qt::OtherFocusReason);
-    TGrid::SetActiveGrid(other);
+    GridPane::SetActiveGrid(other);
     emit cursorMoved();
     return;
   }
-  const GridPlace here = Grid1->place();
-  Grid1->setPlace(Grid2->place());
-  Grid2->setPlace(here);
+  const GridPlace here = firstPane->place();
+  firstPane->setPlace(secondPane->place());
+  secondPane->setPlace(here);
 }
 
-void TForm2::moveCursorTo(int row, int column) { activeGrid()->moveTo(row, column); }
+void WorksheetWindow::moveCursorTo(int row, int column) { activeGrid()->moveTo(row, column); }
 
-void TForm2::Grid1ChangeTop(TGrid* grid) {
+void WorksheetWindow::followTopRow(GridPane* grid) {
   if (grid != activeGrid()) return;
   const int page = grid->topRow() / grid->pageRows();
-  tabbar1->showPage(page);
-  for (TGrid* g : {Grid1, Grid2}) g->columnHeader()->setCornerLabel(tabbar1->label(g->topRow() / g->pageRows()));
-  if (Synch && Vflag) otherGrid()->setTopRow(grid->topRow());
+  pageTabs->showPage(page);
+  for (GridPane* g : {firstPane, secondPane})
+    g->columnHeader()->setCornerLabel(pageTabs->label(g->topRow() / g->pageRows()));
+  if (synchronised && verticalSplit) otherGrid()->setTopRow(grid->topRow());
 }
 
-void TForm2::Grid1ChangeLeft(TGrid* grid) {
+void WorksheetWindow::followLeftColumn(GridPane* grid) {
   if (grid != activeGrid()) return;
-  wscroll1->showColumn(grid->leftColumn());
-  if (Synch && Hflag) otherGrid()->setLeftColumn(grid->leftColumn());
+  columnScroller->showColumn(grid->leftColumn());
+  if (synchronised && horizontalSplit) otherGrid()->setLeftColumn(grid->leftColumn());
 }
 
-void TForm2::tabbar1pick(int page) {
-  TGrid* g = activeGrid();
+void WorksheetWindow::pagePicked(int page) {
+  GridPane* g = activeGrid();
   const int rows = g->pageRows();
   g->moveTo(page * rows + g->cursorRow() % rows, g->cursorColumn());
   g->setFocus();
 }
 
-void TForm2::wscroll1Change(int position) {
-  const int column = ScrollerColumn(position, wscroll1->maximum());
+void WorksheetWindow::scrollerMoved(int position) {
+  const int column = ScrollerColumn(position, columnScroller->maximum());
   activeGrid()->setLeftColumn(column);
-  if (Hflag && Synch) otherGrid()->setLeftColumn(column);
+  if (horizontalSplit && synchronised) otherGrid()->setLeftColumn(column);
 }
 
 // --- mouse on the window: the split box --------------------------------------------------------
 
-void TForm2::mousePressEvent(QMouseEvent* e) {
+void WorksheetWindow::mousePressEvent(QMouseEvent* e) {
   const QPoint pos = e->position().toPoint();
   const SplitDrag hit = SplitBoxHit(pos.x(), pos.y(), width(), height());
   if (hit == SplitDrag::kNone || e->button() != Qt::LeftButton) return;
   if (splitActive()) {
     // "Click to Cancel".
-    Grid1Split(0);
+    splitAtCursor(0);
     return;
   }
   drag_ = hit;
   trackX_ = trackY_ = -1;
 }
 
-void TForm2::mouseMoveEvent(QMouseEvent* e) {
+void WorksheetWindow::mouseMoveEvent(QMouseEvent* e) {
   const QPoint pos = e->position().toPoint();
   if (drag_ == SplitDrag::kNone) {
     setToolTip(splitBox().contains(pos) ? hint_ : QString());
@@ -444,7 +452,7 @@ void TForm2::mouseMoveEvent(QMouseEvent* e) {
   trackLine_->raise();
 }
 
-void TForm2::mouseReleaseEvent(QMouseEvent* e) {
+void WorksheetWindow::mouseReleaseEvent(QMouseEvent* e) {
   if (drag_ == SplitDrag::kNone) return;
   const SplitDrag kind = drag_;
   drag_ = SplitDrag::kNone;
@@ -456,7 +464,7 @@ void TForm2::mouseReleaseEvent(QMouseEvent* e) {
   } else if (kind == SplitDrag::kVertical && pos.x() < area.right() - 10) {
     splitAt(kind, pos.x());
   } else {
-    Hflag = Vflag = false;
+    horizontalSplit = verticalSplit = false;
     hint_ = QStringLiteral("Drag to split window");
     layoutPanes();
   }
@@ -465,9 +473,9 @@ void TForm2::mouseReleaseEvent(QMouseEvent* e) {
 
 // --- keys --------------------------------------------------------------------------------------
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Grid1 || watched == Grid2) {
-    if (event->type() == QEvent::KeyPress) return FormKeyDown(static_cast<QKeyEvent*>(event));
+bool WorksheetWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == firstPane || watched == secondPane) {
+    if (event->type() == QEvent::KeyPress) return windowKeyDown(static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::KeyRelease &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control)
       ctrlHeld_ = false;
@@ -475,11 +483,11 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-bool TForm2::FormKeyDown(QKeyEvent* e) {
+bool WorksheetWindow::windowKeyDown(QKeyEvent* e) {
   const int key = e->key();
   const bool ctrl = e->modifiers() & Qt::ControlModifier;
   const bool shift = e->modifiers() & Qt::ShiftModifier;
-  TGrid* g = activeGrid();
+  GridPane* g = activeGrid();
   auto setEnd = [this](bool on) {
     if (on == endMode_) return;
     endMode_ = on;
@@ -537,7 +545,7 @@ bool TForm2::FormKeyDown(QKeyEvent* e) {
     case Qt::Key_F2: emit editRequested(); return true;
     case Qt::Key_F4: emit referenceCycleRequested(); return true;
     case Qt::Key_F5:
-      if (isSignalConnected(QMetaMethod::fromSignal(&TForm2::gotoRequested))) {
+      if (isSignalConnected(QMetaMethod::fromSignal(&WorksheetWindow::gotoRequested))) {
         emit gotoRequested();
       } else {
         bool ok = false;
@@ -571,9 +579,9 @@ bool TForm2::FormKeyDown(QKeyEvent* e) {
   }
 }
 
-void TForm2::toggleStyle(uint8_t bit) {
+void WorksheetWindow::toggleStyle(uint8_t bit) {
   SheetScope scope(slot_);
-  TGrid* g = activeGrid();
+  GridPane* g = activeGrid();
   const CellRange r = g->selection();
   const CellHandle at = GetCell(uint32_t(g->cursorRow()), uint32_t(g->cursorColumn()));
   const bool set = !(at && (CellAt(at)->style & bit));
@@ -594,7 +602,7 @@ void TForm2::toggleStyle(uint8_t bit) {
   otherGrid()->update();
 }
 
-void TForm2::Grid1keydown(QKeyEvent* e) {
+void WorksheetWindow::paneKeyDown(QKeyEvent* e) {
   const bool ctrl = (e->modifiers() & Qt::ControlModifier) || ctrlHeld_;
   if (!ctrl || !Settings().winControlKeys) return;
   switch (e->key()) {
@@ -604,8 +612,8 @@ void TForm2::Grid1keydown(QKeyEvent* e) {
     case Qt::Key_Z: {
       SheetScope scope(slot_);
       if (!RestoreUndo()) ThePlatform().Beep();
-      Grid1->refresh();
-      Grid2->refresh();
+      firstPane->refresh();
+      secondPane->refresh();
       break;
     }
     case Qt::Key_C:
@@ -613,7 +621,7 @@ void TForm2::Grid1keydown(QKeyEvent* e) {
     case Qt::Key_V:
     case Qt::Key_D: {
       const QChar key(QLatin1Char(char(e->key())));
-      if (isSignalConnected(QMetaMethod::fromSignal(&TForm2::shortcutRequested)))
+      if (isSignalConnected(QMetaMethod::fromSignal(&WorksheetWindow::shortcutRequested)))
         emit shortcutRequested(key);
       else
         ThePlatform().Beep();
@@ -624,7 +632,7 @@ void TForm2::Grid1keydown(QKeyEvent* e) {
   e->accept();
 }
 
-void TForm2::Grid1keypress(const QString& text) {
+void WorksheetWindow::paneKeyPress(const QString& text) {
   if (text.isEmpty()) return;
   const QChar ch = text.at(0);
   if (ch == QLatin1Char('\t') || ch.unicode() == 27) return;
@@ -637,26 +645,26 @@ void TForm2::Grid1keypress(const QString& text) {
 
 // --- activation and closing --------------------------------------------------------------------
 
-void TForm2::FormActivate() {
+void WorksheetWindow::activateSheet() {
   if (!Worksheet(slot_).InUse()) return;
   const SlotIndex current = CurrentWorksheet();
   if (current && current != slot_) StoreOptions(current);
   ActivateWorksheet(slot_);
   redraw();
-  TGrid* g = activeGrid();
+  GridPane* g = activeGrid();
   g->setFocus(Qt::ActiveWindowFocusReason);
-  TGrid::SetActiveGrid(g);
+  GridPane::SetActiveGrid(g);
   emit activated();
   emit cursorMoved();
 }
 
-void TForm2::FormDeactivate() {
+void WorksheetWindow::deactivateSheet() {
   if (CurrentWorksheet() != slot_) return;
   SaveCurrentSheet();
   StoreOptions(slot_);
 }
 
-bool TForm2::FormCloseQuery() {
+bool WorksheetWindow::mayClose() {
   if (RangePromptOpen()) return false;
   if (!Worksheet(slot_).InUse() || Worksheet(slot_).extraWindows > 0) return true;
   SheetScope scope(slot_);
@@ -671,70 +679,72 @@ bool TForm2::FormCloseQuery() {
   }
 }
 
-void TForm2::FormClose() {
-  FormDeactivate();
-  if (TGrid::ActiveGrid() == Grid1 || TGrid::ActiveGrid() == Grid2) TGrid::SetActiveGrid(nullptr);
+void WorksheetWindow::closeSheet() {
+  deactivateSheet();
+  if (GridPane::ActiveGrid() == firstPane || GridPane::ActiveGrid() == secondPane)
+    GridPane::SetActiveGrid(nullptr);
   if (Worksheet(slot_).InUse()) CloseWorksheet(Worksheet(slot_).heap);
   auto& list = State().windows;
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
   emit closed(list.empty());
 }
 
-void TForm2::closeEvent(QCloseEvent* event) {
+void WorksheetWindow::closeEvent(QCloseEvent* event) {
   if (closing_) {
     event->accept();
     return;
   }
-  if (!FormCloseQuery()) {
+  if (!mayClose()) {
     event->ignore();
     return;
   }
   closing_ = true;
-  FormClose();
+  closeSheet();
   event->accept();
 }
 
 // --- the layout stored with the file ------------------------------------------------------------
 
-void TForm2::applyLayout(const WindowLayout& l) {
+void WorksheetWindow::applyLayout(const WindowLayout& l) {
   if (!l.present) return;
-  Grid1->setPlace(GridPlace{l.first.cursorRow, l.first.cursorColumn, l.first.topRow,
+  firstPane->setPlace(GridPlace{l.first.cursorRow, l.first.cursorColumn, l.first.topRow,
                             l.first.leftColumn,
                             MakeRange(l.first.cursorColumn, l.first.cursorRow,
                                       l.first.cursorColumn, l.first.cursorRow)});
   if (l.hasTitles && (l.titleLastRow > l.titleFirstRow || l.titleLastColumn > l.titleFirstColumn)) {
-    Grid1->setTitleSpans(l.titleFirstRow, l.titleLastRow, l.titleFirstColumn, l.titleLastColumn);
+    firstPane->setTitleSpans(l.titleFirstRow, l.titleLastRow, l.titleFirstColumn,
+                             l.titleLastColumn);
   }
   if (l.horizontalSplit || l.verticalSplit) {
     splitAt(l.horizontalSplit ? SplitDrag::kHorizontal : SplitDrag::kVertical,
             l.horizontalSplit ? l.firstHeight : l.firstWidth);
-    Grid2->setPlace(GridPlace{l.second.cursorRow, l.second.cursorColumn, l.second.topRow,
+    secondPane->setPlace(GridPlace{l.second.cursorRow, l.second.cursorColumn, l.second.topRow,
                               l.second.leftColumn,
                               MakeRange(l.second.cursorColumn, l.second.cursorRow,
                                         l.second.cursorColumn, l.second.cursorRow)});
-    Synch = l.synchronised != 0;
+    synchronised = l.synchronised != 0;
   }
   if (l.activePane != 0 && splitActive()) switchPanes();
 }
 
-void TForm2::fillLayout(WindowLayout& l) const {
-  auto pane = [](const TGrid* g) {
+void WorksheetWindow::fillLayout(WindowLayout& l) const {
+  auto pane = [](const GridPane* g) {
     return WindowLayout::Pane{uint16_t(g->leftColumn()), uint16_t(g->topRow()),
                               uint16_t(g->cursorColumn()), uint16_t(g->cursorRow())};
   };
   l.present = true;
-  l.pages = uint16_t(Grid1->pages());
-  l.horizontalSplit = Hflag;
-  l.verticalSplit = Vflag;
-  l.synchronised = Synch;
+  l.pages = uint16_t(firstPane->pages());
+  l.horizontalSplit = horizontalSplit;
+  l.verticalSplit = verticalSplit;
+  l.synchronised = synchronised;
   l.activePane = activePane_ == 2 ? 1 : 0;
-  l.first = pane(Grid1);
-  l.firstHeight = uint16_t(Grid1->height());
-  l.firstWidth = uint16_t(Grid1->width());
-  l.second = pane(Grid2);
+  l.first = pane(firstPane);
+  l.firstHeight = uint16_t(firstPane->height());
+  l.firstWidth = uint16_t(firstPane->width());
+  l.second = pane(secondPane);
   l.hasTitles = true;
-  l.titleFirstColumn = uint16_t(Grid1->Fixcol1);
-  l.titleLastColumn = uint16_t(Grid1->FixCol2);
-  l.titleFirstRow = uint16_t(Grid1->Fixrow1);
-  l.titleLastRow = uint16_t(Grid1->Fixrow2);
+  l.titleFirstColumn = uint16_t(firstPane->titleFirstColumn);
+  l.titleLastColumn = uint16_t(firstPane->titleEndColumn);
+  l.titleFirstRow = uint16_t(firstPane->titleFirstRow);
+  l.titleLastRow = uint16_t(firstPane->titleEndRow);
 }

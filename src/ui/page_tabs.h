@@ -1,4 +1,4 @@
-// ui/tbar.h — tabbar, the page tabs at the bottom of a worksheet window.
+// ui/page_tabs.h — PageTabs, the page tabs at the bottom of a worksheet window.
 //
 // One tab per page of the sheet, labelled "A" .. "BL" unless the "Define Tabs" dialog gave other
 // labels. Picking a tab reports it (`pick`); following the top row selects a tab silently.
@@ -8,10 +8,10 @@
 #include <QStringList>
 #include <QTabBar>
 
-class tabbar : public QTabBar {
+class PageTabs : public QTabBar {
   Q_OBJECT
  public:
-  explicit tabbar(QWidget* parent = nullptr);
+  explicit PageTabs(QWidget* parent = nullptr);
 
   // Shows `pages` tabs (1..64).
   void setPages(int pages);
@@ -22,7 +22,7 @@ class tabbar : public QTabBar {
   void showPage(int page);
 
  signals:
-  // The user picked tab `page` (tabbar1pick).
+  // The user picked tab `page`.
   void pick(int page);
 
  private:

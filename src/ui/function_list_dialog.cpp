@@ -1,5 +1,5 @@
-// ui/GetFun.cpp — the function list window.
-#include "ui/GetFun.h"
+// ui/function_list_dialog.cpp — the function list window.
+#include "ui/function_list_dialog.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -19,7 +19,7 @@ QStringList& MacroNames() {
 constexpr int kMacroNamesShown = 151;
 }  // namespace
 
-TGetFun::TGetFun(QWidget* parent) : QDialog(parent, Qt::Tool) {
+FunctionListDialog::FunctionListDialog(QWidget* parent) : QDialog(parent, Qt::Tool) {
   setWindowTitle(QStringLiteral("Function List"));
   auto* box = new QVBoxLayout(this);
   box->setContentsMargins(4, 4, 4, 4);
@@ -28,18 +28,18 @@ TGetFun::TGetFun(QWidget* parent) : QDialog(parent, Qt::Tool) {
   box->addWidget(edit_);
   box->addWidget(list_);
   resize(220, 300);
-  connect(edit_, &QLineEdit::textEdited, this, &TGetFun::follow);
-  connect(edit_, &QLineEdit::returnPressed, this, &TGetFun::choose);
+  connect(edit_, &QLineEdit::textEdited, this, &FunctionListDialog::follow);
+  connect(edit_, &QLineEdit::returnPressed, this, &FunctionListDialog::choose);
   connect(list_, &QListWidget::itemActivated, this, [this] { choose(); });
 }
 
-void TGetFun::SetMacroNames(const QStringList& names) {
+void FunctionListDialog::SetMacroNames(const QStringList& names) {
   MacroNames() = names.mid(0, kMacroNamesShown);
 }
 
-bool TGetFun::MacroNamesInstalled() { return !MacroNames().isEmpty(); }
+bool FunctionListDialog::MacroNamesInstalled() { return !MacroNames().isEmpty(); }
 
-bool TGetFun::Open(Mode mode) {
+bool FunctionListDialog::Open(Mode mode) {
   mode_ = mode;
   list_->clear();
   if (mode == Mode::kFunctions) {
@@ -59,18 +59,18 @@ bool TGetFun::Open(Mode mode) {
   return true;
 }
 
-QStringList TGetFun::items() const {
+QStringList FunctionListDialog::items() const {
   QStringList out;
   for (int i = 0; i < list_->count(); ++i) out << list_->item(i)->text();
   return out;
 }
 
-QString TGetFun::InsertText(const QString& item) {
+QString FunctionListDialog::InsertText(const QString& item) {
   const int paren = item.indexOf('(');
   return paren < 0 ? item : item.left(paren + 1);
 }
 
-void TGetFun::follow(const QString& text) {
+void FunctionListDialog::follow(const QString& text) {
   for (int i = 0; i < list_->count(); ++i) {
     if (list_->item(i)->text().startsWith(text, Qt::CaseInsensitive)) {
       list_->setCurrentRow(i);
@@ -79,7 +79,7 @@ void TGetFun::follow(const QString& text) {
   }
 }
 
-void TGetFun::choose() {
+void FunctionListDialog::choose() {
   QListWidgetItem* item = list_->currentItem();
   // The separator line between the built-in and the external functions is no function.
   if (!item || item->text().startsWith(QLatin1String("--"))) return;
@@ -88,7 +88,7 @@ void TGetFun::choose() {
   emit chosen(text);
 }
 
-void TGetFun::keyPressEvent(QKeyEvent* event) {
+void FunctionListDialog::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Escape:
       hide();

@@ -1,8 +1,8 @@
-// ui/Ugrid.cpp — TGrid, a grid pane (see the header).
+// ui/grid_pane.cpp — GridPane, a grid pane (see the header).
 //
 // State: per pane (cursor, selection, top row, left column, titles, pages); program-wide the
 // zoom and the active pane. Reads the sheet's widths and heights through its SheetLayout.
-#include "ui/Ugrid.h"
+#include "ui/grid_pane.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,15 +12,15 @@
 #include <algorithm>
 
 #include "core/sheet_layout.h"
-#include "ui/Header.h"
 #include "ui/grid_geometry.h"
+#include "ui/grid_header.h"
 #include "ui/row_painter.h"
 
 namespace {
 
 struct GridGlobals {
   int zoom = 100;
-  TGrid* active = nullptr;
+  GridPane* active = nullptr;
 };
 
 GridGlobals& Globals() {
@@ -37,80 +37,81 @@ const QColor kBeyondSheet(128, 128, 128);
 int GridZoom() { return Globals().zoom; }
 void SetGridZoom(int percent) { Globals().zoom = std::clamp(percent, 10, 400); }
 
-TGrid* TGrid::ActiveGrid() { return Globals().active; }
-void TGrid::SetActiveGrid(TGrid* grid) { Globals().active = grid; }
+GridPane* GridPane::ActiveGrid() { return Globals().active; }
+void GridPane::SetActiveGrid(GridPane* grid) { Globals().active = grid; }
 
-PlatformCell TGrid::ActiveCursor() {
-  const TGrid* g = Globals().active;
+PlatformCell GridPane::ActiveCursor() {
+  const GridPane* g = Globals().active;
   if (!g) return {};
   return PlatformCell{uint16_t(g->cursorColumn()), uint16_t(g->cursorRow())};
 }
 
-PlatformBlock TGrid::ActiveSelection() {
-  const TGrid* g = Globals().active;
+PlatformBlock GridPane::ActiveSelection() {
+  const GridPane* g = Globals().active;
   if (!g) return {};
   const CellRange r = g->selection();
   return PlatformBlock{r.firstColumn, r.firstRow, r.lastColumn, r.lastRow};
 }
 
-TGrid::TGrid(QWidget* parent) : QWidget(parent) {
+GridPane::GridPane(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
   ownLayout_ = new SheetLayout;
   layout_ = ownLayout_;
   widths_.assign(kColumnCount, 0);
-  columnHeader_ = new TCheader(this, TCheader::Dir::kColumns);
-  rowHeader_ = new TCheader(this, TCheader::Dir::kRows);
+  columnHeader_ = new GridHeader(this, GridHeader::Dir::kColumns);
+  rowHeader_ = new GridHeader(this, GridHeader::Dir::kRows);
   placeHeaders();
 }
 
-TGrid::~TGrid() {
+GridPane::~GridPane() {
   if (Globals().active == this) Globals().active = nullptr;
   delete ownLayout_;
 }
 
-void TGrid::setSheetLayout(SheetLayout* layout) {
+void GridPane::setSheetLayout(SheetLayout* layout) {
   layout_ = layout ? layout : ownLayout_;
   refresh();
 }
 
-SheetLayout& TGrid::sheetLayout() const { return *layout_; }
+SheetLayout& GridPane::sheetLayout() const { return *layout_; }
 
-CellRange TGrid::selection() const {
+CellRange GridPane::selection() const {
   return MakeRange(uint16_t(std::min(anchorColumn_, column_)), uint16_t(std::min(anchorRow_, row_)),
-                   uint16_t(std::max(anchorColumn_, column_)), uint16_t(std::max(anchorRow_, row_)));
+                   uint16_t(std::max(anchorColumn_, column_)),
+                   uint16_t(std::max(anchorRow_, row_)));
 }
 
-int TGrid::pageRows() const { return PageRows(pages_); }
+int GridPane::pageRows() const { return PageRows(pages_); }
 
-void TGrid::setPages(int pages) {
+void GridPane::setPages(int pages) {
   pages_ = (pages >= 1 && pages <= 64) ? pages : 1;
   rowHeader_->update();
 }
 
 // --- geometry ----------------------------------------------------------------------------------
 
-int TGrid::headerHeight() const { return ZoomedSize(FHeight, GridZoom()) + 2; }
-int TGrid::rowHeaderWidth() const { return ZoomedSize(Mid, GridZoom()) * 2 / 3; }
-int TGrid::columnWidth(int column) const {
+int GridPane::headerHeight() const { return ZoomedSize(headerStripHeight, GridZoom()) + 2; }
+int GridPane::rowHeaderWidth() const { return ZoomedSize(rowHeaderStripWidth, GridZoom()) * 2 / 3; }
+int GridPane::columnWidth(int column) const {
   if (column < 0 || column > kLastColumn) return 2032;
   return ZoomedSize(layout_->columnWidth[size_t(column)], GridZoom());
 }
-int TGrid::rowHeight(int row) const {
+int GridPane::rowHeight(int row) const {
   if (row < 0 || row > kLastRow) return 254;
   return ZoomedSize(layout_->rowHeight[size_t(row)], GridZoom());
 }
 
-QRect TGrid::cellsArea() const {
+QRect GridPane::cellsArea() const {
   return QRect(rowHeaderWidth(), headerHeight(), std::max(0, width() - rowHeaderWidth()),
                std::max(0, height() - headerHeight()));
 }
 
-std::vector<TGrid::Span> TGrid::rowSpans() const {
+std::vector<GridPane::Span> GridPane::rowSpans() const {
   std::vector<Span> out;
   int y = headerHeight();
   const int bottom = height();
-  for (int r = Fixrow1; r < Fixrow2 && y < bottom; ++r) {
+  for (int r = titleFirstRow; r < titleEndRow && y < bottom; ++r) {
     const int h = rowHeight(r);
     if (h <= 0) continue;
     out.push_back(Span{r, y, h, true});
@@ -125,11 +126,11 @@ std::vector<TGrid::Span> TGrid::rowSpans() const {
   return out;
 }
 
-std::vector<TGrid::Span> TGrid::columnSpans() const {
+std::vector<GridPane::Span> GridPane::columnSpans() const {
   std::vector<Span> out;
   int x = rowHeaderWidth();
   const int right = width();
-  for (int c = Fixcol1; c < FixCol2 && x < right; ++c) {
+  for (int c = titleFirstColumn; c < titleEndColumn && x < right; ++c) {
     const int w = columnWidth(c);
     if (w <= 0) continue;
     out.push_back(Span{c, x, w, true});
@@ -144,21 +145,21 @@ std::vector<TGrid::Span> TGrid::columnSpans() const {
   return out;
 }
 
-int TGrid::visibleRows() const {
+int GridPane::visibleRows() const {
   int n = 0;
   for (const Span& s : rowSpans())
     if (!s.title && s.pos + s.size <= height()) ++n;
   return std::max(1, n);
 }
 
-int TGrid::visibleColumns() const {
+int GridPane::visibleColumns() const {
   int n = 0;
   for (const Span& s : columnSpans())
     if (!s.title && s.pos + s.size <= width()) ++n;
   return std::max(1, n);
 }
 
-bool TGrid::cellAt(const QPoint& pos, int* row, int* column) const {
+bool GridPane::cellAt(const QPoint& pos, int* row, int* column) const {
   bool foundRow = false, foundColumn = false;
   for (const Span& s : rowSpans())
     if (pos.y() >= s.pos && pos.y() < s.pos + s.size) {
@@ -173,25 +174,26 @@ bool TGrid::cellAt(const QPoint& pos, int* row, int* column) const {
   return foundRow && foundColumn;
 }
 
-QRect TGrid::rowRect(int row) const {
+QRect GridPane::rowRect(int row) const {
   for (const Span& s : rowSpans())
     if (s.index == row) return QRect(rowHeaderWidth(), s.pos, width() - rowHeaderWidth(), s.size);
   return {};
 }
 
-void TGrid::placeHeaders() {
+void GridPane::placeHeaders() {
   columnHeader_->setGeometry(0, 0, width(), headerHeight());
-  rowHeader_->setGeometry(0, headerHeight(), rowHeaderWidth(), std::max(0, height() - headerHeight()));
+  rowHeader_->setGeometry(0, headerHeight(), rowHeaderWidth(),
+                          std::max(0, height() - headerHeight()));
 }
 
-void TGrid::refresh() {
+void GridPane::refresh() {
   placeHeaders();
   update();
   rowHeader_->update();
   columnHeader_->update();
 }
 
-void TGrid::repaintRange(const CellRange& range) {
+void GridPane::repaintRange(const CellRange& range) {
   if (!RangeIsValid(range)) return;
   QRegion region;
   for (const Span& s : rowSpans())
@@ -202,7 +204,7 @@ void TGrid::repaintRange(const CellRange& range) {
 
 // --- painting ----------------------------------------------------------------------------------
 
-void TGrid::paintEvent(QPaintEvent* event) {
+void GridPane::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   const QRegion& region = event->region();
   for (int c = 0; c < kColumnCount; ++c) widths_[size_t(c)] = columnWidth(c);
@@ -228,13 +230,13 @@ void TGrid::paintEvent(QPaintEvent* event) {
     const int row = s.title ? ~s.index : s.index;
     if (titleWidth > 0) {
       const QRect rect(titleX, s.pos, titleWidth, s.size);
-      if (OnDrawRow) {
-        OnDrawRow(*this, p, row, ~Fixcol1, ~(FixCol2 - 1), rect);
+      if (rowPainter) {
+        rowPainter(*this, p, row, ~titleFirstColumn, ~(titleEndColumn - 1), rect);
       } else {
         RowPaint r;
         r.row = s.index;
-        r.firstColumn = Fixcol1;
-        r.lastColumn = FixCol2 - 1;
+        r.firstColumn = titleFirstColumn;
+        r.lastColumn = titleEndColumn - 1;
         r.rect = rect;
         r.title = true;
         r.widths = widths_.data();
@@ -243,8 +245,8 @@ void TGrid::paintEvent(QPaintEvent* event) {
     }
     if (firstScroll >= 0) {
       const QRect rect(scrollX, s.pos, scrollWidth, s.size);
-      if (OnDrawRow) {
-        OnDrawRow(*this, p, row, firstScroll, lastScroll, rect);
+      if (rowPainter) {
+        rowPainter(*this, p, row, firstScroll, lastScroll, rect);
       } else {
         RowPaint r;
         r.row = s.index;
@@ -265,11 +267,11 @@ void TGrid::paintEvent(QPaintEvent* event) {
   if (y < height()) p.fillRect(QRect(rowHeaderWidth(), y, width(), height() - y), kBeyondSheet);
 }
 
-void TGrid::resizeEvent(QResizeEvent*) { placeHeaders(); }
+void GridPane::resizeEvent(QResizeEvent*) { placeHeaders(); }
 
 // --- moving ------------------------------------------------------------------------------------
 
-void TGrid::setTopRow(int row) {
+void GridPane::setTopRow(int row) {
   row = std::clamp(row, minRow_, kLastRow);
   if (row == top_) return;
   const int old = top_;
@@ -283,25 +285,25 @@ void TGrid::setTopRow(int row) {
   emit topChanged();
 }
 
-void TGrid::scrollRowsBy(int oldTop) {
+void GridPane::scrollRowsBy(int oldTop) {
   // The rows below the titles move by the height of the row that left or came in; Qt repaints
   // only the strip that is exposed.
   int titles = 0;
-  for (int r = Fixrow1; r < Fixrow2; ++r) titles += rowHeight(r);
+  for (int r = titleFirstRow; r < titleEndRow; ++r) titles += rowHeight(r);
   const int y0 = headerHeight() + titles;
   const QRect area(rowHeaderWidth(), y0, width() - rowHeaderWidth(), height() - y0);
   const int dy = top_ > oldTop ? -rowHeight(oldTop) : rowHeight(top_);
   scroll(0, dy, area);
 }
 
-void TGrid::setLeftColumn(int column) {
+void GridPane::setLeftColumn(int column) {
   column = std::clamp(column, minColumn_, kLastColumn);
   if (column == left_) return;
   const int old = left_;
   left_ = column;
   if (std::abs(column - old) == 1 && isVisible()) {
     int titles = 0;
-    for (int c = Fixcol1; c < FixCol2; ++c) titles += columnWidth(c);
+    for (int c = titleFirstColumn; c < titleEndColumn; ++c) titles += columnWidth(c);
     const int x0 = rowHeaderWidth() + titles;
     const QRect area(x0, headerHeight(), width() - x0, height() - headerHeight());
     scroll(left_ > old ? -columnWidth(old) : columnWidth(left_), 0, area);
@@ -312,7 +314,7 @@ void TGrid::setLeftColumn(int column) {
   emit leftChanged();
 }
 
-void TGrid::ensureVisible(int row, int column, int oldRow, int oldColumn) {
+void GridPane::ensureVisible(int row, int column, int oldRow, int oldColumn) {
   const int rows = visibleRows();
   if (row < top_ || row > top_ + rows - 1) {
     if (row == top_ + rows) {
@@ -341,7 +343,7 @@ void TGrid::ensureVisible(int row, int column, int oldRow, int oldColumn) {
   }
 }
 
-void TGrid::moveTo(int row, int column, bool extend) {
+void GridPane::moveTo(int row, int column, bool extend) {
   const int r = std::clamp(row, minRow_, kLastRow);
   const int c = std::clamp(column, minColumn_, kLastColumn);
   if ((r != row || c != column) && edgeBeep) ThePlatform().Beep();
@@ -367,7 +369,7 @@ void TGrid::moveTo(int row, int column, bool extend) {
   emit changed();
 }
 
-void TGrid::selectRange(const CellRange& range) {
+void GridPane::selectRange(const CellRange& range) {
   if (!RangeIsValid(range)) return;
   const CellRange old = selection();
   anchorRow_ = std::clamp<int>(range.firstRow, 0, kLastRow);
@@ -380,13 +382,13 @@ void TGrid::selectRange(const CellRange& range) {
   emit changed();
 }
 
-GridPlace TGrid::place() const {
+GridPlace GridPane::place() const {
   return GridPlace{row_, column_, top_, left_,
                    MakeRange(uint16_t(anchorColumn_), uint16_t(anchorRow_), uint16_t(column_),
                              uint16_t(row_))};
 }
 
-void TGrid::setPlace(const GridPlace& p) {
+void GridPane::setPlace(const GridPlace& p) {
   row_ = std::clamp(p.cursorRow, minRow_, kLastRow);
   column_ = std::clamp(p.cursorColumn, minColumn_, kLastColumn);
   anchorRow_ = p.selection.firstRow;
@@ -400,57 +402,57 @@ void TGrid::setPlace(const GridPlace& p) {
   emit changed();
 }
 
-void TGrid::setTitles(int mode) {
+void GridPane::setTitles(int mode) {
   if (mode == 0) {
-    if (Fixrow2 > Fixrow1) top_ = Fixrow1;
-    if (FixCol2 > Fixcol1) left_ = Fixcol1;
-    Fixrow1 = Fixrow2 = Fixcol1 = FixCol2 = 0;
+    if (titleEndRow > titleFirstRow) top_ = titleFirstRow;
+    if (titleEndColumn > titleFirstColumn) left_ = titleFirstColumn;
+    titleFirstRow = titleEndRow = titleFirstColumn = titleEndColumn = 0;
     minRow_ = minColumn_ = 0;
   }
   if ((mode & 1) && row_ > top_) {
-    Fixrow1 = top_;
-    Fixrow2 = row_;
+    titleFirstRow = top_;
+    titleEndRow = row_;
     minRow_ = row_;
     top_ = row_;
   }
   if ((mode & 2) && column_ > left_) {
-    Fixcol1 = left_;
-    FixCol2 = column_;
+    titleFirstColumn = left_;
+    titleEndColumn = column_;
     minColumn_ = column_;
     left_ = column_;
   }
-  setTitleSpans(Fixrow1, Fixrow2, Fixcol1, FixCol2);
+  setTitleSpans(titleFirstRow, titleEndRow, titleFirstColumn, titleEndColumn);
   emit topChanged();
   emit leftChanged();
 }
 
-void TGrid::setTitleSpans(int firstRow, int endRow, int firstColumn, int endColumn) {
-  Fixrow1 = std::clamp(firstRow, 0, kLastRow);
-  Fixrow2 = std::clamp(endRow, Fixrow1, kLastRow);
-  Fixcol1 = std::clamp(firstColumn, 0, kLastColumn);
-  FixCol2 = std::clamp(endColumn, Fixcol1, kLastColumn);
-  minRow_ = Fixrow2 > Fixrow1 ? Fixrow2 : 0;
-  minColumn_ = FixCol2 > Fixcol1 ? FixCol2 : 0;
+void GridPane::setTitleSpans(int firstRow, int endRow, int firstColumn, int endColumn) {
+  titleFirstRow = std::clamp(firstRow, 0, kLastRow);
+  titleEndRow = std::clamp(endRow, titleFirstRow, kLastRow);
+  titleFirstColumn = std::clamp(firstColumn, 0, kLastColumn);
+  titleEndColumn = std::clamp(endColumn, titleFirstColumn, kLastColumn);
+  minRow_ = titleEndRow > titleFirstRow ? titleEndRow : 0;
+  minColumn_ = titleEndColumn > titleFirstColumn ? titleEndColumn : 0;
   top_ = std::max(top_, minRow_);
   left_ = std::max(left_, minColumn_);
   row_ = std::max(row_, minRow_);
   column_ = std::max(column_, minColumn_);
-  rowHeader_->Fixpos = Fixrow1;
-  rowHeader_->Fixpos2 = Fixrow2;
-  columnHeader_->Fixpos = Fixcol1;
-  columnHeader_->Fixpos2 = FixCol2;
+  rowHeader_->titleFirst = titleFirstRow;
+  rowHeader_->titleEnd = titleEndRow;
+  columnHeader_->titleFirst = titleFirstColumn;
+  columnHeader_->titleEnd = titleEndColumn;
   int amount = 0;
-  for (int r = Fixrow1; r < Fixrow2; ++r) amount += rowHeight(r);
-  rowHeader_->FixAmt = amount;
+  for (int r = titleFirstRow; r < titleEndRow; ++r) amount += rowHeight(r);
+  rowHeader_->titleExtent = amount;
   amount = 0;
-  for (int c = Fixcol1; c < FixCol2; ++c) amount += columnWidth(c);
-  columnHeader_->FixAmt = amount;
+  for (int c = titleFirstColumn; c < titleEndColumn; ++c) amount += columnWidth(c);
+  columnHeader_->titleExtent = amount;
   refresh();
 }
 
 // --- keys and mouse ----------------------------------------------------------------------------
 
-bool TGrid::moveKey(QKeyEvent* e) {
+bool GridPane::moveKey(QKeyEvent* e) {
   const bool shift = e->modifiers() & Qt::ShiftModifier;
   const bool ctrl = e->modifiers() & Qt::ControlModifier;
   int row = row_, column = column_;
@@ -480,7 +482,7 @@ bool TGrid::moveKey(QKeyEvent* e) {
   return true;
 }
 
-void TGrid::keyPressEvent(QKeyEvent* e) {
+void GridPane::keyPressEvent(QKeyEvent* e) {
   if (moveKey(e)) return;
   e->setAccepted(false);
   emit keyDown(e);
@@ -493,14 +495,14 @@ void TGrid::keyPressEvent(QKeyEvent* e) {
   QWidget::keyPressEvent(e);
 }
 
-bool TGrid::focusNextPrevChild(bool) { return false; }
+bool GridPane::focusNextPrevChild(bool) { return false; }
 
-void TGrid::focusInEvent(QFocusEvent* event) {
+void GridPane::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
   emit focused();
 }
 
-void TGrid::mousePressEvent(QMouseEvent* e) {
+void GridPane::mousePressEvent(QMouseEvent* e) {
   setFocus(Qt::MouseFocusReason);
   const QPoint pos = e->position().toPoint();
   int row = 0, column = 0;
@@ -519,14 +521,14 @@ void TGrid::mousePressEvent(QMouseEvent* e) {
   }
 }
 
-void TGrid::mouseMoveEvent(QMouseEvent* e) {
+void GridPane::mouseMoveEvent(QMouseEvent* e) {
   if (!dragging_) return;
   int row = row_, column = column_;
   if (cellAt(e->position().toPoint(), &row, &column) && (row != row_ || column != column_))
     moveTo(row, column, true);
 }
 
-void TGrid::mouseReleaseEvent(QMouseEvent* e) {
+void GridPane::mouseReleaseEvent(QMouseEvent* e) {
   dragging_ = false;
   if (e->button() == Qt::RightButton && shiftRight_) {
     shiftRight_ = false;

@@ -1,9 +1,9 @@
-// ui/Ugrid.h — TGrid, one grid pane of a worksheet window.
+// ui/grid_pane.h — GridPane, one grid pane of a worksheet window.
 //
 // The pane keeps the cursor, the selection, the top row and left column and the title rows and
 // columns, lays out rows and columns from the sheet's widths and heights at the program's zoom,
 // moves the cursor by the keys and the mouse, and asks its owner to paint each visible row
-// (`OnDrawRow`). Title rows and columns are handed over with their indexes complemented.
+// (`rowPainter`). Title rows and columns are handed over with their indexes complemented.
 // State: per pane; program-wide the zoom and the active pane (for the platform's current cell).
 #pragma once
 
@@ -14,7 +14,7 @@
 #include "core/address.h"
 #include "platform/platform.h"
 
-class TCheader;
+class GridHeader;
 struct SheetLayout;
 
 // The zoom of every grid, in percent (initially 100).
@@ -30,19 +30,17 @@ struct GridPlace {
   CellRange selection = MakeRange(0, 0, 0, 0);
 };
 
-class TGrid : public QWidget {
+class GridPane : public QWidget {
   Q_OBJECT
  public:
-  explicit TGrid(QWidget* parent = nullptr);
-  ~TGrid() override;
+  explicit GridPane(QWidget* parent = nullptr);
+  ~GridPane() override;
 
   // Properties every pane starts with.
-  bool D3on = true;      // raised header cells
-  int DefHeight = 15;    // default row height
-  int FHeight = 14;      // height of the column header strip
-  int Mid = 60;          // width of the row header strip
-  bool IgCtrl = false;
-  bool Select = true;
+  bool raisedHeaders = true;      // raised header cells
+  int defaultRowHeight = 15;    // default row height
+  int headerStripHeight = 14;      // height of the column header strip
+  int rowHeaderStripWidth = 60;          // width of the row header strip
   bool edgeBeep = false;  // beep when a move is clamped
 
   // One visible row or column: its index, pixel position and size inside the pane.
@@ -55,7 +53,7 @@ class TGrid : public QWidget {
 
   // Paints one row: (pane, painter, row, first column, last column, rectangle). Title rows and
   // columns come with complemented indexes. Unset: the row painter with default settings.
-  std::function<void(TGrid&, QPainter&, int, int, int, const QRect&)> OnDrawRow;
+  std::function<void(GridPane&, QPainter&, int, int, int, const QRect&)> rowPainter;
 
   // The widths and heights the pane lays out (the sheet's; a private default when none).
   void setSheetLayout(SheetLayout* layout);
@@ -74,9 +72,12 @@ class TGrid : public QWidget {
   // Grid-line flags: bit 0 row separators, bit 1 column separators, bit 2 dotted.
   uint8_t gridLines = 3;
 
-  // Title rows Fixrow1..Fixrow2-1 and title columns Fixcol1..FixCol2-1 (empty when equal).
-  int Fixrow1 = 0, Fixrow2 = 0, Fixcol1 = 0, FixCol2 = 0;
-  bool hasTitles() const { return Fixrow2 > Fixrow1 || FixCol2 > Fixcol1; }
+  // Title rows titleFirstRow..titleEndRow-1 and title columns titleFirstColumn..titleEndColumn-1
+  // (empty when first and end are equal).
+  int titleFirstRow = 0, titleEndRow = 0, titleFirstColumn = 0, titleEndColumn = 0;
+  bool hasTitles() const {
+    return titleEndRow > titleFirstRow || titleEndColumn > titleFirstColumn;
+  }
   // Title modes: 1 rows above the cursor, 2 columns left of it, 3 both, 0 clear.
   void setTitles(int mode);
   // Sets the title spans outright (a layout read from a file).
@@ -117,27 +118,27 @@ class TGrid : public QWidget {
   // Zoomed widths of the 256 columns as the last paint computed them.
   const int* zoomedWidths() const { return widths_.data(); }
 
-  TCheader* rowHeader() const { return rowHeader_; }
-  TCheader* columnHeader() const { return columnHeader_; }
+  GridHeader* rowHeader() const { return rowHeader_; }
+  GridHeader* columnHeader() const { return columnHeader_; }
 
   // The pane that last had the focus in the active window, and its cursor and selection (what
   // the platform's CurrentCell and Selection report).
-  static TGrid* ActiveGrid();
-  static void SetActiveGrid(TGrid* grid);
+  static GridPane* ActiveGrid();
+  static void SetActiveGrid(GridPane* grid);
   static PlatformCell ActiveCursor();
   static PlatformBlock ActiveSelection();
 
  signals:
-  // Cursor or selection moved (Grid1Change).
+  // Cursor or selection moved.
   void changed();
-  // The top row moved (Grid1ChangeTop); the left column moved.
+  // The top row moved; the left column moved.
   void topChanged();
   void leftChanged();
-  // A row or column was resized from the headers (Grid1size).
+  // A row or column was resized from the headers.
   void sized();
-  // Keys the pane does not move by (Grid1keydown): the handler accepts what it consumes.
+  // Keys the pane does not move by: the handler accepts what it consumes.
   void keyDown(QKeyEvent* event);
-  // Characters (Grid1keypress).
+  // Characters typed into the pane.
   void keyPress(const QString& text);
   // Right button (the pop-up menu) and Shift+right release inside the selection (properties).
   void contextMenuAt(const QPoint& globalPos);
@@ -155,7 +156,7 @@ class TGrid : public QWidget {
   bool focusNextPrevChild(bool next) override;
 
  private:
-  friend class TCheader;
+  friend class GridHeader;
   QRect cellsArea() const;
   void placeHeaders();
   void scrollRowsBy(int oldTop);
@@ -164,8 +165,8 @@ class TGrid : public QWidget {
 
   SheetLayout* layout_ = nullptr;
   SheetLayout* ownLayout_ = nullptr;
-  TCheader* rowHeader_ = nullptr;
-  TCheader* columnHeader_ = nullptr;
+  GridHeader* rowHeader_ = nullptr;
+  GridHeader* columnHeader_ = nullptr;
   int row_ = 0, column_ = 0;
   int anchorRow_ = 0, anchorColumn_ = 0;
   bool anchored_ = false;

@@ -1,5 +1,5 @@
-// ui/Unit2.h — TForm2, the worksheet window: two grid panes, page tabs, column scroller, split
-// box, and the keys, activation and closing of a worksheet view.
+// ui/worksheet_window.h — WorksheetWindow, the worksheet window: two grid panes, page tabs, column
+// scroller, split box, and the keys, activation and closing of a worksheet view.
 //
 // A window shows one entry of the open-worksheet table and makes that sheet current whenever it
 // paints a row, handles a key or becomes active. The main frame hosts it in a QMdiSubWindow and
@@ -19,9 +19,9 @@
 class QMdiArea;
 class QMdiSubWindow;
 class QKeyEvent;
-class TGrid;
-class tabbar;
-class Twscroll;
+class GridPane;
+class PageTabs;
+class ColumnScroller;
 struct WindowLayout;
 
 // Makes a worksheet current for the life of the object and puts the previous one back after.
@@ -42,18 +42,19 @@ class SheetScope {
 // filled cells to its last one, else to the next filled cell, else to the edge of the sheet.
 CellAddress EndModeTarget(int row, int column, int rowStep, int columnStep);
 
-class TForm2 : public QWidget {
+class WorksheetWindow : public QWidget {
   Q_OBJECT
  public:
   // A window on entry `slot` captioned `caption`; `named` when the sheet has a file name.
-  TForm2(SlotIndex slot, const QString& caption, bool named, QWidget* parent = nullptr);
-  ~TForm2() override;
+  WorksheetWindow(SlotIndex slot, const QString& caption, bool named, QWidget* parent = nullptr);
+  ~WorksheetWindow() override;
 
   // Creates the entry for `fileName` (or shares an open one), a window on it inside `area`, and
   // activates it. Gives the window, or null when the table is full.
-  static TForm2* OpenWorksheetWindow(QMdiArea* area, std::string_view fileName, bool named);
+  static WorksheetWindow* OpenWorksheetWindow(QMdiArea* area, std::string_view fileName,
+                                              bool named);
   // Every open worksheet window.
-  static const std::vector<TForm2*>& Windows();
+  static const std::vector<WorksheetWindow*>& Windows();
   // Set by the main frame while its range prompt is open (a window then refuses to close).
   static void SetRangePromptOpen(bool open);
   static bool RangePromptOpen();
@@ -61,27 +62,27 @@ class TForm2 : public QWidget {
   static void SetZoomAll(int percent);
   // Saves a sheet without a name through "Save As"; installed by the main frame. Unset: the
   // close question's Yes keeps such a window open.
-  static std::function<bool(TForm2&)> SaveAsHandler;
+  static std::function<bool(WorksheetWindow&)> SaveAsHandler;
 
   SlotIndex slot() const { return slot_; }
-  TGrid* Grid1 = nullptr;
-  TGrid* Grid2 = nullptr;
-  tabbar* tabbar1 = nullptr;
-  Twscroll* wscroll1 = nullptr;
-  TGrid* activeGrid() const { return activePane_ == 2 ? Grid2 : Grid1; }
+  GridPane* firstPane = nullptr;
+  GridPane* secondPane = nullptr;
+  PageTabs* pageTabs = nullptr;
+  ColumnScroller* columnScroller = nullptr;
+  GridPane* activeGrid() const { return activePane_ == 2 ? secondPane : firstPane; }
   int activePane() const { return activePane_; }
 
-  bool Hflag = false;  // panes above each other
-  bool Vflag = false;  // panes side by side
-  bool splitActive() const { return Hflag || Vflag; }
-  bool Synch = false;
+  bool horizontalSplit = false;  // panes above each other
+  bool verticalSplit = false;  // panes side by side
+  bool splitActive() const { return horizontalSplit || verticalSplit; }
+  bool synchronised = false;
   QString splitHint() const { return hint_; }
   bool endMode() const { return endMode_; }
   // Position of the split inside the pane area (pixels from the top or the left).
   int splitPosition() const { return splitPos_; }
 
   // Split modes: 1 horizontal at the cursor, 2 vertical, 0 clear.
-  void Grid1Split(int mode);
+  void splitAtCursor(int mode);
   // Splits at a pixel position of the pane area, as a drag of the split box does.
   void splitAt(SplitDrag kind, int position);
   void setSynch(bool on);
@@ -93,14 +94,14 @@ class TForm2 : public QWidget {
   // Re-reads the sheet's options (pages, grid lines) and repaints both panes.
   void redraw();
 
-  void FormActivate();
-  void FormDeactivate();
+  void activateSheet();
+  void deactivateSheet();
   // The window layout stored with the worksheet file.
   void applyLayout(const WindowLayout& layout);
   void fillLayout(WindowLayout& layout) const;
 
-  // Paints one row of a pane (the panes' OnDrawRow).
-  void Grid1DrawRow(TGrid& grid, QPainter& painter, int row, int first, int last,
+  // Paints one row of a pane (the panes' rowPainter).
+  void paintRow(GridPane& grid, QPainter& painter, int row, int first, int last,
                     const QRect& rect);
 
  signals:
@@ -136,21 +137,21 @@ class TForm2 : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  bool FormKeyDown(QKeyEvent* e);
-  void Grid1keydown(QKeyEvent* e);
-  void Grid1keypress(const QString& text);
-  void Grid1ChangeTop(TGrid* grid);
-  void Grid1ChangeLeft(TGrid* grid);
-  void tabbar1pick(int page);
-  void wscroll1Change(int position);
-  bool FormCloseQuery();
-  void FormClose();
+  bool windowKeyDown(QKeyEvent* e);
+  void paneKeyDown(QKeyEvent* e);
+  void paneKeyPress(const QString& text);
+  void followTopRow(GridPane* grid);
+  void followLeftColumn(GridPane* grid);
+  void pagePicked(int page);
+  void scrollerMoved(int position);
+  bool mayClose();
+  void closeSheet();
   void layoutPanes();
-  void connectPane(TGrid* grid, int pane);
+  void connectPane(GridPane* grid, int pane);
   void toggleStyle(uint8_t bit);
   QRect paneArea() const;
   QRect splitBox() const;
-  TGrid* otherGrid() const { return activePane_ == 2 ? Grid1 : Grid2; }
+  GridPane* otherGrid() const { return activePane_ == 2 ? firstPane : secondPane; }
 
   SlotIndex slot_;
   QString caption_;

@@ -1,5 +1,5 @@
-// ui/prompt.cpp — the range prompt (see the header).
-#include "ui/prompt.h"
+// ui/range_prompt.cpp — the range prompt (see the header).
+#include "ui/range_prompt.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -10,10 +10,10 @@
 #include "platform/platform.h"
 #include "ui/cp1252.h"
 
-Tprompt::Tprompt(QWidget* parent) : QWidget(parent) {
+RangePrompt::RangePrompt(QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(true);
   setStyleSheet(QStringLiteral(
-      "Tprompt { background: navy; }"
+      "RangePrompt { background: navy; }"
       "QLabel { color: white; font-weight: bold; background: navy; padding: 0 4px; }"
       "QComboBox { color: white; font-weight: bold; background: navy; border: 1px solid white; }"
       "QComboBox QAbstractItemView { color: black; background: white; }"));
@@ -33,7 +33,7 @@ Tprompt::Tprompt(QWidget* parent) : QWidget(parent) {
   hide();
 }
 
-void Tprompt::Open(const QString& caption, const CellRange& current, Action action,
+void RangePrompt::Open(const QString& caption, const CellRange& current, Action action,
                    const QStringList& names) {
   action_ = std::move(action);
   caption_->setText(caption + " ");
@@ -45,17 +45,17 @@ void Tprompt::Open(const QString& caption, const CellRange& current, Action acti
   show();
 }
 
-QString Tprompt::caption() const { return caption_->text().trimmed(); }
-QString Tprompt::text() const { return box_->currentText(); }
-void Tprompt::setText(const QString& text) { box_->setEditText(text); }
+QString RangePrompt::caption() const { return caption_->text().trimmed(); }
+QString RangePrompt::text() const { return box_->currentText(); }
+void RangePrompt::setText(const QString& text) { box_->setEditText(text); }
 
-void Tprompt::Follow(const CellRange& selection) {
+void RangePrompt::Follow(const CellRange& selection) {
   if (!open_) return;
   setText(FromCp1252(RangeText(selection)));
   typed_ = false;
 }
 
-void Tprompt::Type(const QString& text) {
+void RangePrompt::Type(const QString& text) {
   if (!open_) return;
   setText(typed_ ? this->text() + text : text);
   typed_ = true;
@@ -63,7 +63,7 @@ void Tprompt::Type(const QString& text) {
   box_->lineEdit()->end(false);
 }
 
-bool Tprompt::Accept() {
+bool RangePrompt::Accept() {
   if (!open_) return false;
   ClearError();
   CellRange r = ParseRange(ToCp1252(text().trimmed()));
@@ -81,7 +81,7 @@ bool Tprompt::Accept() {
   return true;
 }
 
-void Tprompt::Cancel() {
+void RangePrompt::Cancel() {
   if (!open_) return;
   open_ = false;
   action_ = nullptr;
@@ -89,7 +89,7 @@ void Tprompt::Cancel() {
   emit closed();
 }
 
-bool Tprompt::eventFilter(QObject* watched, QEvent* event) {
+bool RangePrompt::eventFilter(QObject* watched, QEvent* event) {
   if ((watched == box_ || watched == box_->lineEdit()) && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

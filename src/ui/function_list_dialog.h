@@ -1,4 +1,5 @@
-// ui/GetFun.h — TGetFun, the function list window that helps typing formulas and macros.
+// ui/function_list_dialog.h — FunctionListDialog, the function list window that helps typing
+// formulas and macros.
 //
 // A small tool window ("Function List") with an edit box over a list. In its Functions mode it
 // lists the formula engine's functions and the user functions of the library; in its Macros mode
@@ -14,12 +15,12 @@
 class QLineEdit;
 class QListWidget;
 
-class TGetFun : public QDialog {
+class FunctionListDialog : public QDialog {
   Q_OBJECT
  public:
   enum class Mode { kFunctions, kMacros };
 
-  explicit TGetFun(QWidget* parent = nullptr);
+  explicit FunctionListDialog(QWidget* parent = nullptr);
 
   // Fills the list for `mode` and shows the window. Gives false (and shows nothing) when the
   // mode has no items, as the Macros mode has while no macro vocabulary is installed.

@@ -1,12 +1,12 @@
-// ui/Sheet.h — TForm1, the main frame of the desktop program and its single command centre.
+// ui/main_window.h — MainWindow, the main window of the desktop program and its command centre.
 //
 // A QMainWindow whose client area is the multiple-document area holding the worksheet windows
-// (TForm2). The frame owns the menu bar, the quick-button row, the macro button bar, the entry
-// row (mode indicator, address and progress gauge, the entry line `Edit1`, the range prompt
-// `prompt1`), the formatting bar, the status panels, the file history, and start-up and
-// shut-down. Every command runs on the worksheet of the active window through one helper, and
-// the enabled state of every item is recomputed in one place (UpdateMenuState).
-// State: per frame (widgets, the entry in progress, the pointing state, the prompt); the program
+// (WorksheetWindow). The window owns the menu bar, the quick-button row, the macro button bar,
+// the entry row (mode indicator, address and progress gauge, the entry line `entryLine_`, the
+// range prompt `rangePrompt_`), the formatting bar, the status panels, the file history, and
+// start-up and shut-down. Every command runs on the worksheet of the active window through one
+// helper, and the enabled state of every item is recomputed in one place (UpdateMenuState).
+// State: per window (widgets, the entry in progress, the pointing state, the prompt); the program
 // settings (files/settings.h) it reads and updates; the installed Qt platform.
 #pragma once
 
@@ -32,10 +32,10 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class QTextBrowser;
-class TForm2;
-class TGetFun;
-class TGrid;
-class Tprompt;
+class WorksheetWindow;
+class FunctionListDialog;
+class GridPane;
+class RangePrompt;
 struct CellRecord;
 
 // Every command reachable from a menu item or a button.
@@ -59,55 +59,55 @@ enum class Cmd : uint8_t {
 // Whether a command-line argument is an option ("/RA") rather than a file name.
 bool IsCommandLineOption(const QString& argument);
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TForm1(QWidget* parent = nullptr);
-  ~TForm1() override;
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
 
-  QMdiArea* clientArea() const { return mdi_; }
+  QMdiArea* clientArea() const { return clientArea_; }
 
   // Start-up after the frame is built: program directory and base name from `argv0`, the
   // settings and user function files, the bars and history from the settings, the command line
   // (a first argument not starting with "/" names the worksheet to open instead of the autoexec
-  // worksheet). The autoexec worksheet is opened by FormShow.
+  // worksheet). The autoexec worksheet is opened by ShowStartupSheet.
   void Startup(const char* argv0, const QStringList& arguments);
   // First showing: the saved window placement, then the autoexec worksheet (or a new sheet when
   // "Pre&Open Sheet" is on and nothing was opened).
-  void FormShow();
+  void ShowStartupSheet();
 
   // --- file commands (the engine calls behind the dialogs) ---
   // A new never-saved sheet "SHEET" + (child windows + 1) + ".WKS". Gives its window.
-  TForm2* NewSheet();
+  WorksheetWindow* NewSheet();
   // Opens a worksheet file: "Invalid WKS File!" when missing; an open one comes forward with a
   // beep; otherwise the history, a new window, the load. Gives the window, or null.
-  TForm2* OpenByName(const QString& name);
-  // Saves the active sheet / the sheet of `form` under its name (Save As for a never-saved or
-  // read-only sheet). Gives false when nothing was written.
+  WorksheetWindow* OpenByName(const QString& name);
+  // Saves the active sheet / the sheet of `sheetWindow` under its name (Save As for a never-saved
+  // or read-only sheet). Gives false when nothing was written.
   bool SaveActive();
-  bool SaveForm(TForm2* form);
-  // Saves the sheet of `form` under `name` (completed with ".wks" when it has no "."), which
+  bool SaveWindow(WorksheetWindow* sheetWindow);
+  // Saves the sheet of `sheetWindow` under `name` (completed with ".wks" when it has no "."), which
   // becomes its name; the history gets the name. Gives false when writing failed.
-  bool SaveSheetAs(TForm2* form, const QString& name);
+  bool SaveSheetAs(WorksheetWindow* sheetWindow, const QString& name);
   // Dropped files: each opens by name, in the order given, each once.
   void OpenDroppedFiles(const QList<QUrl>& urls);
   // Closes every worksheet window, last first; false when one refused.
   bool CloseAll();
 
   // --- state read by tests and by the windows ---
-  TForm2* activeForm() const;
+  WorksheetWindow* activeSheetWindow() const;
   QString mode() const;
-  QLineEdit* entryLine() const { return Edit1; }
-  Tprompt* rangePrompt() const { return prompt1; }
-  TGetFun* functionList() const;
+  QLineEdit* entryLine() const { return entryLine_; }
+  RangePrompt* rangePrompt() const { return rangePrompt_; }
+  FunctionListDialog* functionList() const;
   QAction* action(Cmd cmd, int tag = -1) const;
   QToolButton* button(const char* objectName) const;
   QStringList historyCaptions() const;
   QString recalcIndicator() const;
   bool entryActive() const { return entryActive_; }
-  // Whether `form`'s sheet has never been saved / was opened read-only.
-  bool neverSaved(const TForm2* form) const;
-  bool readOnly(const TForm2* form) const;
+  // Whether the sheet of `sheetWindow` has never been saved / was opened read-only.
+  bool neverSaved(const WorksheetWindow* sheetWindow) const;
+  bool readOnly(const WorksheetWindow* sheetWindow) const;
 
   // --- the entry line ---
   // A character typed in a pane starts an entry (or continues the one in progress).
@@ -161,9 +161,9 @@ class TForm1 : public QMainWindow {
   void BuildStatusPanels();
   void FillHistory();
   void ApplyBarSettings();
-  void ConnectForm(TForm2* form);
-  TForm2* AdoptWindow(TForm2* form, bool isNew);
-  void WindowActivated(TForm2* form);
+  void ConnectWindow(WorksheetWindow* sheetWindow);
+  WorksheetWindow* AdoptWindow(WorksheetWindow* sheetWindow, bool isNew);
+  void WindowActivated(WorksheetWindow* sheetWindow);
   void SelectionChanged();
   void NoSheetState();
   void SetMode(const QString& mode);
@@ -181,8 +181,8 @@ class TForm1 : public QMainWindow {
   void RepaintAll();
   void Uplink();
   void OpenDialog();
-  bool SaveAsDialog(TForm2* form);
-  void LockClick();
+  bool SaveAsDialog(WorksheetWindow* sheetWindow);
+  void ToggleProtection();
   void ToggleRecalc();
   void ShowHelp();
   void ShowAbout();
@@ -196,41 +196,41 @@ class TForm1 : public QMainWindow {
   void PromptClosed();
   void FunctionChosen(const QString& text);
 
-  QMdiArea* mdi_;
+  QMdiArea* clientArea_;
   QToolBar* quickBar_ = nullptr;
   QToolBar* macroBar_ = nullptr;
   QToolBar* formatBar_ = nullptr;
-  QWidget* Panel2 = nullptr;
-  QLabel* PnMode = nullptr;
-  QLabel* PnAddress = nullptr;
-  QProgressBar* Gauge1 = nullptr;
-  QLineEdit* Edit1 = nullptr;
-  Tprompt* prompt1 = nullptr;
-  QPushButton* EnterKey = nullptr;
-  QPushButton* EscKey = nullptr;
-  QToolButton* Bold = nullptr;
-  QToolButton* Italic = nullptr;
-  QToolButton* Under = nullptr;
-  QComboBox* fontbox = nullptr;
-  QComboBox* Sizebox = nullptr;
-  QComboBox* Formatbox = nullptr;
-  QComboBox* clrcombo1 = nullptr;
-  QComboBox* clrcombo2 = nullptr;
-  QLabel* PNINS = nullptr;
-  QLabel* PnEnd = nullptr;
-  QLabel* PnNum = nullptr;
-  QLabel* PnScr = nullptr;
-  QLabel* PnCap = nullptr;
-  QLabel* Panel7 = nullptr;
+  QWidget* entryPanel_ = nullptr;
+  QLabel* modeIndicator_ = nullptr;
+  QLabel* addressIndicator_ = nullptr;
+  QProgressBar* progressGauge_ = nullptr;
+  QLineEdit* entryLine_ = nullptr;
+  RangePrompt* rangePrompt_ = nullptr;
+  QPushButton* enterButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QToolButton* boldButton_ = nullptr;
+  QToolButton* italicButton_ = nullptr;
+  QToolButton* underlineButton_ = nullptr;
+  QComboBox* fontBox_ = nullptr;
+  QComboBox* sizeBox_ = nullptr;
+  QComboBox* formatBox_ = nullptr;
+  QComboBox* backgroundBox_ = nullptr;
+  QComboBox* foregroundBox_ = nullptr;
+  QLabel* insertIndicator_ = nullptr;
+  QLabel* endIndicator_ = nullptr;
+  QLabel* numLockIndicator_ = nullptr;
+  QLabel* scrollLockIndicator_ = nullptr;
+  QLabel* capsLockIndicator_ = nullptr;
+  QLabel* recalcIndicator_ = nullptr;
   QMenu* historyMenu_ = nullptr;
   QMenu* moreMenu_ = nullptr;
   QMenu* fileMenu_ = nullptr;
-  QMenu* popup_ = nullptr;
+  QMenu* contextMenu_ = nullptr;
   QAction* historySeparator_ = nullptr;
   std::vector<QAction*> historyItems_;
   std::vector<ActionInfo> actions_;
   std::vector<std::pair<QToolButton*, Cmd>> buttons_;
-  TGetFun* getFun_ = nullptr;
+  FunctionListDialog* functionList_ = nullptr;
   QTextBrowser* help_ = nullptr;
 
   // The entry in progress.
@@ -238,7 +238,7 @@ class TForm1 : public QMainWindow {
   bool editMode_ = false;  // F2: only Up and Down commit
   int entryRow_ = 0;
   int entryColumn_ = 0;
-  TForm2* entryForm_ = nullptr;
+  WorksheetWindow* entryWindow_ = nullptr;
   // Pointing: the text before the pointed reference, the anchor of a pointed range.
   bool pointing_ = false;
   int pointBase_ = 0;

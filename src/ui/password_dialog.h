@@ -1,4 +1,5 @@
-// ui/PassDlg.h — TPassDlg, the password dialog that guards a worksheet's cell protection.
+// ui/password_dialog.h — PasswordDialog, the password dialog that guards a worksheet's cell
+// protection.
 //
 // Mode 0 checks the typed password against the current sheet's stored one; mode 1 asks for a new
 // password twice and stores it. Captions: "Password Protection", on a wrong password "Invalid
@@ -12,10 +13,10 @@
 class QLabel;
 class QLineEdit;
 
-class TPassDlg : public QDialog {
+class PasswordDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TPassDlg(QWidget* parent = nullptr);
+  explicit PasswordDialog(QWidget* parent = nullptr);
 
   // Shows the dialog modally in `mode` (0 check, 1 set). Gives 1 when it ended with OK (in mode
   // 1 the password is then stored), otherwise 0.
@@ -38,4 +39,4 @@ class TPassDlg : public QDialog {
 };
 
 // The program's password dialog (created on first use, reused).
-TPassDlg& PassDlg();
+PasswordDialog& ThePasswordDialog();

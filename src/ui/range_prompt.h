@@ -1,4 +1,4 @@
-// ui/prompt.h — Tprompt, the range prompt of the main frame.
+// ui/range_prompt.h — RangePrompt, the range prompt of the main frame.
 //
 // Every command that needs a range or a cell asks for it here: the prompt shows a caption and,
 // as its text, the current selection as range text; the text follows the selection while the
@@ -16,12 +16,12 @@
 class QComboBox;
 class QLabel;
 
-class Tprompt : public QWidget {
+class RangePrompt : public QWidget {
   Q_OBJECT
  public:
   using Action = std::function<void(const CellRange&)>;
 
-  explicit Tprompt(QWidget* parent = nullptr);
+  explicit RangePrompt(QWidget* parent = nullptr);
 
   // Opens the prompt with `caption`, the text of `current`, the action to run with the accepted
   // range, and `names` to choose from (empty: no list).
