@@ -6,6 +6,8 @@
 // range prompt `rangePrompt_`), the formatting bar, the status panels, the file history, and
 // start-up and shut-down. Every command runs on the worksheet of the active window through one
 // helper, and the enabled state of every item is recomputed in one place (UpdateMenuState).
+// The members are defined in main_window.cpp (construction, menus, windows, commands, keys),
+// entry_line.cpp, format_bar.cpp, status_panels.cpp and file_actions.cpp.
 // State: per window (widgets, the entry in progress, the pointing state, the prompt); the program
 // settings (files/settings.h) it reads and updates; the installed Qt platform.
 #pragma once
@@ -146,6 +148,8 @@ class MainWindow : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  static constexpr int kMaxChildWindows = 255;
+
   struct ActionInfo {
     QAction* action;
     Cmd cmd;
@@ -158,6 +162,8 @@ class MainWindow : public QMainWindow {
   void BuildQuickBar();
   void BuildEntryRow();
   void BuildFormatBar();
+  // Fills the speed format box from the settings' format list.
+  void FillFormatBox();
   void BuildStatusPanels();
   void FillHistory();
   void ApplyBarSettings();
