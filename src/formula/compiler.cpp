@@ -6,11 +6,14 @@
 // the left; prefix operators are pushed without popping, as nothing stands between them and the
 // operator before them. Every parenthesised group and every argument list is compiled by a
 // recursive expression step; function calls count their arguments in a counter of their own.
+// The first failure of a compilation keeps a short message and, where it is known, the position
+// in the text it was found at (positions count from 0 in the text given to Compile).
 // State: CompilerState below (one compilation at a time); reads the number settings, the range
 // names and the user functions; creates referenced cell records.
 #include "formula/compiler.h"
 #include "core/text_case.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -65,7 +68,10 @@ struct CompilerState {
   bool functionCalled = false;
   bool externalPending = false;
   int externalPlaceholder = 0;  // write position of the 8 placeholder bytes
-  std::string message;
+  std::string message;          // the first failure's message
+  int errorAt = -1;             // the first failure's position in the text, -1 when not known
+  size_t textLength = 0;        // length of the text being compiled (the end's position)
+  std::vector<std::pair<uint16_t, uint16_t>> created;  // (row, column) of cells made for operands
   std::string operators;  // the operator string of this compilation
   char separator = ',';
   char decimal = '.';
@@ -84,15 +90,27 @@ std::string UpperText(std::string_view text) {
   return out;
 }
 
-void Fail() { State().error = true; }
+// Fails the compilation; only the first failure's message and position are kept.
+void Fail(std::string message, size_t at = std::string::npos) {
+  CompilerState& s = State();
+  if (s.error) return;
+  s.error = true;
+  s.message = std::move(message);
+  s.errorAt = at == std::string::npos ? -1 : int(std::min(at, s.textLength));
+}
+
+// "@NAME" as messages show a function name: upper case, without its argument list.
+std::string FunctionLabel(std::string_view name) {
+  if (!name.empty() && name[0] == '@') name.remove_prefix(1);
+  return "@" + UpperText(name);
+}
 
 // Appends one byte; at position 240 the code is full.
 void Append(uint8_t byte) {
   CompilerState& s = State();
   if (s.error) return;
   if (s.write >= kMaxCodeSize) {
-    s.message = std::string(kMaxFormulaSizeMessage);
-    s.error = true;
+    Fail(std::string(kMaxFormulaSizeMessage));
     return;
   }
   s.out[s.write++] = byte;
@@ -140,11 +158,13 @@ size_t MatchingParenthesis(std::string_view text, size_t open) {
 
 // Appends one in-memory cell operand for the cell at (row, column), creating its record.
 void AppendCellOperand(uint16_t row, uint16_t column, bool absoluteRow, bool absoluteColumn) {
+  const bool existed = GetCell(row, column) != 0;
   CellHandle cell = GetOrCreateCell(row, column);
   if (!cell) {
-    Fail();
+    Fail("Out of memory");
     return;
   }
+  if (!existed) State().created.emplace_back(row, column);
   uint8_t bytes[4];
   WriteLong(bytes, (absoluteRow ? kOperandAbsoluteRow : 0) |
                        (absoluteColumn ? kOperandAbsoluteColumn : 0) |
@@ -216,19 +236,23 @@ void CompileNumber(double v) {
 }
 
 // "[name]": the external reference's opcode, 8 placeholder bytes and the full path.
-void CompileExternal(std::string_view token) {
+void CompileExternal(std::string_view token, size_t at) {
   CompilerState& s = State();
   size_t close = token.find(']');
   std::string name(token.substr(1, close == std::string_view::npos ? 0 : close - 1));
-  if (close != token.size() - 1 || name.empty() || s.externalPending) {
-    Fail();
+  if (close != token.size() - 1 || name.empty()) {
+    Fail("Invalid file name", at);
+    return;
+  }
+  if (s.externalPending) {
+    Fail("Reference expected", at);
     return;
   }
   if (name[0] != '/') {
     std::error_code ec;
     std::string directory = std::filesystem::current_path(ec).string();
     if (ec) {
-      Fail();
+      Fail("No current directory for " + name, at);
       return;
     }
     if (directory.empty() || directory.back() != '/') directory += '/';
@@ -243,9 +267,10 @@ void CompileExternal(std::string_view token) {
 }
 
 // A plain operand: reference, range name, string, external file or number, with an optional
-// postfix "%" or "!".
-void CompilePlainOperand(std::string_view token) {
+// postfix "%" or "!". `at` is the token's position in the text.
+void CompilePlainOperand(std::string_view token, size_t at) {
   CompilerState& s = State();
+  const std::string whole(token);
   uint8_t postfix = 0;
   if (!token.empty() && (token.back() == '%' || token.back() == '!')) {
     postfix = token.back() == '%' ? uint8_t(Op::kPercent) : uint8_t(Op::kFactorial);
@@ -254,16 +279,19 @@ void CompilePlainOperand(std::string_view token) {
   std::string text(token);
   for (int round = 0; round < 2 && !s.error; ++round) {
     if (!text.empty() && StartsReference(text[0])) {
-      if (!CompileReference(text)) Fail();
+      if (!CompileReference(text)) {
+        Fail(round == 0 ? "Unknown name or reference " + whole : "Invalid range of name " + whole,
+             at);
+      }
       break;
     }
     if (s.externalPending) {
-      Fail();  // an external reference must be followed by a reference
+      Fail("Reference expected", at);  // an external reference must be followed by a reference
       break;
     }
     if (!text.empty() && text[0] == '"') {
       if (text.size() < 2 || text.back() != '"') {
-        Fail();
+        Fail("Missing \"", s.textLength);
         break;
       }
       Append(uint8_t(Op::kString));
@@ -272,7 +300,7 @@ void CompilePlainOperand(std::string_view token) {
       break;
     }
     if (!text.empty() && text[0] == '[') {
-      CompileExternal(text);
+      CompileExternal(text, at);
       break;
     }
     double v;
@@ -282,7 +310,7 @@ void CompilePlainOperand(std::string_view token) {
     }
     int index = round == 0 ? LookupName(UpperText(text)) : 0;
     if (index <= 0) {
-      Fail();
+      Fail("Invalid number " + whole, at);
       break;
     }
     text = RangeText(NameRange(index));  // and read it as a reference
@@ -291,19 +319,21 @@ void CompilePlainOperand(std::string_view token) {
 }
 
 // A function call (the name starts with "@") or else a plain operand. `withParentheses` tells a
-// call written with an argument list; `counter` is the argument counter the call settles.
-void CompileCallOrOperand(std::string_view name, bool withParentheses, int& counter) {
+// call written with an argument list; `counter` is the argument counter the call settles. `at` is
+// the name's position in the text.
+void CompileCallOrOperand(std::string_view name, bool withParentheses, int& counter, size_t at) {
   CompilerState& s = State();
   if (name.empty() || name[0] != '@') {
     if (withParentheses) {
-      Fail();  // an argument list after something that is not a function
+      // An argument list after something that is not a function.
+      Fail("Operator expected", at + name.size());
       return;
     }
-    CompilePlainOperand(name);
+    CompilePlainOperand(name, at);
     return;
   }
   if (s.externalPending) {
-    Fail();
+    Fail("Reference expected", at);
     return;
   }
   s.functionCalled = true;
@@ -318,37 +348,45 @@ void CompileCallOrOperand(std::string_view name, bool withParentheses, int& coun
       SheetFunctionAt(index, &f);
       Append(uint8_t(Op::kUserFunction));
       Append(uint8_t(index));
+      if (!withParentheses && f.argumentCount != 0) {
+        Fail("Wrong number of arguments for " + FunctionLabel(name), at);
+        return;
+      }
       counter += given - f.argumentCount;
       return;
     }
     int nameIndex = LookupName(upper);
     if (nameIndex <= 0) {
-      Fail();
+      Fail("Unknown function " + FunctionLabel(name), at);
+      return;
+    }
+    if (!withParentheses) {
+      Fail("Wrong number of arguments for " + FunctionLabel(name), at);
       return;
     }
     // A named-range call: as many arguments as the range has columns.
     Append(uint8_t(Op::kNamedRangeCall));
-    CompilePlainOperand(upper[0] == '$' ? upper : "$" + upper);
+    CompilePlainOperand(upper[0] == '$' ? upper : "$" + upper, at + 1);
     CellRange r = NameRange(nameIndex);
     counter += given - 1 + (int(r.firstColumn) - int(r.lastColumn));
     return;
   }
   const uint16_t cls = OpcodeClass(uint8_t(opcode));
   if (cls < kClassFixed0 || cls > kClassVariable) {
-    Fail();  // operator names are no functions
+    Fail("Unknown function " + FunctionLabel(name), at);  // operator names are no functions
     return;
   }
   Append(uint8_t(opcode));
   int n = cls - kClassFixed0;
   if (!withParentheses) {
-    if (n != 0) Fail();
+    if (n != 0) Fail("Wrong number of arguments for " + FunctionLabel(name), at);
     return;
   }
   counter += 1;
   if (cls == kClassVariable) {
     n = counter;
     if (n < 1 || n > 255) {
-      Fail();
+      Fail("Wrong number of arguments for " + FunctionLabel(name), at);
       return;
     }
     Append(uint8_t(n));
@@ -356,23 +394,25 @@ void CompileCallOrOperand(std::string_view name, bool withParentheses, int& coun
   counter -= n;
 }
 
-void ExpressionStep(std::string_view input, int& counter);
+void ExpressionStep(std::string_view input, int& counter, size_t base, bool argumentList);
 
 // Pushes an operator; a stack already full gives a beep and fails the compilation, as dropping
 // the operator would leave code that computes something else.
-void PushOperator(std::vector<char>& stack, char c) {
+void PushOperator(std::vector<char>& stack, char c, size_t at) {
   if (stack.size() > kMaxOperatorStack) {
     ThePlatform().Beep();
-    Fail();
+    Fail("Formula too complex", at);
     return;
   }
   stack.push_back(c);
 }
 
-// Scans an operand from `pos` (which becomes the position after it) and compiles it.
-void CompileOperand(const std::string& text, size_t& pos, int& local) {
+// Scans an operand from `pos` (which becomes the position after it) and compiles it. `text`
+// starts at position `base` of the compiled text.
+void CompileOperand(const std::string& text, size_t& pos, int& local, size_t base) {
   CompilerState& s = State();
   size_t start = pos;
+  bool compiledGroup = false;  // a parenthesised group or a call ended before `start`
   const size_t sentinel = text.size() - 1;  // the appended space
   if (!StartsReference(text[pos])) {
     // A number may hold exponent signs, which are operator characters elsewhere.
@@ -391,10 +431,18 @@ void CompileOperand(const std::string& text, size_t& pos, int& local) {
   }
   while (pos < text.size() && !s.error && !IsOperatorChar(text[pos])) {
     const char c = text[pos];
+    if (compiledGroup && pos == start) {
+      Fail("Operator expected", base + pos);  // "@SUM(1)5", "(1)(2)"
+      return;
+    }
+    if (c == ')') {
+      Fail("Missing (", base + pos);
+      return;
+    }
     if (c == '[') {
       size_t close = text.find(']', pos + 1);
       if (close == std::string::npos) {
-        Fail();
+        Fail("Missing ]", s.textLength);
         return;
       }
       pos = close + 1;
@@ -403,7 +451,7 @@ void CompileOperand(const std::string& text, size_t& pos, int& local) {
     if (c == '"') {
       size_t close = text.find('"', pos + 1);
       if (close == std::string::npos) {
-        Fail();
+        Fail("Missing \"", s.textLength);
         return;
       }
       pos = close + 1;
@@ -412,58 +460,94 @@ void CompileOperand(const std::string& text, size_t& pos, int& local) {
     if (c == '(') {
       size_t close = MatchingParenthesis(text, pos);
       if (close == std::string::npos) {
-        Fail();
+        Fail("Missing )", s.textLength);
         return;
       }
       std::string_view inner = std::string_view(text).substr(pos + 1, close - pos - 1);
       int arguments = 0;
-      ExpressionStep(inner, arguments);
-      if (pos == start) {
-        if (arguments != 0) Fail();  // a separator inside plain parentheses
+      const bool call = pos != start;
+      // An empty argument list is no argument at all: the call's count decides below.
+      if (!call || !inner.empty()) ExpressionStep(inner, arguments, base + pos + 1, call);
+      if (!call) {
+        if (arguments != 0) Fail("Operator expected", base + pos);  // "(1,2)"
         Append(uint8_t(Op::kParentheses));
       } else {
-        CompileCallOrOperand(std::string_view(text).substr(start, pos - start), true, arguments);
+        const std::string_view name = std::string_view(text).substr(start, pos - start);
+        CompileCallOrOperand(name, true, arguments, base + start);
+        // Every call settles its own count, so that one call's missing argument cannot be
+        // made up by another's extra one.
+        if (arguments != 0 || inner.empty()) {
+          Fail("Wrong number of arguments for " + FunctionLabel(name), base + start);
+        }
         local += arguments;
       }
       pos = close + 1;
       start = pos;
+      compiledGroup = true;
       continue;
     }
     ++pos;
   }
   if (!s.error && pos > start) {
-    CompileCallOrOperand(std::string_view(text).substr(start, pos - start), false, local);
+    CompileCallOrOperand(std::string_view(text).substr(start, pos - start), false, local,
+                         base + start);
   }
 }
 
-void ExpressionStep(std::string_view input, int& counter) {
+// Compiles `input`, which starts at position `base` of the compiled text, adding the number of
+// argument separators met (and what nested calls left unsettled) to `counter`. Separators are
+// refused outside an argument list.
+void ExpressionStep(std::string_view input, int& counter, size_t base, bool argumentList) {
   CompilerState& s = State();
   std::string text(input);
   text += ' ';
+  const size_t end = input.size();  // the appended space
   size_t pos = text[0] == '+' ? 1 : 0;
   bool expectOperand = true;
   std::vector<char> stack{' '};
   int local = 0;
+  size_t spaceAt = std::string::npos;  // a space standing as an operator after an operand
   while (pos < text.size() && !s.error) {
     char c = text[pos];
     if (!IsOperatorChar(c)) {
+      if (spaceAt != std::string::npos && stack.back() == ' ' && stack.size() > 1) {
+        Fail("Operator expected", base + pos);  // "5 5": two operands, nothing between them
+        break;
+      }
       expectOperand = false;
-      CompileOperand(text, pos, local);
+      CompileOperand(text, pos, local, base);
       continue;
     }
-    if (c == s.separator) ++counter;
+    if (c == s.separator) {
+      if (!argumentList) {
+        Fail(std::string("Unexpected ") + c, base + pos);  // "1,2" or "(1,2)"
+        break;
+      }
+      ++counter;
+    }
     const char next = pos + 1 < text.size() ? Upper(text[pos + 1]) : '\0';
     const bool prefix = expectOperand;
     if (prefix) {
-      if (c == '+') {
-        c = kUnaryPlusChar;
-      } else if (c == '-') {
-        c = kNegateChar;
+      const bool afterSpace = spaceAt != std::string::npos && stack.back() == ' ' && stack.size() > 1;
+      if (c == '+' || c == '-') {
+        if (afterSpace) {
+          Fail("Operator expected", base + pos);  // "5 -5"
+          break;
+        }
+        c = c == '+' ? kUnaryPlusChar : kNegateChar;
       } else if (!(c == '#' && next == 'X')) {
-        Fail();  // an operator where an operand belongs
+        // An operator where an operand belongs.
+        if (afterSpace) {
+          Fail("Unexpected space", base + spaceAt);  // "A1 * 2"
+        } else if (c == ' ' && pos != end) {
+          Fail("Unexpected space", base + pos);  // "A1+ B1"
+        } else {
+          Fail("Operand expected", base + pos);
+        }
         break;
       }
     }
+    const size_t operatorAt = pos;
     for (const TwoCharOperator& op : kTwoCharOperators) {
       if (c == op.first && next == op.second) {
         c = op.becomes;
@@ -472,7 +556,11 @@ void ExpressionStep(std::string_view input, int& counter) {
       }
     }
     if (c == kNotChar && !prefix) {
-      Fail();  // the logical not takes no left operand
+      Fail("Operator expected", base + operatorAt);  // the logical not takes no left operand
+      break;
+    }
+    if (c == '#') {
+      Fail("Unknown operator #", base + pos);  // "#" alone computes nothing
       break;
     }
     if (!prefix) {
@@ -481,8 +569,9 @@ void ExpressionStep(std::string_view input, int& counter) {
         EmitOperator(stack.back());
         stack.pop_back();
       }
+      if (c == ' ') spaceAt = pos;
     }
-    PushOperator(stack, c);
+    PushOperator(stack, c, base + pos);
     ++pos;
     expectOperand = true;
   }
@@ -491,6 +580,24 @@ void ExpressionStep(std::string_view input, int& counter) {
     stack.pop_back();
   }
   counter += local;
+}
+
+// After a failure: frees the cells this compilation made for its operands (those still blank
+// and unreferenced), so that a formula that was not stored leaves no trace in the sheet.
+void TakeBackCreatedCells() {
+  CompilerState& s = State();
+  for (auto it = s.created.rbegin(); it != s.created.rend(); ++it) {
+    const CellHandle h = GetCell(it->first, it->second);
+    if (!h) continue;
+    const CellRecord* c = CellAt(h);
+    if ((c->kind & kKindMask) != uint8_t(CellKind::kBlank) || c->dependents != kNoBlock ||
+        c->text != kNoBlock) {
+      continue;
+    }
+    UnlinkCell(h, FoundPredecessor(), it->first);
+    FreeCellRecord(h);
+  }
+  s.created.clear();
 }
 
 }  // namespace
@@ -506,6 +613,8 @@ bool Compile(std::string_view text, std::string* code) {
   // The core's error flag serves the reference parser here; the caller's state survives.
   const bool hadError = ErrorRaised();
   const std::string hadText = ErrorText();
+  const uint16_t lastRow = LastRow(), lastColumn = LastColumn();
+  const bool modified = SheetModified();
 
   s = CompilerState{};
   s.separator = ArgumentSeparator();
@@ -513,34 +622,51 @@ bool Compile(std::string_view text, std::string* code) {
   s.operators = std::string(" ") + s.separator + "#\x1C\x1D\\=<>?\x1F|+-*/^\x1E\x1B&";
   s.out[1] = 0;
   if (text.size() > kMaxCellText) text = text.substr(0, kMaxCellText);
-  if (text.find('\0') != std::string_view::npos) Fail();
+  s.textLength = text.size();
+  if (size_t nul = text.find('\0'); nul != std::string_view::npos) Fail("Invalid character", nul);
 
   int counter = 0;
-  if (!s.error) ExpressionStep(text, counter);
+  if (!s.error) ExpressionStep(text, counter, 0, false);
   // A wrong argument count somewhere, a bare range, or a file name without its reference.
-  if (counter != 0 || (s.rangeCompiled && !s.functionCalled) || s.externalPending) Fail();
+  if (counter != 0) Fail("Wrong number of arguments");
+  if (s.rangeCompiled && !s.functionCalled) Fail("Range outside a function");
+  if (s.externalPending) Fail("Reference expected", s.textLength);
   if (!s.error) {
     s.out[0] = uint8_t(s.write);
     Append(kEndMarker);
   }
-  // Whatever slipped through the rules above (two operands without an operator between them,
-  // an argument list after a plain operand) leaves code that does not compute one value.
-  if (!s.error && !CodeIsBalanced(s.out, size_t(s.out[0]) + 1)) Fail();
+  // Whatever slipped through the rules above leaves code that does not compute one value.
+  if (!s.error && !CodeIsBalanced(s.out, size_t(s.out[0]) + 1)) Fail("Operator expected");
 
   ClearError();
   if (hadError) RaiseError(hadText);
-  if (s.error) return false;
+  if (s.error) {
+    if (!s.created.empty()) {
+      TakeBackCreatedCells();
+      SetExtent(lastRow, lastColumn);
+      SetSheetModified(modified);
+    }
+    return false;
+  }
   code->assign(reinterpret_cast<const char*>(s.out), size_t(s.out[0]) + 1);
   return true;
 }
 
 const std::string& CompilerMessage() { return State().message; }
 
+int CompilerErrorPosition() { return State().errorAt; }
+
+std::string CompilerErrorText() {
+  const CompilerState& s = State();
+  if (s.errorAt < 0 || s.message == kMaxFormulaSizeMessage) return s.message;
+  return s.message + " at " + std::to_string(s.errorAt + 1);
+}
+
 bool CompileFormula(std::string_view text, uint16_t row, uint16_t column, std::string* code) {
   (void)row;  // references name cell records, so the position plays no part
   (void)column;
   if (Compile(text, code)) return true;
-  RaiseError(CompilerMessage());
+  RaiseError(CompilerErrorText());
   return false;
 }
 

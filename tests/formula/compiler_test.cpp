@@ -107,23 +107,105 @@ TEST_F(CompilerTest, ArgumentCounts) {
   }
 }
 
-TEST_F(CompilerTest, MalformedTextFails) {
-  const char* kTexts[] = {"",      "+",     "1+",     "*1",      "(1",     "1)",
-                          "5 5",   "A1(2)", "(1)(2)", "@SUM(1)5", "1#2",   "A1..B5",
-                          "A1.B2", "IW1",   "A0",     "1..2",    "[f]",    "[f]+1",
-                          "[f]5",  "[]A1",  "[f",     "@ABS(\"a)", "A1+ B1"};
-  for (const char* text : kTexts) {
-    SCOPED_TRACE(text);
+TEST_F(CompilerTest, MalformedTextFailsWithItsOwnMessageAndPosition) {
+  Name("PAIR", "A1..B3");
+  ASSERT_TRUE(AddLibraryFunction("TWICE", "@A(1)*2", 1));
+  // `at` counts from 1, as the message does; 0 where the position is not known.
+  struct Case { int line; const char* text; const char* message; int at; };
+  const Case kCases[] = {
+      {__LINE__, "", "Operand expected", 1},
+      {__LINE__, "+", "Operand expected", 2},
+      {__LINE__, "1+", "Operand expected", 3},
+      {__LINE__, "+A1+", "Operand expected", 5},
+      {__LINE__, "*1", "Operand expected", 1},
+      {__LINE__, "@SUM(1,,2)", "Operand expected", 8},
+      {__LINE__, "@SUM(1,2,)", "Operand expected", 10},
+      {__LINE__, "(1", "Missing )", 3},
+      {__LINE__, "@SUM(A1..A3", "Missing )", 12},
+      {__LINE__, "@ABS(\"a)", "Missing )", 9},
+      {__LINE__, "1)", "Missing (", 2},
+      {__LINE__, "\"abc", "Missing \"", 5},
+      {__LINE__, "[f", "Missing ]", 3},
+      {__LINE__, "5 5", "Operator expected", 3},
+      {__LINE__, "5 -5", "Operator expected", 3},
+      {__LINE__, "A1(2)", "Operator expected", 3},
+      {__LINE__, "(1)(2)", "Operator expected", 4},
+      {__LINE__, "@SUM(1)5", "Operator expected", 8},
+      {__LINE__, "1#XNOT0", "Operator expected", 2},
+      {__LINE__, "A1 * 2", "Unexpected space", 3},
+      {__LINE__, "A1+ B1", "Unexpected space", 4},
+      {__LINE__, "A1 ", "Unexpected space", 3},
+      {__LINE__, "1,2", "Unexpected ,", 2},
+      {__LINE__, "(1,2)", "Unexpected ,", 3},
+      {__LINE__, "(1,2)+@SUM(3)", "Unexpected ,", 3},
+      {__LINE__, "1#2", "Unknown operator #", 2},
+      {__LINE__, "@FOO(1)", "Unknown function @FOO", 1},
+      {__LINE__, "2*@foo", "Unknown function @FOO", 3},
+      {__LINE__, "@%(5)", "Unknown function @%", 1},
+      {__LINE__, "@(5)", "Unknown function @", 1},
+      {__LINE__, "@PI()", "Wrong number of arguments for @PI", 1},
+      {__LINE__, "@SUM()", "Wrong number of arguments for @SUM", 1},
+      {__LINE__, "1+@SUM", "Wrong number of arguments for @SUM", 3},
+      {__LINE__, "@ROUND(1)", "Wrong number of arguments for @ROUND", 1},
+      {__LINE__, "@ABS(@ROUND(1,2,3))", "Wrong number of arguments for @ROUND", 6},
+      {__LINE__, "@PAIR(1)", "Wrong number of arguments for @PAIR", 1},
+      {__LINE__, "@PAIR", "Wrong number of arguments for @PAIR", 1},
+      {__LINE__, "@TWICE", "Wrong number of arguments for @TWICE", 1},
+      {__LINE__, "@TWICE(1,2)", "Wrong number of arguments for @TWICE", 1},
+      {__LINE__, "A1..B5", "Range outside a function", 0},
+      {__LINE__, "A1.B2", "Unknown name or reference A1.B2", 1},
+      {__LINE__, "IW1", "Unknown name or reference IW1", 1},
+      {__LINE__, "2+A0", "Unknown name or reference A0", 3},
+      {__LINE__, "1..2", "Invalid number 1..2", 1},
+      {__LINE__, "[f]", "Reference expected", 4},
+      {__LINE__, "[f]+1", "Reference expected", 5},
+      {__LINE__, "[f]5", "Reference expected", 4},
+      {__LINE__, "[]A1", "Invalid file name", 1},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line << ": " << c.text);
     std::string code = "untouched";
-    EXPECT_FALSE(Compile(text, &code));
+    EXPECT_FALSE(Compile(c.text, &code));
     EXPECT_EQ(code, "untouched");
-    EXPECT_EQ(CompilerMessage(), "");
+    EXPECT_EQ(CompilerMessage(), c.message);
+    EXPECT_EQ(CompilerErrorPosition(), c.at - 1);
+    const std::string shown =
+        c.at ? std::string(c.message) + " at " + std::to_string(c.at) : std::string(c.message);
+    EXPECT_EQ(CompilerErrorText(), shown);
   }
   std::string withNul("1+\0" "2", 4);
   std::string code;
   EXPECT_FALSE(Compile(withNul, &code));
+  EXPECT_EQ(CompilerErrorText(), "Invalid character at 3");
   // A range is fine once a function is called somewhere.
   EXPECT_EQ(Dumped("A1..A2+@PI"), "RangeRef A2 A1, @PI, Add, End");
+  EXPECT_EQ(CompilerMessage(), "");
+  EXPECT_EQ(CompilerErrorPosition(), -1);
+}
+
+TEST_F(CompilerTest, CellEntryRaisesTheMessageWithItsPosition) {
+  std::string code;
+  ClearError();
+  EXPECT_FALSE(CompileFormula("@SUM(A1..A3", 0, 1, &code));
+  EXPECT_TRUE(ErrorRaised());
+  EXPECT_EQ(ErrorText(), "Missing ) at 12");
+}
+
+TEST_F(CompilerTest, FailedCompilationTakesBackTheCellsItMade) {
+  const uint16_t lastRow = LastRow(), lastColumn = LastColumn();
+  std::string code;
+  EXPECT_FALSE(Compile("+Z99+Y98+", &code));
+  EXPECT_EQ(GetCell(98, 25), 0u);
+  EXPECT_EQ(GetCell(97, 24), 0u);
+  EXPECT_EQ(LastRow(), lastRow);
+  EXPECT_EQ(LastColumn(), lastColumn);
+  EXPECT_TRUE(CheckRowChains());
+  // A cell that was there before stays.
+  ASSERT_NE(GetOrCreateCell(98, 25), 0u);
+  EXPECT_FALSE(Compile("+Z99+Y98+", &code));
+  EXPECT_NE(GetCell(98, 25), 0u);
+  EXPECT_EQ(GetCell(97, 24), 0u);
+  EXPECT_TRUE(CheckRowChains());
 }
 
 TEST_F(CompilerTest, SemicolonSeparatesArgumentsWhenTheDecimalSeparatorIsAComma) {
