@@ -67,6 +67,43 @@ bool ReadsAsDateOrTime(std::string_view text, uint8_t format) {
   return first != '(' && first != '*' && first != '@';
 }
 
+// Undoes what a failed formula entry did to its cell: a cell the entry made is taken out again
+// (with the extent and modified flag as they were), an existing one gets back its kind, its
+// value and, for a formula, its references; a string formula is evaluated again, as its result
+// was dropped. Labels kept their text all along.
+struct CellBefore {
+  bool created = false;
+  uint8_t kind = 0;
+  uint8_t value[8] = {};
+  uint16_t lastRow = 0, lastColumn = 0;
+  bool modified = false;
+};
+
+void RestoreAfterFailedFormula(CellHandle h, uint32_t row, uint32_t column, const CellBefore& b) {
+  if (b.created) {
+    if (GetCell(row, column) != h) return;
+    UnlinkCell(h, FoundPredecessor(), row);
+    FreeCellRecord(h);
+    SetExtent(b.lastRow, b.lastColumn);
+    SetSheetModified(b.modified);
+    State().cell = 0;
+    return;
+  }
+  CellRecord* c = CellAt(h);
+  c->kind = b.kind;
+  const uint8_t kind = b.kind & kKindMask;
+  if (kind == static_cast<uint8_t>(CellKind::kStringFormula)) {
+    c->kind = static_cast<uint8_t>(CellKind::kFormula);
+    SetCellDouble(c, 0);
+  } else {
+    std::memcpy(c->value, b.value, sizeof c->value);
+  }
+  if (kind <= 1) {
+    if (Hooks().linkFormula) Hooks().linkFormula(h);
+    if (kind == 0 && Hooks().evaluateCell) Hooks().evaluateCell(h);
+  }
+}
+
 }  // namespace
 
 bool IsValueStart(unsigned char c) {
@@ -143,6 +180,7 @@ void EnterCell(std::string_view input, uint32_t row, uint32_t column) {
   s.cell = 0;
 
   CellHandle h = GetCell(row, column);
+  CellBefore before;
   if (!h) {
     if (text.empty()) return;
     if (Options().protection()) {
@@ -150,10 +188,13 @@ void EnterCell(std::string_view input, uint32_t row, uint32_t column) {
       Report("Protected Cell");
       return;
     }
+    before = {true, 0, {}, LastRow(), LastColumn(), SheetModified()};
     h = GetOrCreateCell(row, column);
     if (!h) return;
   } else {
     CellRecord* c = CellAt(h);
+    before.kind = c->kind;
+    std::memcpy(before.value, c->value, sizeof before.value);
     if ((c->format & 0x80) && Options().protection()) {
       RaiseError("Protected Cell");
       Report("Protected Cell");
@@ -214,7 +255,7 @@ void EnterCell(std::string_view input, uint32_t row, uint32_t column) {
                                  &code);
       if (!compiled) {
         if (!ErrorRaised()) RaiseError();
-        std::memset(c->value, 0, sizeof c->value);
+        RestoreAfterFailedFormula(h, row, column, before);
         Report(ErrorText());
         return;
       }

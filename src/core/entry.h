@@ -14,7 +14,8 @@
 
 // Stores `text` (cut to 240 characters) into the cell at (row, column) of the current sheet.
 // Refusals and compile errors are reported through ShowError (unless suppressed) and leave the
-// error flag raised.
+// error flag raised. A formula that does not compile leaves the cell as it was: no cell where
+// there was none, and an existing cell with its kind, value and references.
 void EnterCell(std::string_view text, uint32_t row, uint32_t column);
 
 // What the entry line shows for a cell.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "core/engine_hooks.h"
@@ -145,10 +146,10 @@ TEST_F(EntryTest, LettersAfterASignAndUnreadableNumbersGoToTheCompiler) {
   EXPECT_EQ(compiled, (std::vector<std::string>{"+A1", "-B2", "1,000"}));
   EXPECT_EQ(Cell(0, 0)->kind, static_cast<uint8_t>(CellKind::kFormula));
   EXPECT_EQ(PoolText(Cell(0, 0)->text), std::string("\x00\x03", 2));
-  // 1,000 did not compile: an error box and a label cell without text.
+  // 1,000 did not compile: an error box, and no cell where there was none.
   ASSERT_EQ(TheHeadlessPlatform().messages.size(), 2u);  // "-B2" and "1,000"
   EXPECT_EQ(TheHeadlessPlatform().messages[1], "Syntax Error");
-  EXPECT_EQ(Cell(0, 2)->kind, static_cast<uint8_t>(CellKind::kLabel));
+  EXPECT_EQ(Cell(0, 2), nullptr);
   EXPECT_EQ(Cell(0, 3)->kind, static_cast<uint8_t>(CellKind::kInteger));
 }
 
@@ -156,8 +157,57 @@ TEST_F(EntryTest, WithoutACompilerAFormulaEntryIsRefusedWithAnErrorBox) {
   EnterCell("@SUM(A1..A3)", 2, 2);
   ASSERT_EQ(TheHeadlessPlatform().messages.size(), 1u);
   EXPECT_EQ(TheHeadlessPlatform().log.front(), "beep");
-  EXPECT_EQ(Cell(2, 2)->kind, static_cast<uint8_t>(CellKind::kLabel));
+  EXPECT_EQ(Cell(2, 2), nullptr);
   EXPECT_TRUE(ErrorRaised());
+}
+
+std::vector<CellHandle> linked;
+void FakeLink(CellHandle cell) { linked.push_back(cell); }
+
+TEST_F(EntryTest, AFormulaThatDoesNotCompileLeavesTheCellAsItWas) {
+  Hooks().compileFormula = &FakeCompile;
+  Hooks().linkFormula = &FakeLink;
+  linked.clear();
+  // A new cell is taken back, with the extent and the modified flag as they were.
+  SetSheetModified(false);
+  const uint16_t lastRow = LastRow(), lastColumn = LastColumn();
+  EnterCell("1,000", 40, 7);
+  EXPECT_EQ(Cell(40, 7), nullptr);
+  EXPECT_EQ(LastRow(), lastRow);
+  EXPECT_EQ(LastColumn(), lastColumn);
+  EXPECT_FALSE(SheetModified());
+  EXPECT_EQ(EntryCell(), 0u);
+  EXPECT_TRUE(CheckRowChains());
+
+  // Existing cells keep kind, value and text.
+  EnterCell("42", 0, 0);
+  EnterCell("2.5", 0, 1);
+  EnterCell("abc", 0, 2);
+  ASSERT_NE(GetOrCreateCell(0, 3), 0u);  // a blank cell, as a reference makes one
+  EnterCell("+A1", 0, 4);
+  CellAt(GetCell(0, 4))->value[0] = 7;  // as if evaluated
+  struct Case { int line; uint32_t column; uint8_t kind; std::string text; };
+  const Case kCases[] = {
+      {__LINE__, 0, static_cast<uint8_t>(CellKind::kInteger), ""},
+      {__LINE__, 1, static_cast<uint8_t>(CellKind::kNumber), ""},
+      {__LINE__, 2, static_cast<uint8_t>(CellKind::kLabel), "'abc"},
+      {__LINE__, 3, static_cast<uint8_t>(CellKind::kBlank), ""},
+      {__LINE__, 4, static_cast<uint8_t>(CellKind::kFormula), std::string("\x00\x03", 2)},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    const CellRecord before = *Cell(0, c.column);
+    linked.clear();
+    EnterCell("1,000", 0, c.column);
+    EXPECT_TRUE(ErrorRaised());
+    const CellRecord* after = Cell(0, c.column);
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->kind, c.kind);
+    EXPECT_EQ(std::memcmp(after->value, before.value, sizeof before.value), 0);
+    EXPECT_EQ(after->text ? PoolText(after->text) : "", c.text);
+    // A formula gets its references back.
+    EXPECT_EQ(linked.size(), c.kind == static_cast<uint8_t>(CellKind::kFormula) ? 1u : 0u);
+  }
 }
 
 TEST_F(EntryTest, DatesAndTimesAreReadOnlyInDateAndTimeCells) {
