@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/cli_output.h"
 #include "app/engine_startup.h"
 #include "core/address.h"
 #include "core/cell_store.h"
@@ -46,8 +47,10 @@ const char kUsage[] =
     "  --undo                     undo the last change\n"
     "  --recalc                   recalculate the worksheet\n"
     "  --manual, --auto           switch to manual or automatic recalculation\n"
-    "  -p, --print [RANGE]        print the occupied cells of RANGE (default: A1 to the last\n"
-    "                             used cell): ADDRESS KIND VALUE DISPLAY CONTENTS, TAB-separated\n"
+    "  -p, --print [--json] [RANGE]\n"
+    "                             print the occupied cells of RANGE (default: A1 to the last\n"
+    "                             used cell): ADDRESS KIND VALUE DISPLAY CONTENTS, TAB-separated,\n"
+    "                             or with --json one JSON object per line\n"
     "  --rows RANGE               print each row of RANGE laid out as fixed-width text\n"
     "  --code CELL                print the formula code of CELL as a file carries it, in hex\n"
     "  -o, --save FILE            save the worksheet (\".wks\" is added to a name without \".\")\n"
@@ -58,33 +61,9 @@ const char kUsage[] =
     "  -h, --help                 print this help and exit\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
-  std::fprintf(stderr, "tallivo-cli: %s\n\n%s", problem.c_str(), kUsage);
+  PrintProblem(problem);
+  std::fprintf(stderr, "\n%s", kUsage);
   std::exit(2);
-}
-
-// Backslash, TAB and newline written as \\, \t and \n inside a field.
-std::string Escape(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-// Shortest text that reads back to the same double.
-std::string ShortestNumber(double value) {
-  char buffer[64];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  if (ec != std::errc()) return "0";
-  return std::string(buffer, end);
 }
 
 CellAddress CellArgument(const std::string& text) {
@@ -139,54 +118,6 @@ uint16_t ColumnArgument(const std::string& text) {
   return cell.column;
 }
 
-const char* KindName(const CellRecord* c) {
-  const uint8_t kind = c->kind & 0x0F;
-  switch (kind) {
-    case 0: return "stringformula";
-    case 1: return "formula";
-    case 2: return "number";
-    case 3: return "integer";
-    case 4: return "label";
-    case 5: return "blank";
-    default: return "error";
-  }
-}
-
-int ColumnChars(uint32_t column) { return CurrentLayout().columnWidth[column] / 8; }
-
-void PrintCell(uint32_t row, uint32_t column, CellHandle h) {
-  const CellRecord* c = CellAt(h);
-  const uint8_t kind = c->kind & 0x0F;
-  std::string value;
-  std::string display;
-  if (kind == 4 || kind == 0) {
-    const std::string text = kind == 4 ? PoolText(c->text) : PoolText(CellStringResult(c));
-    value = kind == 4 && !text.empty() ? text.substr(1) : text;
-    display = value;
-  } else if (kind >= 1 && kind <= 3) {
-    const double number = CellNumber(c);
-    value = ShortestNumber(number);
-    uint8_t format = c->format & 0x7F;
-    if (format == 0x7F) format = Options().globalFormat() & 0x7F;
-    display = FormatValue(ColumnChars(column), format, number);
-  } else if (kind != 5) {
-    value = "ERR";
-    display = "ERR";
-  }
-  std::printf("%s\t%s\t%s\t%s\t%s\n", Escape(CellText(row, column, false, false)).c_str(),
-              KindName(c), Escape(value).c_str(), Escape(display).c_str(),
-              Escape(EditText(row, column).text).c_str());
-}
-
-void PrintRange(const CellRange& r) {
-  for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
-    for (CellHandle h = FindCellAtOrAfter(row, r.firstColumn); h; h = CellAt(h)->next) {
-      if (CellAt(h)->column > r.lastColumn) break;
-      PrintCell(row, CellAt(h)->column, h);
-    }
-  }
-}
-
 // Every cell of the range, created blank where missing.
 template <typename Fn>
 void ForEachCell(const CellRange& r, Fn fn) {
@@ -203,14 +134,25 @@ class Arguments {
  public:
   Arguments(int argc, char** argv) : args_(argv + 1, argv + argc) {}
   bool Done() const { return next_ >= args_.size(); }
-  const std::string& Take(const char* what, const std::string& action) {
+  // The next argument as engine text (arguments come in as UTF-8).
+  std::string Take(const char* what, const std::string& action) {
+    return ArgumentText(TakeFileName(what, action));
+  }
+  // The next argument as the bytes it is: file names are not converted.
+  const std::string& TakeFileName(const char* what, const std::string& action) {
     if (Done()) Usage(action + " needs " + what);
     return args_[next_++];
   }
-  // The next argument when it is not an action.
+  // The next argument, as it is, when it is not an action.
   bool TakeOptional(std::string* out) {
     if (Done() || args_[next_].empty() || args_[next_][0] == '-') return false;
     *out = args_[next_++];
+    return true;
+  }
+  // Takes the next argument when it is `flag`.
+  bool TakeFlag(std::string_view flag) {
+    if (Done() || args_[next_] != flag) return false;
+    ++next_;
     return true;
   }
 
@@ -233,9 +175,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  TheHeadlessPlatform().onMessage = [](std::string_view text) {
-    std::fprintf(stderr, "Error: %.*s\n", static_cast<int>(text.size()), text.data());
-  };
+  TheHeadlessPlatform().onMessage = [](std::string_view text) { PrintError(text); };
   StartEngine();
   LoadProgramFiles(argv[0]);
   Arguments args(argc, argv);
@@ -259,7 +199,7 @@ int main(int argc, char** argv) {
     const std::string action = args.Take("an action", "");
     if (action == "-e" || action == "--enter") {
       const CellAddress cell = CellArgument(args.Take("a cell", action));
-      const std::string& text = args.Take("a text", action);
+      const std::string text = args.Take("a text", action);
       SaveUndo();
       ClearError();
       EnterCell(text, cell.row, cell.column);
@@ -273,7 +213,7 @@ int main(int argc, char** argv) {
       Options().setGlobalFormat(FormatArgument(args.Take("a format code", action)) & 0x7F);
     } else if (action == "--width") {
       const uint16_t column = ColumnArgument(args.Take("a column", action));
-      const std::string& chars = args.Take("a width", action);
+      const std::string chars = args.Take("a width", action);
       unsigned width = 0;
       auto [end, ec] = std::from_chars(chars.data(), chars.data() + chars.size(), width);
       if (ec != std::errc() || end != chars.data() + chars.size() || width > 255) {
@@ -293,7 +233,7 @@ int main(int argc, char** argv) {
       const CellRange r = RangeArgument(args.Take("a range", action));
       const std::string problem = CheckNewName(name);
       if (!problem.empty()) Usage("invalid name '" + name + "'");
-      if (DefineName(name, r) == 0) std::fprintf(stderr, "Error: no room for the name %s\n", name.c_str());
+      if (DefineName(name, r) == 0) PrintError("no room for the name " + name);
     } else if (action == "--undo") {
       RestoreUndo();
     } else if (action == "--recalc") {
@@ -303,35 +243,36 @@ int main(int argc, char** argv) {
     } else if (action == "--auto") {
       Options().setManualRecalc(false);
     } else if (action == "-p" || action == "--print") {
+      bool json = args.TakeFlag("--json");
       std::string text;
-      const CellRange r = args.TakeOptional(&text) ? RangeArgument(text)
+      const CellRange r = args.TakeOptional(&text) ? RangeArgument(ArgumentText(text))
                                                    : MakeRange(0, 0, LastColumn(), LastRow());
-      PrintRange(r);
+      json = args.TakeFlag("--json") || json;
+      PrintCells(r, json ? ListingForm::kJson : ListingForm::kTab);
     } else if (action == "--rows") {
-      const CellRange r = RangeArgument(args.Take("a range", action));
-      for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
-        std::printf("%s\n", RowAsText(row, r.firstColumn, r.lastColumn).c_str());
-      }
+      PrintRows(RangeArgument(args.Take("a range", action)));
     } else if (action == "--code") {
       const CellAddress cell = CellArgument(args.Take("a cell", action));
       std::string tokens;
       const CellHandle h = GetCell(cell.row, cell.column);
       if (!h || !CellCodeFileForm(h, &tokens)) {
-        std::fprintf(stderr, "Error: %s holds no formula\n", CellText(cell.row, cell.column, false, false).c_str());
+        PrintError(CellText(cell.row, cell.column, false, false) + " holds no formula");
       } else {
-        std::printf("%s\n", HexBytes(tokens).c_str());
+        Print(HexBytes(tokens) + "\n");
       }
     } else if (action == "-o" || action == "--save") {
-      const std::string& target = args.Take("a file name", action);
+      const std::string& target = args.TakeFileName("a file name", action);
       if (!SaveWorksheet(target)) return 1;
     } else if (action == "--settings") {
-      std::fputs(SettingsText().c_str(), stdout);
+      PrintSettings(SettingsText());
     } else if (action == "--records") {
-      const std::string& target = args.Take("a file name", action);
+      const std::string& target = args.TakeFileName("a file name", action);
       std::string listing;
-      const bool ok = ListWorksheetRecords(target, &listing);
-      std::fputs(listing.c_str(), ok ? stdout : stderr);
-      if (!ok) return 1;
+      if (!ListWorksheetRecords(target, &listing)) {
+        std::fprintf(stderr, "%s\n", listing.c_str());  // "cannot open NAME": the name as given
+        return 1;
+      }
+      Print(listing);
     } else {
       Usage("unknown action '" + action + "'");
     }
