@@ -130,6 +130,14 @@ void ForEachCell(const CellRange& r, Fn fn) {
   }
 }
 
+// Whether the current worksheet holds any cell.
+bool WorksheetHasCells() {
+  for (uint32_t row = 0; row < kRowCount; ++row) {
+    if (RowHead(int(row))) return true;
+  }
+  return false;
+}
+
 class Arguments {
  public:
   Arguments(int argc, char** argv) : args_(argv + 1, argv + argc) {}
@@ -188,11 +196,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   ActivateWorksheet(sheet);
-  // A damaged file keeps what was read (the engine reports where); a missing one ends the run.
+  // A damaged file keeps what was read (the engine reports where); a missing one, or one that
+  // yielded no cell at all, ends the run.
   if (haveFile && !LoadWorksheet(file) && CurrentWorksheet() != 0) {
     std::FILE* probe = std::fopen(WorksheetFileName(file).c_str(), "rb");
     if (!probe) return 1;
     std::fclose(probe);
+    if (!WorksheetHasCells()) {
+      std::fprintf(stderr, "tallivo-cli: %s: not a worksheet file, nothing could be read\n",
+                   WorksheetFileName(file).c_str());
+      return 1;
+    }
   }
 
   while (!args.Done()) {
