@@ -29,6 +29,7 @@
 #include "core/messages.h"
 #include "core/names.h"
 #include "core/worksheets.h"
+#include "formula/compiler.h"
 #include "formula/evaluator.h"
 #include "platform/platform.h"
 #include "ui/cp1252.h"
@@ -216,17 +217,20 @@ void MainWindow::CommitEntry(int rowStep, int columnStep) {
   }
   GridPane* g = sheetWindow->activeGrid();
   bool refused;
+  int errorAt = -1;  // where the compiler found the problem, when it was the compiler's
   {
     SheetScope scope(sheetWindow->slot());
     SaveUndo();
     ClearError();
     EnterCell(ToCp1252(text), uint32_t(entryRow_), uint32_t(entryColumn_));
     refused = ErrorRaised();
+    if (refused && ErrorText() == CompilerErrorText()) errorAt = CompilerErrorPosition();
     ClearError();
   }
   if (refused && EntryMode(text) == QLatin1String("VALUE") && !text.isEmpty()) {
     // A formula that did not compile stays on the entry line for correction (the message has
-    // been shown); the cursor goes back to its cell.
+    // been shown); the cursor goes back to its cell, the text cursor to the problem when the
+    // compiler knows where it is (one engine character is one character of the entry line).
     g->moveTo(entryRow_, entryColumn_);
     entryActive_ = true;
     editMode_ = true;
@@ -234,6 +238,7 @@ void MainWindow::CommitEntry(int rowStep, int columnStep) {
     entryLine_->setText(text);
     entryLine_->setFocus();
     entryLine_->end(false);
+    if (errorAt >= 0 && errorAt <= text.size()) entryLine_->setCursorPosition(errorAt);
     SetMode(QStringLiteral("EDIT"));
     RepaintAll();
     return;

@@ -173,14 +173,24 @@ class EntryLineTest : public QObject, private MainWindowFixture {
     QTest::keyClicks(f.entryLine(), "B7*(2");
     QTest::keyClick(f.entryLine(), Qt::Key_Return);
     QCOMPARE(messages_.size(), 1);
-    QVERIFY(messages_.first().startsWith("Error:"));
+    QCOMPARE(messages_.first(), QString("Error: Missing ) at 7"));
     QVERIFY(f.entryActive());
     QCOMPARE(f.mode(), QString("EDIT"));
     QCOMPARE(f.entryLine()->text(), QString("+B7*(2"));
+    QCOMPARE(f.entryLine()->cursorPosition(), 6);
     QTest::keyClicks(f.entryLine(), ")");
     QTest::keyClick(f.entryLine(), Qt::Key_Return);
     QVERIFY(!f.entryActive());
     QVERIFY(KindIsFormula(KindAt(Slot(), 7, 1)));
+    // The text cursor waits where the problem is; the cell was empty and stays so.
+    Grid()->moveTo(8, 1);
+    QTest::keyClicks(Grid(), "+");
+    QTest::keyClicks(f.entryLine(), "B7+@FOO(1)*2");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(messages_.last(), QString("Error: Unknown function @FOO at 5"));
+    QCOMPARE(f.mode(), QString("EDIT"));
+    QCOMPARE(f.entryLine()->cursorPosition(), 4);
+    QCOMPARE(KindAt(Slot(), 8, 1), kMissingKind);
   }
 
   void aClickPointsAtTheCellWhileAReferenceCanFollow() {
