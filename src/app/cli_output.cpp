@@ -43,13 +43,27 @@ std::string JsonString(std::string_view engineText) {
   for (char c : Windows1252ToUtf8(engineText)) {
     const auto u = static_cast<unsigned char>(c);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
       default:
         if (u < 0x20 || u == 0x7F) {
           char escaped[8];
@@ -74,13 +88,20 @@ std::string ShortestNumber(double value) {
 
 const char* KindName(uint8_t kind) {
   switch (kind) {
-    case 0: return "stringformula";
-    case 1: return "formula";
-    case 2: return "number";
-    case 3: return "integer";
-    case 4: return "label";
-    case 5: return "blank";
-    default: return "error";
+    case 0:
+      return "stringformula";
+    case 1:
+      return "formula";
+    case 2:
+      return "number";
+    case 3:
+      return "integer";
+    case 4:
+      return "label";
+    case 5:
+      return "blank";
+    default:
+      return "error";
   }
 }
 
@@ -185,7 +206,8 @@ void PrintSettings(std::string_view text) {
   bool fileNames = false;
   while (!text.empty()) {
     const size_t end = text.find('\n');
-    const std::string_view line = text.substr(0, end == std::string_view::npos ? text.size() : end + 1);
+    const std::string_view line =
+        text.substr(0, end == std::string_view::npos ? text.size() : end + 1);
     text.remove_prefix(line.size());
     if (!line.empty() && line[0] == '[') {
       fileNames = line.starts_with("[Directories]") || line.starts_with("[Files]");

@@ -528,7 +528,8 @@ void ExpressionStep(std::string_view input, int& counter, size_t base, bool argu
     const char next = pos + 1 < text.size() ? Upper(text[pos + 1]) : '\0';
     const bool prefix = expectOperand;
     if (prefix) {
-      const bool afterSpace = spaceAt != std::string::npos && stack.back() == ' ' && stack.size() > 1;
+      const bool afterSpace =
+          spaceAt != std::string::npos && stack.back() == ' ' && stack.size() > 1;
       if (c == '+' || c == '-') {
         if (afterSpace) {
           Fail("Operator expected", base + pos);  // "5 -5"

@@ -6,11 +6,19 @@
 namespace {
 
 TEST(CharsetTest, Utf8TextsBecomeWindows1252AndComeBack) {
-  struct Case { int line; const char* utf8; const char* bytes; };
+  struct Case {
+    int line;
+    const char* utf8;
+    const char* bytes;
+  };
   const Case kCases[] = {
       {__LINE__, "plain", "plain"},
       {__LINE__, "caf\xC3\xA9", "caf\xE9"},
-      {__LINE__, "\xE2\x82\xAC" "5", "\x80" "5"},
+      {__LINE__,
+       "\xE2\x82\xAC"
+       "5",
+       "\x80"
+       "5"},
       {__LINE__, "\xC5\x92uvre \xE2\x80\x9Cquoted\xE2\x80\x9D", "\x8Cuvre \x93quoted\x94"},
       {__LINE__, "\xC3\xBF\xC5\xB8", "\xFF\x9F"},  // y with diaeresis, small and capital
       {__LINE__, "\xC2\xA0\xC2\xAB\xC2\xBB", "\xA0\xAB\xBB"},
@@ -35,7 +43,13 @@ TEST(CharsetTest, EveryByteSurvivesTheRoundTrip) {
 }
 
 TEST(CharsetTest, CharactersTheSetLacksAndMalformedUtf8AreRefusedWithWhere) {
-  struct Case { int line; std::string utf8; size_t offset; uint32_t codePoint; const char* message; };
+  struct Case {
+    int line;
+    std::string utf8;
+    size_t offset;
+    uint32_t codePoint;
+    const char* message;
+  };
   const Case kCases[] = {
       {__LINE__, "Z\xC4\x81", 1, 0x101,
        "the character \"\xC4\x81\" (U+0101) is not in the Windows-1252 character set"},
