@@ -28,6 +28,7 @@
 #include "core/global_options.h"
 #include "core/messages.h"
 #include "core/names.h"
+#include "core/sheet_scope.h"
 #include "core/worksheets.h"
 #include "formula/compiler.h"
 #include "formula/evaluator.h"

@@ -21,6 +21,7 @@
 #include "core/cell_store.h"
 #include "core/messages.h"
 #include "core/names.h"
+#include "core/sheet_scope.h"
 #include "core/worksheets.h"
 #include "files/settings.h"
 #include "files/sheet_extras.h"

@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "core/address.h"
+#include "core/grid_geometry.h"
 #include "core/sheet_layout.h"
-#include "ui/grid_geometry.h"
 #include "ui/grid_pane.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "core/grid_geometry.h"
 #include "core/sheet_layout.h"
-#include "ui/grid_geometry.h"
 #include "ui/grid_header.h"
 #include "ui/row_painter.h"
 

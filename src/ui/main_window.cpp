@@ -47,6 +47,7 @@
 #include "core/messages.h"
 #include "core/names.h"
 #include "core/password.h"
+#include "core/sheet_scope.h"
 #include "core/worksheets.h"
 #include "files/program_files.h"
 #include "files/settings.h"

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "ui/grid_geometry.h"
+#include "core/grid_geometry.h"
 
 PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
   setShape(QTabBar::RoundedSouth);

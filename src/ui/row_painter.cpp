@@ -22,10 +22,10 @@
 
 #include "core/engine_hooks.h"
 #include "core/format.h"
+#include "core/grid_geometry.h"
 #include "core/sheet_layout.h"
 #include "ui/cp1252.h"
 #include "ui/glyph_blit.h"
-#include "ui/grid_geometry.h"
 
 namespace {
 

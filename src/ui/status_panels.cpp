@@ -8,6 +8,7 @@
 
 #include "core/address.h"
 #include "core/global_options.h"
+#include "core/sheet_scope.h"
 #include "core/worksheets.h"
 #include "formula/recalc.h"
 #include "ui/cp1252.h"

@@ -14,9 +14,11 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "core/cell_navigation.h"
 #include "core/cell_store.h"
 #include "core/engine_hooks.h"
 #include "core/format.h"
+#include "core/sheet_scope.h"
 #include "files/settings.h"
 #include "files/sheet_extras.h"
 #include "files/worksheet_file.h"
@@ -41,11 +43,6 @@ WindowsState& State() {
 
 constexpr int kSplitGap = 4;
 
-bool Filled(int row, int column) {
-  const CellHandle h = GetCell(uint32_t(row), uint32_t(column));
-  return h && (CellAt(h)->kind & kKindMask) != uint8_t(CellKind::kBlank);
-}
-
 int PagesOf(const GlobalOptions& o) {
   const int size = o.pageSize();
   if (size <= 0 || size >= kRowCount) return 1;
@@ -55,44 +52,6 @@ int PagesOf(const GlobalOptions& o) {
 }  // namespace
 
 std::function<bool(WorksheetWindow&)> WorksheetWindow::SaveAsHandler;
-
-// --- SheetScope --------------------------------------------------------------------------------
-
-SheetScope::SheetScope(SlotIndex slot) : previous_(CurrentWorksheet()), slot_(slot) {
-  if (slot_ <= 0 || slot_ == previous_ || !Worksheet(slot_).InUse()) {
-    if (slot_ > 0 && Worksheet(slot_).InUse()) PoolSetHeap(Worksheet(slot_).heap);
-    return;
-  }
-  // Options live in the current-sheet record: store them before another sheet replaces them.
-  if (previous_) StoreOptions(previous_);
-  ActivateWorksheet(slot_);
-  switched_ = true;
-}
-
-SheetScope::~SheetScope() {
-  if (!switched_) return;
-  if (Worksheet(slot_).InUse() && CurrentWorksheet() == slot_) StoreOptions(slot_);
-  if (previous_ && Worksheet(previous_).InUse()) ActivateWorksheet(previous_);
-}
-
-CellAddress EndModeTarget(int row, int column, int rowStep, int columnStep) {
-  auto inside = [](int r, int c) { return r >= 0 && r < kRowCount && c >= 0 && c < kColumnCount; };
-  int r = row + rowStep, c = column + columnStep;
-  if (!inside(r, c)) return CellAddress{uint16_t(column), uint16_t(row)};
-  if (Filled(row, column) && Filled(r, c)) {
-    // Along the run of filled cells to its last one.
-    while (inside(r + rowStep, c + columnStep) && Filled(r + rowStep, c + columnStep)) {
-      r += rowStep;
-      c += columnStep;
-    }
-    return CellAddress{uint16_t(c), uint16_t(r)};
-  }
-  while (!Filled(r, c) && inside(r + rowStep, c + columnStep)) {
-    r += rowStep;
-    c += columnStep;
-  }
-  return CellAddress{uint16_t(c), uint16_t(r)};
-}
 
 // --- creation ----------------------------------------------------------------------------------
 

@@ -12,8 +12,8 @@
 #include <functional>
 #include <string_view>
 
+#include "core/grid_geometry.h"
 #include "core/worksheets.h"
-#include "ui/grid_geometry.h"
 #include "ui/row_painter.h"
 
 class QMdiArea;
@@ -23,24 +23,6 @@ class GridPane;
 class PageTabs;
 class ColumnScroller;
 struct WindowLayout;
-
-// Makes a worksheet current for the life of the object and puts the previous one back after.
-class SheetScope {
- public:
-  explicit SheetScope(SlotIndex slot);
-  ~SheetScope();
-  SheetScope(const SheetScope&) = delete;
-  SheetScope& operator=(const SheetScope&) = delete;
-
- private:
-  SlotIndex previous_ = 0;
-  SlotIndex slot_ = 0;
-  bool switched_ = false;
-};
-
-// END mode: the cell an arrow reaches from (row, column) in the current sheet: along a run of
-// filled cells to its last one, else to the next filled cell, else to the edge of the sheet.
-CellAddress EndModeTarget(int row, int column, int rowStep, int columnStep);
 
 class WorksheetWindow : public QWidget {
   Q_OBJECT

@@ -24,6 +24,7 @@
 #include "core/names.h"
 #include "core/password.h"
 #include "core/pool.h"
+#include "core/sheet_scope.h"
 #include "core/worksheets.h"
 #include "files/settings.h"
 #include "files/sheet_extras.h"

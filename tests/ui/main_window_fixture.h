@@ -9,6 +9,7 @@
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/pool.h"
+#include "core/sheet_scope.h"
 #include "core/worksheets.h"
 #include "files/sheet_extras.h"
 #include "formula/recalc.h"

@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "core/format.h"
-#include "ui/grid_geometry.h"
+#include "core/grid_geometry.h"
 #include "ui/row_painter.h"
 #include "ui_fixture.h"
 

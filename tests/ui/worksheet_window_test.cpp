@@ -3,8 +3,8 @@
 #include <QtTest>
 
 #include "core/cell_store.h"
+#include "core/grid_geometry.h"
 #include "ui/column_scroller.h"
-#include "ui/grid_geometry.h"
 #include "ui/grid_header.h"
 #include "ui/grid_pane.h"
 #include "ui/page_tabs.h"
@@ -311,19 +311,6 @@ class WorksheetWindowTest : public QObject {
     WorksheetWindow::SetZoomAll(125);
     QCOMPARE(w.grid()->columnWidth(0), ZoomedSize(before, 125));
     QCOMPARE(ZoomedSize(15, 65), 10);
-  }
-
-  void geometry() {
-    QCOMPARE(QString::fromStdString(PageLabel(0)), QStringLiteral("A"));
-    QCOMPARE(QString::fromStdString(PageLabel(26)), QStringLiteral("AA"));
-    QCOMPARE(QString::fromStdString(PageLabel(63)), QStringLiteral("BL"));
-    QCOMPARE(RowHeaderNumber(1023, 1024), 1024);
-    QCOMPARE(RowHeaderNumber(1024, 1024), 1);
-    QCOMPARE(FillCount(64, 240 * 7), 8);
-    QCOMPARE(FillCount(6, 240 * 7), 1);
-    QCOMPARE(ScrollerColumn(128, 255), 128);
-    QCOMPARE(int(PrefixAlign(0xAE)), int(Align::kLeftDots));
-    QCOMPARE(TextStart(Align::kCentre, 0, 10, 40), 0);  // never left of the cell
   }
 };
 

@@ -1,4 +1,4 @@
-// ui/grid_geometry.h — the arithmetic of the worksheet grid: zoomed sizes, pages and their tab
+// core/grid_geometry.h — the arithmetic of the worksheet grid: zoomed sizes, pages and their tab
 // labels, the "x" fill count, label alignment codes and the split box.
 //
 // Plain functions with no state, so tests call them directly and printing can share them.

@@ -1,5 +1,5 @@
-// ui/grid_geometry.cpp — grid arithmetic (see the header). No state.
-#include "ui/grid_geometry.h"
+// core/grid_geometry.cpp — grid arithmetic (see the header). No state.
+#include "core/grid_geometry.h"
 
 #include <algorithm>
 #include <cmath>
