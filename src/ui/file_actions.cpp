@@ -83,6 +83,7 @@ WorksheetWindow* MainWindow::OpenByName(const QString& name) {
   }
   AddToHistory(absolute);
   FillHistory();
+  lastFolder_ = info.absolutePath();
   WorksheetWindow* sheetWindow = WorksheetWindow::OpenWorksheetWindow(clientArea_, absolute, false);
   if (!sheetWindow) return nullptr;
   ThePlatform().WaitCursor(true);
@@ -178,9 +179,21 @@ bool MainWindow::SaveSheetAs(WorksheetWindow* sheetWindow, const QString& name) 
     }
   }
   Settings().saveDirectory = ToCp1252(QFileInfo(caption).absolutePath() + "/");
+  lastFolder_ = QFileInfo(caption).absolutePath();
   AddToHistory(absolute);
   FillHistory();
   return true;
+}
+
+QString MainWindow::SaveAsFolder(const WorksheetWindow* sheetWindow) const {
+  auto usable = [](const QString& dir) { return !dir.isEmpty() && QFileInfo(dir).isDir(); };
+  if (sheetWindow && !neverSaved_.value(sheetWindow->slot())) {
+    const QString own = QFileInfo(FromCp1252(Worksheet(sheetWindow->slot()).fileName)).absolutePath();
+    if (usable(own)) return own;
+  }
+  if (usable(lastFolder_)) return lastFolder_;
+  const QString saved = FromCp1252(Settings().saveDirectory);
+  return usable(saved) ? saved : QDir::currentPath();
 }
 
 bool MainWindow::SaveAsDialog(WorksheetWindow* sheetWindow) {
@@ -191,9 +204,7 @@ bool MainWindow::SaveAsDialog(WorksheetWindow* sheetWindow) {
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilter(QStringLiteral("Worksheets(*.WKS) (*.wks *.WKS *.Wks *.wk1 *.WK1 *.Wk1)"));
   dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Save As"));
-  QString dir = FromCp1252(Settings().saveDirectory);
-  if (dir.isEmpty() || !QFileInfo(dir).isDir()) dir = QDir::currentPath();
-  dialog.setDirectory(dir);
+  dialog.setDirectory(SaveAsFolder(sheetWindow));
   // The dialog offers the sheet's current name.
   dialog.selectFile(QFileInfo(FromCp1252(Worksheet(slot).fileName)).fileName());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;

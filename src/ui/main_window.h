@@ -188,6 +188,10 @@ class MainWindow : public QMainWindow {
   void Uplink();
   void OpenDialog();
   bool SaveAsDialog(WorksheetWindow* sheetWindow);
+  // The folder Save As opens in: the folder of the sheet's file; for a never-saved sheet the
+  // last folder a worksheet was opened from or saved to (this session, else the settings' save
+  // folder); the current directory when none of them exists.
+  QString SaveAsFolder(const WorksheetWindow* sheetWindow) const;
   void ToggleProtection();
   void ToggleRecalc();
   void ShowHelp();
@@ -255,6 +259,7 @@ class MainWindow : public QMainWindow {
 
   QMap<SlotIndex, bool> neverSaved_;
   QMap<SlotIndex, bool> readOnly_;
+  QString lastFolder_;  // the folder of the last worksheet opened or saved under a name
   QString autoexec_;
   bool started_ = false;
   bool shown_ = false;

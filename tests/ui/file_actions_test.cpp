@@ -2,6 +2,8 @@
 // line, damaged and missing files, dropped files, new sheets and the close question.
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -247,6 +249,37 @@ class FileActionsTest : public QObject, private MainWindowFixture {
     WorksheetWindow* sheetWindow = f.OpenByName(Path("named.wks"));
     QVERIFY(sheetWindow);
     QCOMPARE(NumberAt(sheetWindow->slot(), 0, 0), 2.0);
+  }
+
+  // Save As opens in the folder of the sheet's own file; a sheet never saved opens in the last
+  // folder a worksheet was opened from or saved to.
+  void saveAsOpensInTheSheetsFolder() {
+    MainWindow& f = Start();
+    QVERIFY(QDir(home_.path()).mkpath("books"));
+    QVERIFY(QDir(home_.path()).mkpath("letters"));
+    auto folderOfDialog = [&f] {
+      QString shown;
+      QTimer::singleShot(0, [&shown] {
+        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+          shown = d->directory().absolutePath();
+          d->reject();
+        }
+      });
+      f.Run(Cmd::kSaveAs);
+      return shown;
+    };
+    QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("books/ledger.wks")));
+    QVERIFY(f.SaveSheetAs(f.NewSheet(), Path("letters/note.wks")));
+    QVERIFY(f.OpenByName(Path("books/ledger.wks")) == nullptr);  // brought forward
+    QCOMPARE(folderOfDialog(), Path("books"));
+    // Never saved: the folder last used (the note was saved in "letters").
+    QVERIFY(f.NewSheet() != nullptr);
+    QCOMPARE(folderOfDialog(), Path("letters"));
+    // Opening a worksheet makes its folder the last one used.
+    QVERIFY(f.CloseAll());
+    QVERIFY(f.OpenByName(Path("books/ledger.wks")) != nullptr);
+    QVERIFY(f.NewSheet() != nullptr);
+    QCOMPARE(folderOfDialog(), Path("books"));
   }
 };
 
