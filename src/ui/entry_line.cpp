@@ -249,11 +249,8 @@ void MainWindow::CommitEntry(int rowStep, int columnStep) {
   const int row = std::clamp(entryRow_ + rowStep, 0, kRowCount - 1);
   const int column = std::clamp(entryColumn_ + columnStep, 0, kColumnCount - 1);
   g->moveTo(row, column);
-  RepaintAll();
   g->setFocus();
-  ShowCellInEntryLine();
-  ShowAddress();
-  UpdateMenuState();
+  RefreshSheetViews();
 }
 
 void MainWindow::CancelEntry() {

@@ -589,6 +589,7 @@ void MainWindow::ConnectWindow(WorksheetWindow* sheetWindow) {
     ShowIndicators();
   });
   connect(sheetWindow, &WorksheetWindow::indicatorsChanged, this, &MainWindow::ShowIndicators);
+  connect(sheetWindow, &WorksheetWindow::sheetChanged, this, &MainWindow::RefreshSheetViews);
   connect(sheetWindow, &WorksheetWindow::cursorMoved, this, &MainWindow::SelectionChanged);
   connect(sheetWindow, &WorksheetWindow::activated, this,
           [this, sheetWindow] { WindowActivated(sheetWindow); });
@@ -729,9 +730,7 @@ void MainWindow::RunOnSelection(const std::function<void(const CellRange&)>& ope
     operation(r);
     RecalculateIfAutomatic();
   }
-  RepaintAll();
-  ShowCellInEntryLine();
-  UpdateMenuState();
+  RefreshSheetViews();
 }
 
 void MainWindow::ForEachCell(const std::function<void(CellRecord*)>& change) {
@@ -759,6 +758,22 @@ void MainWindow::RepaintAll() {
   }
 }
 
+void MainWindow::RefreshSheetViews() {
+  for (WorksheetWindow* w : WorksheetWindow::Windows()) {
+    w->firstPane->refresh();
+    w->secondPane->refresh();
+  }
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (sheetWindow && Worksheet(sheetWindow->slot()).InUse()) {
+    SheetScope scope(sheetWindow->slot());
+    if (QToolButton* lock = button("protectionButton")) lock->setChecked(Options().protection());
+  }
+  if (!entryActive_) ShowCellInEntryLine();
+  ShowAddress();
+  ShowIndicators();
+  UpdateMenuState();
+}
+
 void MainWindow::Uplink() {
   WorksheetWindow* active = activeSheetWindow();
   ClearLinkedSheetCache();
@@ -772,7 +787,7 @@ void MainWindow::Uplink() {
   }
   ThePlatform().WaitCursor(false);
   if (active) WindowActivated(active);
-  RepaintAll();
+  RefreshSheetViews();
 }
 
 // --- enabled state -------------------------------------------------------------------------------
@@ -883,10 +898,6 @@ void MainWindow::Run(Cmd cmd, int tag) {
         if (!RestoreUndo()) ThePlatform().Beep();
         RecalculateIfAutomatic();
       }
-      sheetWindow->firstPane->refresh();
-      sheetWindow->secondPane->refresh();
-      RepaintAll();
-      ShowCellInEntryLine();
       break;
     }
     case Cmd::kQuickBar:
@@ -973,7 +984,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kLock: ToggleProtection(); break;
     default: ThePlatform().Beep(); break;
   }
-  UpdateMenuState();
+  RefreshSheetViews();
 }
 
 void MainWindow::ToggleProtection() {
@@ -994,7 +1005,7 @@ void MainWindow::ToggleProtection() {
     StoreOptions(sheetWindow->slot());
     lock->setChecked(!on);
   }
-  RepaintAll();
+  RefreshSheetViews();
 }
 
 void MainWindow::ShowHelp() {

@@ -185,6 +185,10 @@ class MainWindow : public QMainWindow {
   // protection does not guard, through RunOnSelection.
   void ForEachCell(const std::function<void(CellRecord*)>& change);
   void RepaintAll();
+  // What shows the sheet after a command: every pane laid out and painted again, the entry line
+  // (unless an entry is being typed), the address, the indicators, the lock button, the
+  // formatting bar and the enabled state. The one refresh every command ends with.
+  void RefreshSheetViews();
   void Uplink();
   void OpenDialog();
   bool SaveAsDialog(WorksheetWindow* sheetWindow);

@@ -94,6 +94,5 @@ void MainWindow::ToggleRecalc() {
     StoreOptions(sheetWindow->slot());
     if (!manual) RecalculateAll();
   }
-  ShowIndicators();
-  RepaintAll();
+  RefreshSheetViews();
 }

@@ -565,14 +565,15 @@ void WorksheetWindow::paneKeyDown(QKeyEvent* e) {
   const bool ctrl = (e->modifiers() & Qt::ControlModifier) || ctrlHeld_;
   if (!ctrl || !Settings().winControlKeys) return;
   switch (e->key()) {
-    case Qt::Key_B: toggleStyle(1); break;
-    case Qt::Key_I: toggleStyle(2); break;
-    case Qt::Key_U: toggleStyle(4); break;
+    case Qt::Key_B: toggleStyle(1); emit sheetChanged(); break;
+    case Qt::Key_I: toggleStyle(2); emit sheetChanged(); break;
+    case Qt::Key_U: toggleStyle(4); emit sheetChanged(); break;
     case Qt::Key_Z: {
       SheetScope scope(slot_);
       if (!RestoreUndo()) ThePlatform().Beep();
       firstPane->refresh();
       secondPane->refresh();
+      emit sheetChanged();
       break;
     }
     case Qt::Key_C:

@@ -99,6 +99,8 @@ class WorksheetWindow : public QWidget {
   void escapePressed();
   void endModeChanged(bool on);
   void indicatorsChanged();
+  // Cells of the sheet changed from the window's own keys (Ctrl+B, I, U, Z).
+  void sheetChanged();
   // Cursor or selection moved in the active pane (entry line, address display).
   void cursorMoved();
   void activated();

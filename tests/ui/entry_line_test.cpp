@@ -282,6 +282,38 @@ class EntryLineTest : public QObject, private MainWindowFixture {
     QCOMPARE(messages_, QStringList{"Error: Protected Cell"});
     QCOMPARE(KindAt(Slot(), 0, 0), kMissingKind);
   }
+
+  // Undo, from the grid's Ctrl+Z as from the menu, shows the restored cell on the entry line;
+  // Ctrl+B shows on the formatting bar.
+  void undoAndCtrlBShowTheirResultEverywhere() {
+    MainWindow& f = Start();
+    Grid()->moveTo(2, 1);
+    QTest::keyClicks(Grid(), "21");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    Grid()->moveTo(2, 3);
+    QTest::keyClicks(Grid(), "+B3*2");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(NumberAt(Slot(), 2, 3), 42.0);
+    QTest::keyClicks(Grid(), "5");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(f.entryLine()->text(), QString("5"));
+    QTest::keyClick(Grid(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(NumberAt(Slot(), 2, 3), 42.0);
+    QCOMPARE(f.entryLine()->text(), QString("+B3*2"));
+
+    QTest::keyClicks(Grid(), "7");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(f.entryLine()->text(), QString("7"));
+    f.action(Cmd::kUndo)->trigger();
+    QCOMPARE(f.entryLine()->text(), QString("+B3*2"));
+
+    auto* bold = f.findChild<QToolButton*>("boldButton");
+    QVERIFY(!bold->isChecked());
+    QTest::keyClick(Grid(), Qt::Key_B, Qt::ControlModifier);
+    QVERIFY(bold->isChecked());
+    QTest::keyClick(Grid(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!bold->isChecked());
+  }
 };
 
 int main(int argc, char** argv) {
