@@ -377,6 +377,7 @@ void MainWindow::BuildMenus() {
 
   // The pop-up menu of a worksheet window.
   contextMenu_ = new QMenu(this);
+  contextMenu_->setObjectName("contextMenu");
   Item(contextMenu_, "&Properties", "", Cmd::kGeneral, -2);
   Item(contextMenu_, "Cu&t\tCtrl+X", "", Cmd::kCut);
   Item(contextMenu_, "&Copy\tCtrl+C", "", Cmd::kCopy);

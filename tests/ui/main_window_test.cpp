@@ -7,11 +7,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
@@ -38,6 +40,45 @@
 #include "ui/range_prompt.h"
 #include "ui/worksheet_window.h"
 #include "main_window_fixture.h"
+
+namespace {
+
+// One line per menu entry, nested menus indented: what a user sees of the menus and the quick
+// buttons (captions, hints, tags, shortcuts, check marks, the enabled state).
+void DumpMenu(const QList<QAction*>& actions, int depth, QString* out) {
+  for (QAction* a : actions) {
+    QString line = QString(depth * 2, ' ');
+    if (a->isSeparator()) {
+      line += a->isVisible() ? "----" : "(----)";
+    } else {
+      line += QString("%1 | status %2 | tip %3 | data %4 | keys %5 | %6%7%8%9")
+                  .arg(a->text(), a->statusTip(), a->toolTip(), a->data().toString(),
+                       a->shortcut().toString(), a->isCheckable() ? "checkable " : "",
+                       a->isChecked() ? "checked " : "", a->isEnabled() ? "on" : "off",
+                       a->isVisible() ? "" : " hidden");
+      if (!a->objectName().isEmpty()) line += " | " + a->objectName();
+    }
+    *out += line + '\n';
+    if (QMenu* m = a->menu()) DumpMenu(m->actions(), depth + 1, out);
+  }
+}
+
+QString DumpCommands(MainWindow& f) {
+  QString out;
+  DumpMenu(f.menuBar()->actions(), 0, &out);
+  out += "context menu\n";
+  DumpMenu(f.findChild<QMenu*>("contextMenu")->actions(), 1, &out);
+  out += "quick buttons\n";
+  for (auto* b : f.findChild<QToolBar*>("quickBar")->findChildren<QToolButton*>()) {
+    if (b->objectName().isEmpty()) continue;
+    out += QString("  %1 | tip %2 | status %3 | tag %4 | %5%6\n")
+               .arg(b->objectName(), b->toolTip(), b->statusTip(), b->property("tag").toString(),
+                    b->isCheckable() ? "checkable " : "", b->isEnabled() ? "on" : "off");
+  }
+  return out;
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject, private MainWindowFixture {
   Q_OBJECT
@@ -278,6 +319,27 @@ class MainWindowTest : public QObject, private MainWindowFixture {
     QCOMPARE(frame.centralWidget(), static_cast<QWidget*>(frame.clientArea()));
     QVERIFY(frame.close());
     QVERIFY(!frame.isVisible());
+  }
+
+  // The menus, the context menu and the quick buttons with their captions, hints, tags,
+  // shortcuts and enabled state, without a sheet and with one, as the golden file lists them.
+  void menusAndButtonsAreAsListed() {
+    MainWindow& f = Start(false);
+    QString dump = "without a sheet\n" + DumpCommands(f);
+    QVERIFY(f.NewSheet() != nullptr);
+    dump += "with a sheet\n" + DumpCommands(f);
+    QFile golden(QStringLiteral(TALLIVO_UI_GOLDEN_DIR "/main_window_commands.txt"));
+    if (qEnvironmentVariableIsSet("TALLIVO_WRITE_GOLDEN")) {
+      QVERIFY(golden.open(QIODevice::WriteOnly));
+      golden.write(dump.toUtf8());
+      return;
+    }
+    QVERIFY2(golden.open(QIODevice::ReadOnly), qPrintable(golden.fileName()));
+    const QStringList expected = QString::fromUtf8(golden.readAll()).split('\n');
+    const QStringList actual = dump.split('\n');
+    for (int i = 0; i < std::min(expected.size(), actual.size()); ++i)
+      QCOMPARE(actual[i], expected[i]);
+    QCOMPARE(actual.size(), expected.size());
   }
 };
 
