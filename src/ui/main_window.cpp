@@ -70,9 +70,19 @@ std::function<void(const CellRange&)> MainWindow::RunMacroAt;
 
 namespace {
 
-const int kZooms[] = {200, 150, 125, 100, 87, 75, 65, 50};
-const char* const kZoomCaptions[] = {"&200%", "15&0%", "1&30%", "&100%",
-                                     "&87%",  "&75%",  "&65%",  "&50%"};
+// Whether a command can run yet (see commands.def).
+enum class Built : uint8_t { kYes, kLater, kWithMacros, kWithMacroNames };
+
+struct CommandTraits {
+  bool needsSheet;
+  Built built;
+};
+
+constexpr CommandTraits kCommandTraits[] = {
+#define COMMAND(Id, needsSheet, built) {needsSheet, Built::built},
+#include "ui/commands.def"
+};
+static_assert(std::size(kCommandTraits) == size_t(Cmd::kCount), "one row per command");
 
 // The multiple-document area with the product name painted in the middle of its empty client.
 class ClientArea : public QMdiArea {
@@ -190,32 +200,68 @@ QAction* MainWindow::Item(QMenu* menu, const QString& caption, const QString& hi
 
 void MainWindow::BuildMenus() {
   QMenuBar* bar = menuBar();
-  auto menu = [bar](const QString& caption, const QString& hint) {
-    QMenu* m = bar->addMenu(caption);
-    m->menuAction()->setStatusTip(hint);
-    m->setToolTipsVisible(true);
-    return m;
+  std::vector<QMenu*> open;         // the menus being filled, innermost last
+  QActionGroup* radio = nullptr;    // the exclusive check entries of the submenu being filled
+  auto add = [this, &open](Cmd cmd, int tag, const char* caption, const char* hint,
+                           const QKeySequence& keys) {
+    QAction* a = Item(open.back(), caption, hint, cmd, tag);
+    if (!keys.isEmpty()) a->setShortcut(keys);
+    return a;
   };
+#define MENU(caption, hint)                   \
+  {                                           \
+    QMenu* m = bar->addMenu(caption);         \
+    m->menuAction()->setStatusTip(hint);      \
+    m->setToolTipsVisible(true);              \
+    open.push_back(m);                        \
+    radio = nullptr;                          \
+  }
+#define SUBMENU(caption, hint)                                     \
+  {                                                                \
+    QMenu* m = open.back()->addMenu(caption);                      \
+    if (*(hint)) m->menuAction()->setStatusTip(hint);              \
+    open.push_back(m);                                             \
+    radio = nullptr;                                               \
+  }
+#define CONTEXT_MENU()                                \
+  {                                                   \
+    contextMenu_ = new QMenu(this);                   \
+    contextMenu_->setObjectName("contextMenu");       \
+    open.push_back(contextMenu_);                     \
+  }
+#define END_MENU() \
+  open.pop_back(); \
+  radio = nullptr;
+#define ITEM(Id, tag, caption, hint, keys) add(Cmd::k##Id, tag, caption, hint, QKeySequence(keys));
+#define CHECK_ITEM(Id, tag, caption, hint, checked)                         \
+  {                                                                         \
+    QAction* a = add(Cmd::k##Id, tag, caption, hint, QKeySequence());       \
+    a->setCheckable(true);                                                  \
+    a->setChecked(checked);                                                 \
+  }
+#define RADIO_ITEM(Id, tag, caption, hint, checked)                         \
+  {                                                                         \
+    QAction* a = add(Cmd::k##Id, tag, caption, hint, QKeySequence());       \
+    a->setCheckable(true);                                                  \
+    a->setChecked(checked);                                                 \
+    if (!radio) radio = new QActionGroup(this);                             \
+    radio->addAction(a);                                                    \
+  }
+#define BAR_ITEM(Id, caption, hint)                                                \
+  {                                                                                \
+    QAction* a = bar->addAction(caption);                                          \
+    a->setStatusTip(hint);                                                         \
+    actions_.push_back({a, Cmd::k##Id, 0});                                        \
+    connect(a, &QAction::triggered, this, [this] { Run(Cmd::k##Id); });            \
+  }
+#define SEPARATOR() open.back()->addSeparator();
+#define HISTORY() AddHistoryItems(open.back());
+#include "ui/commands.def"
+}
 
-  QMenu* m = fileMenu_ = menu("&File",
-      "New,Open,Save,SaveAs,Uplink,Close,Print,Merge,Import,Export,Doc Info,Get Info,Exit");
-  Item(m, "&New", "MAIN|Create New Worksheet", Cmd::kNew);
-  Item(m, "&Open ...", "Load Selected Worksheet", Cmd::kOpen)->setShortcut(QKeySequence::Open);
-  Item(m, "&Save", "Save Sheet Using Current Name", Cmd::kSave)->setShortcut(QKeySequence::Save);
-  Item(m, "Save &As ...", "Specify New Name for Worksheet and Save", Cmd::kSaveAs);
-  Item(m, "&Uplink", "Update &LINK references", Cmd::kUplink);
-  Item(m, "&Close", "Close worksheet", Cmd::kClose);
-  m->addSeparator();
-  Item(m, "&Print...", "Print Worksheet/Graphs", Cmd::kPrint);
-  Item(m, "&Merge...", "Merge Formula/Value Range", Cmd::kMerge);
-  Item(m, "&Import...", "Import Comma or Quoted Ascii Files", Cmd::kImport);
-  Item(m, "&Export ...", "Export Worksheet to WKS or Ascii", Cmd::kExport);
-  Item(m, "&Doc Info...", "Add worksheet identification info.", Cmd::kDocInfo);
-  Item(m, "&Get Info ...", "Statistics of Current Sheet", Cmd::kGetInfo);
-  m->addSeparator();
-  Item(m, "E&xit", "Exit TALLIVO", Cmd::kExit);
-  // The history: items NM0..NM9, the sixth and later in the submenu "More" (Mhist).
-  historySeparator_ = m->addSeparator();
+void MainWindow::AddHistoryItems(QMenu* menu) {
+  // Items historyItem0..9, the sixth and later in the submenu "More".
+  historySeparator_ = menu->addSeparator();
   moreMenu_ = new QMenu(QStringLiteral("More"), this);
   moreMenu_->setObjectName("moreHistoryMenu");
   for (int i = 0; i < kMaxHistory; ++i) {
@@ -225,165 +271,12 @@ void MainWindow::BuildMenus() {
     connect(a, &QAction::triggered, this, [this, a] { OpenByName(a->data().toString()); });
     historyItems_.push_back(a);
     if (i < 5) {
-      m->addAction(a);
+      menu->addAction(a);
     } else {
       moreMenu_->addAction(a);
     }
   }
-  m->addMenu(moreMenu_);
-
-  m = menu("&Edit", "Cut,Copy,Paste,Find/Replace,Word");
-  Item(m, "&Undo\tCtrl+Z", "", Cmd::kUndo);
-  m->addSeparator();
-  Item(m, "Cu&t\tCtrl+X", "Transfer Range to Clipboard", Cmd::kCut);
-  Item(m, "&Copy\tCtrl+C", "Copy Range to Clipboard", Cmd::kCopy);
-  Item(m, "&Paste\tCtrl+V", "Paste Clipboard to Range", Cmd::kPaste);
-  Item(m, "&Delete\tCtrl+D", "Erase Block", Cmd::kErase);
-  m->addSeparator();
-  Item(m, "&Find/Replace...", "Search for string", Cmd::kFind);
-  Item(m, "&Word...", "Simple Word Processor", Cmd::kWord);
-
-  m = menu("&View", "Quick,Macro,Status,Window,Borders,Zoom");
-  for (auto [caption, cmd] : {std::pair{"Show &Quick Buttons", Cmd::kQuickBar},
-                              std::pair{"Show &Macro Buttons", Cmd::kMacroBar},
-                              std::pair{"Show &Status Bar", Cmd::kStatusBar}}) {
-    QAction* a = Item(m, caption, "", cmd);
-    a->setCheckable(true);
-    a->setChecked(true);
-  }
-  QMenu* sub = m->addMenu("Split Current &Window");
-  Item(sub, "&Horizontal", "", Cmd::kSplitH);
-  Item(sub, "&Vertical", "", Cmd::kSplitV);
-  Item(sub, "&Synch", "", Cmd::kSynch);
-  Item(sub, "&Unsynch", "", Cmd::kUnsynch);
-  Item(sub, "&Clear", "", Cmd::kSplitClear);
-  sub = m->addMenu("Set Window &Borders");
-  Item(sub, "&Horizontal", "", Cmd::kBorders, 1);
-  Item(sub, "&Vertical", "", Cmd::kBorders, 2);
-  Item(sub, "&Both", "", Cmd::kBorders, 3);
-  Item(sub, "&Clear", "", Cmd::kBorders, 0);
-  sub = m->addMenu("&Zoom");
-  auto* zoomGroup = new QActionGroup(this);
-  for (int i = 0; i < 8; ++i) {
-    QAction* a = Item(sub, kZoomCaptions[i], "", Cmd::kZoom, kZooms[i]);
-    a->setCheckable(true);
-    a->setChecked(kZooms[i] == 100);
-    zoomGroup->addAction(a);
-  }
-
-  m = menu("&Sheet", "General,Insert,Delete,Macro,Colwidth,Rowheight,Audit");
-  sub = m->addMenu("&General...");
-  sub->menuAction()->setStatusTip("Set General Features for Worksheet");
-  const std::pair<const char*, int> general[] = {
-      {"&Format ...", 0}, {"&Typeface ...", 2}, {"&Color ...", 3},     {"&Options...", 1},
-      {"&Size ...", 6},   {"F&iles ...", 4},    {"&Label...", 7},      {"&Protection...", 8},
-      {"&Advanced ...", 5}, {"&Grid", 9}};
-  for (auto [caption, tag] : general)
-    Item(sub, caption, "Set General Features for Worksheet", Cmd::kGeneral, tag);
-  sub = m->addMenu("&Insert");
-  sub->menuAction()->setStatusTip("Insert Row or Column at Cursor Position");
-  Item(sub, "&Page Break", "Insert Row or Column at Cursor Position", Cmd::kInsert, 0);
-  Item(sub, "&Row", "Insert Row or Column at Cursor Position", Cmd::kInsert, 1);
-  Item(sub, "&Column", "Insert Row or Column at Cursor Position", Cmd::kInsert, 2);
-  Item(sub, "&Across Row", "Insert Row or Column at Cursor Position", Cmd::kInsert, 3);
-  sub = m->addMenu("&Delete");
-  sub->menuAction()->setStatusTip("Delete Row or Column at Cursor Position");
-  Item(sub, "&Row", "Delete Row or Column at Cursor Position", Cmd::kDelete, 1);
-  Item(sub, "&Column", "Delete Row or Column at Cursor Position", Cmd::kDelete, 2);
-  Item(sub, "&Across Row", "Delete Row or Column at Cursor Position", Cmd::kDelete, 3);
-  Item(m, "&Macro Step", "", Cmd::kMacroStep);
-  Item(m, "&Colwidth...", "", Cmd::kColwidth);
-  Item(m, "&Rowheight...", "", Cmd::kRowheight);
-  Item(m, "&Audit...", "", Cmd::kAudit);
-  sub = m->addMenu("&External @");
-  Item(sub, "&Table", "", Cmd::kExtTable);
-  Item(sub, "&Reset", "", Cmd::kExtReset);
-
-  m = menu("&Range", "Property,Copy,Erase,Name,Justify,Shade,Typeface,Prefix,Lock,Border");
-  Item(m, "&Copy...", "Value,Transpose,Scale,Invert", Cmd::kRangeCopy);
-  Item(m, "&Erase", "Erase contents of cell", Cmd::kRangeErase);
-  Item(m, "Erase &All", "Erase Formatting and Contents", Cmd::kRangeEraseAll);
-  Item(m, "&Name ...", "Create,Delete", Cmd::kRangeName);
-  Item(m, "&Justify ...", "Resize text to fit within Columns", Cmd::kJustify);
-  m->addSeparator();
-  const std::pair<const char*, const char*> pages[] = {
-      {"&Format", "Apply Format to Selected Range"},
-      {"&Shade", "Apply Background color to selected range"},
-      {"&Typeface", "Modify font"},
-      {"&Prefix", "Cell Justification: Left, Center, Right"},
-      {"&Lock", "Protect Individual Cells"},
-      {"&Border", "Apply Border to Cells"}};
-  for (int i = 0; i < 6; ++i) Item(m, pages[i].first, pages[i].second, Cmd::kRangeFormat, i);
-
-  // "&Copy" and "&Move" are commands on the menu bar itself.
-  for (auto [caption, hint, cmd] :
-       {std::tuple{"&Copy", "Copy Cells to Destination", Cmd::kCopyCells},
-        std::tuple{"&Move", "Move Cells to Destination", Cmd::kMoveCells}}) {
-    QAction* a = bar->addAction(caption);
-    a->setStatusTip(hint);
-    actions_.push_back({a, cmd, 0});
-    connect(a, &QAction::triggered, this, [this, cmd = cmd] { Run(cmd); });
-  }
-
-  m = menu("&Data", "Fill,Sort,Query,Bin,Parse,GoalSeek,Regress,Mregress,Table");
-  const std::pair<const char*, const char*> data[] = {
-      {"&Fill", "Fill: Linear,Mult,Exp"},
-      {"&Sort", "Sort Primary,Secondary"},
-      {"&Query", "Query: Database  Extract"},
-      {"&Bin", "Bin: Count, Frequency"},
-      {"&Parse", "Parse text into adjacent cells"},
-      {"&GoalSeek", "GoalSeek: Input,Output,Desire,Tolerance"},
-      {"&Regress", "Linear Regression y=mx+b"},
-      {"&MultiRegress", "Multivariable Regression x^1,x^2... "},
-      {"&Table", "Table: Input 1 {Input 2}, Output"},
-      {"F&orm", ""}};
-  for (int i = 0; i < 10; ++i) Item(m, data[i].first, data[i].second, Cmd::kData, i);
-
-  m = menu("&Array", "Add,Subtract,Multiply,Transpose,Invert,E-Solve,Determinate,Linear");
-  const std::pair<const char*, const char*> array[] = {
-      {"&Add", "Add: Source1, Source2, Desti"},   {"&Subtract", "Subtract: S1,S2,D"},
-      {"&Multiply", "Multiply: S1,S2,O1"},        {"&Transpose", "Transpose: S1,O1"},
-      {"&Invert", "Invert: S1,O1"},               {"&E-Solve", "Equation Solve: S1,O1"},
-      {"&Determinant", "Determinant: S1,O1"},     {"&Linear", "Linear Equations: S1,O1"}};
-  for (int i = 0; i < 8; ++i) Item(m, array[i].first, array[i].second, Cmd::kArray, i);
-
-  m = menu("&Graph", "Type,Range,Legends,Scale,Options,Names,Headings,Fonts,Clear,View");
-  const std::tuple<const char*, const char*, int> graph[] = {
-      {"&Type...", "Specify Type of Graph", 0},
-      {"&Ranges...", "Define X , Y Data", 1},
-      {"&Legends...", "Specify Dependent Data", 8},
-      {"&Scale...", "Set X and Y scale,Format and Type", 3},
-      {"&Options...", "Specify Color, Reference Marks and Line Styles", 2},
-      {"&Names...", "Name a Graph", 4},
-      {"&Headings...", "Specify Main, Second, X-axis and Y-axis headings", 5},
-      {"&Fonts...", "Specify Font Type and Size", 7}};
-  for (auto [caption, hint, tag] : graph) Item(m, caption, hint, Cmd::kGraph, tag);
-  Item(m, "&Clear...", "Reset all settings.", Cmd::kGraphClear);
-  Item(m, "&View...", "Display Graph with Current Settings", Cmd::kGraphView)
-      ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
-
-  m = menu("&Window", "New,Tile,Cascade,Arrange,Close,Split");
-  Item(m, "&New View", "Create a new view of focused sheet", Cmd::kNewView);
-  Item(m, "&Tile", "Tile windows", Cmd::kTile);
-  Item(m, "&Cascade", "Layer windows", Cmd::kCascade);
-  Item(m, "&Arrange Icons", "Rearrange minimized windows", Cmd::kArrange);
-  Item(m, "C&lose All", "Close all open windows", Cmd::kCloseAll);
-
-  m = menu("&Help", "Contents,About");
-  Item(m, "&Contents", "", Cmd::kHelp);
-  m->addSeparator();
-  Item(m, "&About ...", "", Cmd::kAbout);
-  Item(m, "&Tips...", "", Cmd::kTips);
-
-  // The pop-up menu of a worksheet window.
-  contextMenu_ = new QMenu(this);
-  contextMenu_->setObjectName("contextMenu");
-  Item(contextMenu_, "&Properties", "", Cmd::kGeneral, -2);
-  Item(contextMenu_, "Cu&t\tCtrl+X", "", Cmd::kCut);
-  Item(contextMenu_, "&Copy\tCtrl+C", "", Cmd::kCopy);
-  Item(contextMenu_, "&Paste\tCtrl+V", "", Cmd::kPaste);
-  Item(contextMenu_, "&Delete\tCtrl+D", "", Cmd::kErase);
-  Item(contextMenu_, "C&lose", "", Cmd::kClose);
+  menu->addMenu(moreMenu_);
 }
 
 QToolButton* MainWindow::QuickButton(const char* name, const QString& glyph, const QString& hint,
@@ -406,51 +299,17 @@ void MainWindow::BuildQuickBar() {
   quickBar_->setObjectName("quickBar");
   quickBar_->setMovable(false);
   quickBar_->setIconSize(QSize(22, 22));
-  QuickButton("openButton", QString::fromUtf8("\xF0\x9F\x93\x82"), "Open Worksheet", Cmd::kOpen)
-      ->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  QuickButton("saveButton", "", "Save Worksheet", Cmd::kSave)
-      ->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-  QuickButton("printButton", "P", "Print Worksheet", Cmd::kPrint);
-  quickBar_->addSeparator();
-  QuickButton("cutButton", QString::fromUtf8("\xE2\x9C\x82"), "Cut Text", Cmd::kCut, 1);
-  QuickButton("copyButton", "Cp", "Copy Text", Cmd::kCopy, 2);
-  QuickButton("pasteButton", "Pa", "Paste Text", Cmd::kPaste);
-  QuickButton("eraseButton", "Er", "Erase Range", Cmd::kErase);
-  QuickButton("undoButton", QString::fromUtf8("\xE2\x86\xB6"), "Undo Last Action", Cmd::kUndo);
-  quickBar_->addSeparator();
-  QuickButton("rowsButton", QString::fromUtf8("\xE2\x87\x95R"), "Ins/Del Rows", Cmd::kInsDelRows);
-  QuickButton("columnsButton",
-              QString::fromUtf8("\xE2\x87\x94"
-                                "C"),
-              "INS/DEL COL", Cmd::kInsDelCols);
-  QuickButton("speedFillButton", "Fi", "Speed Fill", Cmd::kSpeedFill);
-  QuickButton("speedSumButton", QString::fromUtf8("\xCE\xA3"), "Speed @SUM", Cmd::kSpeedSum);
-  QuickButton("sortButton", "AZ", "Ascend/Descend Sort", Cmd::kSort);
-  QuickButton("functionPickButton", "@", "Function Pick", Cmd::kFunctionPick);
-  QuickButton("macroPickButton", "{ }", "Macro Pick", Cmd::kMacroPick);
-  quickBar_->addSeparator();
-  QuickButton("alignLeftButton", QString::fromUtf8("\xE2\x87\xA4"), "Left Justify", Cmd::kAlign, 1);
-  QuickButton("alignCentreButton", QString::fromUtf8("\xE2\x86\x94"), "Center", Cmd::kAlign, 3);
-  QuickButton("alignRightButton", QString::fromUtf8("\xE2\x87\xA5"), "Right Justify", Cmd::kAlign,
-              2);
-  QuickButton("wrapButton", QString::fromUtf8("\xE2\x86\xB5"), "Word Wrap Text in Cell",
-              Cmd::kAlign, 4);
-  QuickButton("leftEllipsesButton", "..a", "Left Ellipses", Cmd::kAlign, 5);
-  QuickButton("rightEllipsesButton", "a..", "Right Ellipses", Cmd::kAlign, 6);
-  quickBar_->addSeparator();
-  QuickButton("runMacroButton", QString::fromUtf8("\xE2\x96\xB6"), "Execute Macro", Cmd::kMacroDo);
-  QuickButton("stepMacroButton", QString::fromUtf8("\xE2\x96\xB7|"), "Macro Single Step",
-              Cmd::kMacroSingleStep);
-  QuickButton("stopMacroButton", QString::fromUtf8("\xE2\x96\xA0"), "Abort Macro", Cmd::kMacroStop);
-  QuickButton("quickGraphButton", QString::fromUtf8("\xE2\x96\x85"), "Quick Graph",
-              Cmd::kQuickGraph);
-  QuickButton("textProcessorButton", "W", "Text Processor", Cmd::kWord);
-  QuickButton("findButton", "?", "Find & Replace Text", Cmd::kFind);
-  QToolButton* lock = QuickButton("protectionButton", QString::fromUtf8("\xF0\x9F\x94\x92"),
-                                  "Protect/Unprotect Sheet", Cmd::kLock);
-  lock->setCheckable(true);
-  lock->setIcon(GlyphIcon("Lk", true));
-  QuickButton("properButton", "Aa", "Upper/Proper", Cmd::kProper);
+  enum class Look { kGlyph, kOpenIcon, kSaveIcon, kToggle };
+  auto add = [this](Cmd cmd, int tag, const char* name, const char* glyph, const char* hint,
+                    Look look) {
+    QToolButton* b = QuickButton(name, QString::fromUtf8(glyph), hint, cmd, tag);
+    if (look == Look::kOpenIcon) b->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    if (look == Look::kSaveIcon) b->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    if (look == Look::kToggle) b->setCheckable(true);
+  };
+#define BUTTON(Id, tag, name, glyph, hint, look) add(Cmd::k##Id, tag, name, glyph, hint, Look::look);
+#define BUTTON_SEPARATOR() quickBar_->addSeparator();
+#include "ui/commands.def"
 
   // The macro button bar: 13 buttons whose captions name macros of the macro library.
   macroBar_ = new QToolBar(QStringLiteral("Macro Buttons"), this);
@@ -608,7 +467,7 @@ void MainWindow::ConnectWindow(WorksheetWindow* sheetWindow) {
     contextMenu_->popup(pos);
   });
   connect(sheetWindow, &WorksheetWindow::propertiesRequested, this,
-          [this] { Run(Cmd::kGeneral, -2); });
+          [this] { Run(Cmd::kProperties, -2); });
   connect(sheetWindow, &WorksheetWindow::closed, this, [this, sheetWindow](bool last) {
     if (entryWindow_ == sheetWindow) {
       entryActive_ = false;
@@ -794,38 +653,18 @@ void MainWindow::Uplink() {
 // --- enabled state -------------------------------------------------------------------------------
 
 bool MainWindow::CommandBuilt(Cmd cmd) const {
-  switch (cmd) {
-    case Cmd::kNew: case Cmd::kOpen: case Cmd::kSave: case Cmd::kSaveAs: case Cmd::kUplink:
-    case Cmd::kClose: case Cmd::kExit: case Cmd::kUndo:
-    case Cmd::kQuickBar: case Cmd::kMacroBar: case Cmd::kStatusBar: case Cmd::kSplitH:
-    case Cmd::kSplitV: case Cmd::kSynch: case Cmd::kUnsynch: case Cmd::kSplitClear:
-    case Cmd::kBorders: case Cmd::kZoom: case Cmd::kExtReset:
-    case Cmd::kNewView: case Cmd::kTile: case Cmd::kCascade: case Cmd::kArrange:
-    case Cmd::kCloseAll: case Cmd::kHelp: case Cmd::kAbout: case Cmd::kTips:
-    case Cmd::kSpeedSum: case Cmd::kFunctionPick: case Cmd::kAlign: case Cmd::kLock:
-      return true;
-    case Cmd::kMacroPick:
-      return functionList_ && FunctionListDialog::MacroNamesInstalled();
-    case Cmd::kMacroButton: case Cmd::kMacroDo: case Cmd::kMacroSingleStep: case Cmd::kMacroStep:
-    case Cmd::kMacroStop:
-      return bool(RunMacroAt);
-    default:
-      // Printing, transfer, clipboard, range and data commands, dialogs and graphs arrive with
-      // the modules that carry them out.
-      return false;
+  switch (kCommandTraits[size_t(cmd)].built) {
+    case Built::kYes: return true;
+    case Built::kWithMacros: return bool(RunMacroAt);
+    case Built::kWithMacroNames: return functionList_ && FunctionListDialog::MacroNamesInstalled();
+    case Built::kLater: break;
   }
+  // Printing, transfer, clipboard, range and data commands, dialogs and graphs arrive with the
+  // modules that carry them out.
+  return false;
 }
 
-bool MainWindow::CommandNeedsSheet(Cmd cmd) const {
-  switch (cmd) {
-    case Cmd::kNew: case Cmd::kOpen: case Cmd::kExit: case Cmd::kQuickBar: case Cmd::kMacroBar:
-    case Cmd::kStatusBar: case Cmd::kZoom: case Cmd::kTile: case Cmd::kCascade: case Cmd::kArrange:
-    case Cmd::kCloseAll: case Cmd::kHelp: case Cmd::kAbout: case Cmd::kTips:
-      return false;
-    default:
-      return true;
-  }
-}
+bool MainWindow::CommandNeedsSheet(Cmd cmd) const { return kCommandTraits[size_t(cmd)].needsSheet; }
 
 void MainWindow::UpdateMenuState() {
   const bool sheet = activeSheetWindow() != nullptr;
@@ -836,11 +675,7 @@ void MainWindow::UpdateMenuState() {
     if (cmd == Cmd::kTips) return QFileInfo::exists(tips);
     return true;
   };
-  for (const ActionInfo& info : actions_) {
-    bool on = enabled(info.cmd);
-    if (info.cmd == Cmd::kGeneral && info.tag == -2) on = false;  // properties dialog
-    info.action->setEnabled(on);
-  }
+  for (const ActionInfo& info : actions_) info.action->setEnabled(enabled(info.cmd));
   for (auto& [b, cmd] : buttons_) {
     bool on = enabled(cmd);
     if (cmd == Cmd::kMacroButton) on = on && !b->text().trimmed().isEmpty();

@@ -40,21 +40,10 @@ class GridPane;
 class RangePrompt;
 struct CellRecord;
 
-// Every command reachable from a menu item or a button.
+// Every command reachable from a menu item or a button (the table is ui/commands.def).
 enum class Cmd : uint8_t {
-  kNew, kOpen, kSave, kSaveAs, kUplink, kClose, kPrint, kMerge, kImport, kExport, kDocInfo,
-  kGetInfo, kExit,
-  kUndo, kCut, kCopy, kPaste, kErase, kFind, kWord,
-  kQuickBar, kMacroBar, kStatusBar, kSplitH, kSplitV, kSynch, kUnsynch, kSplitClear,
-  kBorders, kZoom,
-  kGeneral, kInsert, kDelete, kMacroStep, kColwidth, kRowheight, kAudit, kExtTable, kExtReset,
-  kRangeCopy, kRangeErase, kRangeEraseAll, kRangeName, kJustify, kRangeFormat,
-  kCopyCells, kMoveCells, kData, kArray, kGraph, kGraphClear, kGraphView,
-  kNewView, kTile, kCascade, kArrange, kCloseAll,
-  kHelp, kAbout, kTips,
-  // Buttons only.
-  kInsDelRows, kInsDelCols, kSpeedFill, kSpeedSum, kSort, kFunctionPick, kMacroPick, kAlign,
-  kMacroDo, kMacroSingleStep, kMacroStop, kQuickGraph, kLock, kProper, kMacroButton,
+#define COMMAND(Id, needsSheet, built) k##Id,
+#include "ui/commands.def"
   kCount
 };
 
@@ -159,6 +148,8 @@ class MainWindow : public QMainWindow {
   QToolButton* QuickButton(const char* name, const QString& glyph, const QString& hint, Cmd cmd,
                            int tag = 0);
   void BuildMenus();
+  // The file history's entries at the end of `menu`.
+  void AddHistoryItems(QMenu* menu);
   void BuildQuickBar();
   void BuildEntryRow();
   void BuildFormatBar();
@@ -238,7 +229,6 @@ class MainWindow : public QMainWindow {
   QLabel* recalcIndicator_ = nullptr;
   QMenu* historyMenu_ = nullptr;
   QMenu* moreMenu_ = nullptr;
-  QMenu* fileMenu_ = nullptr;
   QMenu* contextMenu_ = nullptr;
   QAction* historySeparator_ = nullptr;
   std::vector<QAction*> historyItems_;
