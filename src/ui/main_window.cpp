@@ -623,13 +623,16 @@ void MainWindow::RefreshSheetViews() {
     w->firstPane->refresh();
     w->secondPane->refresh();
   }
+  // A window whose sheet was just closed may still be listed until it is deleted.
   WorksheetWindow* sheetWindow = activeSheetWindow();
   if (sheetWindow && Worksheet(sheetWindow->slot()).InUse()) {
-    SheetScope scope(sheetWindow->slot());
-    if (QToolButton* lock = button("protectionButton")) lock->setChecked(Options().protection());
+    {
+      SheetScope scope(sheetWindow->slot());
+      if (QToolButton* lock = button("protectionButton")) lock->setChecked(Options().protection());
+    }
+    if (!entryActive_) ShowCellInEntryLine();
+    ShowAddress();
   }
-  if (!entryActive_) ShowCellInEntryLine();
-  ShowAddress();
   ShowIndicators();
   UpdateMenuState();
 }

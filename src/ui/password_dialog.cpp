@@ -37,7 +37,7 @@ PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent) {
   grid->addWidget(buttons, 2, 0, 1, 2);
   grid->setSizeConstraint(QLayout::SetFixedSize);
   // OK must not close the dialog by itself: a wrong or unconfirmed password keeps it open.
-  connect(buttons, &QDialogButtonBox::accepted, this, &PasswordDialog::OkClick);
+  connect(buttons, &QDialogButtonBox::accepted, this, &PasswordDialog::Confirm);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
@@ -51,7 +51,7 @@ void PasswordDialog::Prepare(int mode) {
   first_->setFocus();
 }
 
-void PasswordDialog::OkClick() {
+void PasswordDialog::Confirm() {
   if (mode_ == 0) {
     if (CheckPassword(ToCp1252(first_->text()))) {
       accept();

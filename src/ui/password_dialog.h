@@ -26,7 +26,7 @@ class PasswordDialog : public QDialog {
   // visible, the standard caption. AskPassword calls it; tests drive the dialog with it.
   void Prepare(int mode);
   // The OK button (and Enter in a field).
-  void OkClick();
+  void Confirm();
 
   QLineEdit* passwordField() const { return first_; }
   QLineEdit* confirmField() const { return second_; }

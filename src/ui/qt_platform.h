@@ -2,7 +2,7 @@
 //
 // Beeps, message and question boxes ("Error:" with the text), the hour-glass cursor with
 // " WAIT! " in the mode indicator, the progress gauge, repainting, the active grid's cursor and
-// selection, the installed font families, the clock and memory figures. The main frame connects
+// selection, the installed font families, the clock and memory figures. The main window connects
 // the mode indicator, the gauge and repainting through the callbacks below. Tests may divert
 // message and question boxes to a script so that nothing modal blocks them.
 // State: per object (callbacks, the wait nesting, the mode shown before the wait).
@@ -32,7 +32,7 @@ class QtPlatform : public Platform {
   std::vector<std::string> InstalledFonts() override;
   std::string SystemVersion() override;
 
-  // Set by the main frame: show a mode text, show (0..100) or hide (<0) the gauge, repaint the
+  // Set by the main window: show a mode text, show (0..100) or hide (<0) the gauge, repaint the
   // worksheet windows. Unset callbacks do nothing.
   std::function<void(const QString&)> onMode;
   std::function<void(int)> onProgress;

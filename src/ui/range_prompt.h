@@ -1,4 +1,4 @@
-// ui/range_prompt.h — RangePrompt, the range prompt of the main frame.
+// ui/range_prompt.h — RangePrompt, the range prompt of the main window.
 //
 // Every command that needs a range or a cell asks for it here: the prompt shows a caption and,
 // as its text, the current selection as range text; the text follows the selection while the

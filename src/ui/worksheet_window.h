@@ -2,7 +2,7 @@
 // scroller, split box, and the keys, activation and closing of a worksheet view.
 //
 // A window shows one entry of the open-worksheet table and makes that sheet current whenever it
-// paints a row, handles a key or becomes active. The main frame hosts it in a QMdiSubWindow and
+// paints a row, handles a key or becomes active. The main window hosts it in a QMdiSubWindow and
 // connects to its signals (entry characters, the menu key, edit and prompt keys, indicators).
 // State: per window; program-wide the list of open windows and the range-prompt flag.
 #pragma once
@@ -37,12 +37,12 @@ class WorksheetWindow : public QWidget {
                                               bool named);
   // Every open worksheet window.
   static const std::vector<WorksheetWindow*>& Windows();
-  // Set by the main frame while its range prompt is open (a window then refuses to close).
+  // Set by the main window while its range prompt is open (a window then refuses to close).
   static void SetRangePromptOpen(bool open);
   static bool RangePromptOpen();
   // Sets the zoom of every window ("Zoom" menu) and repaints them.
   static void SetZoomAll(int percent);
-  // Saves a sheet without a name through "Save As"; installed by the main frame. Unset: the
+  // Saves a sheet without a name through "Save As"; installed by the main window. Unset: the
   // close question's Yes keeps such a window open.
   static std::function<bool(WorksheetWindow&)> SaveAsHandler;
 
@@ -87,7 +87,7 @@ class WorksheetWindow : public QWidget {
                     const QRect& rect);
 
  signals:
-  // A character that starts an entry in the main frame's entry line.
+  // A character that starts an entry in the main window's entry line.
   void entryStarted(const QString& text);
   // "/" outside the entry line: open the main menu.
   void menuRequested();

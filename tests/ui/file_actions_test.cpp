@@ -281,6 +281,27 @@ class FileActionsTest : public QObject, private MainWindowFixture {
     QVERIFY(f.NewSheet() != nullptr);
     QCOMPARE(folderOfDialog(), Path("books"));
   }
+
+  // File > Close shows the remaining window's cell, and after the last one an empty entry line.
+  void closeShowsWhatRemains() {
+    MainWindow& f = Start();
+    QTest::keyClicks(Grid(), "11");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QVERIFY(f.NewSheet() != nullptr);
+    QTest::keyClicks(Grid(), "22");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QCOMPARE(f.entryLine()->text(), QString("22"));
+    TheQtPlatform().scriptedAnswers.assign(5, Answer::kNo);
+    f.action(Cmd::kClose)->trigger();
+    QApplication::processEvents();
+    QCOMPARE(f.clientArea()->subWindowList().size(), 1);
+    QCOMPARE(f.entryLine()->text(), QString("11"));
+    f.action(Cmd::kClose)->trigger();
+    QApplication::processEvents();
+    QCOMPARE(f.mode(), QString("Empty"));
+    QCOMPARE(f.entryLine()->text(), QString());
+    QVERIFY(!f.action(Cmd::kSave)->isEnabled());
+  }
 };
 
 int main(int argc, char** argv) {

@@ -229,16 +229,16 @@ class MainWindowTest : public QObject, private MainWindowFixture {
     QCOMPARE(dlg.windowTitle(), QString("Password Protection"));
     QVERIFY(dlg.confirmField()->isHidden());
     dlg.passwordField()->setText("Secret");
-    dlg.OkClick();
+    dlg.Confirm();
     QVERIFY(!dlg.confirmField()->isHidden());
     dlg.confirmField()->setText("secret");
-    dlg.OkClick();
+    dlg.Confirm();
     QCOMPARE(dlg.windowTitle(), QString("Password NOT the Same"));
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
     dlg.confirmField()->setText("Secret");
     {
       SheetScope scope(Slot());
-      dlg.OkClick();
+      dlg.Confirm();
       QCOMPARE(dlg.result(), int(QDialog::Accepted));
       QVERIFY(CheckPassword("Secret"));
     }
@@ -248,12 +248,12 @@ class MainWindowTest : public QObject, private MainWindowFixture {
       dlg.Prepare(0);
       dlg.setResult(QDialog::Rejected);
       dlg.passwordField()->setText("SECRET");
-      dlg.OkClick();
+      dlg.Confirm();
       QCOMPARE(dlg.windowTitle(), QString("Invalid Password! Try Again."));
       QVERIFY(dlg.passwordField()->text().isEmpty());
       QCOMPARE(dlg.result(), int(QDialog::Rejected));
       dlg.passwordField()->setText("Secret");
-      dlg.OkClick();
+      dlg.Confirm();
       QCOMPARE(dlg.result(), int(QDialog::Accepted));
       QCOMPARE(dlg.passwordField()->maxLength(), 40);
     }
@@ -269,7 +269,7 @@ class MainWindowTest : public QObject, private MainWindowFixture {
     }
     QTimer::singleShot(0, [&dlg] {
       dlg.passwordField()->setText("Secret");
-      dlg.OkClick();
+      dlg.Confirm();
     });
     lock->click();
     QVERIFY(!lock->isChecked());
