@@ -3,7 +3,8 @@
 // Works on one worksheet: runs the actions of the command line in order, then exits. Engine
 // messages go to standard error as "Error: TEXT" and do not change the exit status; a bad action
 // or argument prints the usage and exits with status 2. The settings file and the user function
-// file of the program directory (or of TALLIVO_HOME) are read at start and never written.
+// file of the program directory (or of TALLIVO_HOME) are read at start and never written. Text
+// crosses the tool's edge in cli_output.h: UTF-8 outside, Windows-1252 inside.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -34,6 +35,8 @@ const char kUsage[] =
     "\n"
     "Runs the actions on one worksheet (FILE, loaded and recalculated, or a new empty sheet) in\n"
     "the order given, then exits. Messages of the engine are printed on standard error as \"Error: TEXT\".\n"
+    "Texts are read and printed as UTF-8 (worksheets hold Windows-1252); file names are used as\n"
+    "given. A FILE from which no cell could be read ends the run with status 1.\n"
     "\n"
     "actions:\n"
     "  -e, --enter CELL TEXT      enter TEXT into CELL as typed on the entry line\n"
