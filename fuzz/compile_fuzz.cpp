@@ -2,7 +2,8 @@
 //
 // The first byte picks the separators; the rest is formula text. Whatever compiles must be valid,
 // balanced code whose text compiles again; one more trip through text must then change nothing
-// (the first trip may shorten a constant to the 11 digits that text shows).
+// (the first trip may shorten a constant to the 11 digits that text shows). Text that does not
+// compile must give a message and a position inside the text, and leave the sheet empty.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -53,7 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
 
   std::string code;
-  if (!Compile(text, &code)) return 0;
+  if (!Compile(text, &code)) {
+    // Every failure says what went wrong, at a place inside the text, and leaves no cell behind.
+    const int at = CompilerErrorPosition();
+    if (CompilerMessage().empty() || at < -1 || at > int(text.size())) std::abort();
+    for (int row = 0; row < kRowCount; ++row) {
+      if (RowHead(row) != 0) std::abort();
+    }
+    if (LastRow() != 0 || LastColumn() != 0) std::abort();
+    return 0;
+  }
   std::string printed = Checked(code);
   if (printed == "OVERFLOW") return 0;
   std::string second;
