@@ -56,6 +56,18 @@ if [ "$ui" = on ]; then
   for glob in '*.wks' '*.wk1'; do
     grep -qF "<glob pattern=\"$glob\"/>" share/mime/packages/tallivo.xml || fail "no glob $glob"
   done
+  # The file type database built from the package gives our type to both extensions.
+  if command -v update-mime-database >/dev/null; then
+    cp -r share/mime "$prefix/mime-check"
+    if update-mime-database "$prefix/mime-check" >/dev/null 2>&1; then
+      for glob in '*.wks' '*.wk1'; do
+        grep -qxF "50:$type:$glob" "$prefix/mime-check/globs2" ||
+          fail "update-mime-database does not give $glob to $type"
+      done
+    else
+      fail "update-mime-database refuses share/mime/packages/tallivo.xml"
+    fi
+  fi
   if command -v xmllint >/dev/null; then
     xmllint --noout share/mime/packages/tallivo.xml share/icons/hicolor/scalable/apps/tallivo.svg ||
       fail "the file type or the icon is not well-formed XML"
