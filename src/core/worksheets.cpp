@@ -11,6 +11,7 @@
 
 #include "core/cell_store.h"
 #include "core/engine_hooks.h"
+#include "core/graph_definition.h"
 #include "core/messages.h"
 #include "core/names.h"
 
@@ -90,7 +91,7 @@ void FreeSlot(WorksheetSlot& slot, SlotIndex index) {
 // A new sheet's state in the current-sheet variables (the sheet's heap is current).
 void ResetNewSheet() {
   SheetState& cur = CurrentSheet();
-  cur.graphSettings.fill(0);
+  ResetGraph(CurrentGraph());
   cur.graphTable.fill(kNoBlock);
   cur.graphTable[0] = PoolAlloc(kGraphSettingsSize);
   cur.graphCount = 0;

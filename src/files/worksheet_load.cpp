@@ -13,12 +13,14 @@
 
 #include "core/cell_store.h"
 #include "core/engine_hooks.h"
+#include "core/graph_definition.h"
 #include "core/messages.h"
 #include "core/names.h"
 #include "core/palette.h"
 #include "core/pool.h"
 #include "core/sheet_layout.h"
 #include "core/sheet_state.h"
+#include "core/text_case.h"
 #include "files/sheet_extras.h"
 #include "files/worksheet_file.h"
 #include "files/worksheet_records.h"
@@ -408,21 +410,19 @@ void Loader::ReadGraph(const RecordView& v, bool named) {
       return;
     }
     block = PoolPtr(h);
-    std::memset(block, 0, kGraphSettingsSize);
-    const std::string name = v.Text(0, kGraphNameCapacity);
-    block[0] = uint8_t(name.size());
-    std::memcpy(block + 1, name.data(), name.size());
+    ResetGraph(GraphDefinition(block));
+    GraphDefinition(block).setName(UpperCase(v.Text(0, graph_layout::kNameCapacity)));
     sheet.graphTable[++sheet.graphCount] = h;
     at = 16;
   } else {
     block = sheet.graphSettings.data();
+    // Files without our extension block keep the reset program part, not what was there.
+    ResetGraphProgramPart(GraphDefinition(block));
   }
   // Other programs write a few bytes more; a shorter record leaves the rest as it was.
   const size_t available = v.Length() > at ? v.Length() - at : 0;
   std::memcpy(block + kGraphDataOffset, v.Data() + at, std::min(available, kGraphDataSize));
-  for (size_t i = 0; i < 2; ++i) {
-    if (block[kGraphDivisionsOffset + i] < 2) block[kGraphDivisionsOffset + i] = 5;
-  }
+  NormalizeLoadedGraph(GraphDefinition(block));
 }
 
 void Loader::ReadMargins(const RecordView& v) {
@@ -610,14 +610,12 @@ void Loader::ReadExtensionRecord(uint16_t type, const RecordView& v) {
       extras.sortOrder[1] = v.Byte(17);
       break;
     case kXGraph:
-      if (v.Length() == kGraphOwnSize) {
-        std::memcpy(sheet.graphSettings.data() + kGraphOwnOffset, v.Data(), kGraphOwnSize);
-      }
+      if (v.Length() == kGraphOwnSize) ReadGraphProgramRecord(CurrentGraph(), v.Data(), true);
       break;
     case kXNamedGraph:
       if (v.Length() == kGraphOwnSize && nextNamedGraph_ <= sheet.graphCount) {
-        std::memcpy(PoolPtr(sheet.graphTable[nextNamedGraph_]) + kGraphOwnOffset, v.Data(),
-                    kGraphOwnSize);
+        ReadGraphProgramRecord(GraphDefinition(PoolPtr(sheet.graphTable[nextNamedGraph_])),
+                               v.Data(), false);
         ++nextNamedGraph_;
       }
       break;

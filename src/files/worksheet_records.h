@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/address.h"
+#include "core/graph_definition.h"
 #include "core/sheet_state.h"
 #include "files/record_stream.h"
 
@@ -90,8 +91,6 @@ constexpr size_t kGraphDataOffset = 13;    // in the 860-byte definition
 constexpr size_t kGraphOwnSize = 389;      // the program's own graph settings
 constexpr size_t kGraphOwnOffset = 454;
 constexpr size_t kGraphDivisionsOffset = 448;  // two division counts
-constexpr size_t kGraphNameCapacity = 12;
-constexpr int kMaxNamedGraphs = 50;
 constexpr size_t kNameRecordSize = 24;  // 16-byte name and a range
 constexpr size_t kAttributeRecordSize = 12;
 constexpr size_t kLayoutShortSize = 26;

@@ -265,7 +265,7 @@ void Writer::WriteNamesAndGraphs() {
     const uint8_t* block = PoolPtr(sheet.graphTable[i]);
     if (!block) continue;
     const std::string name(reinterpret_cast<const char*>(block + 1),
-                           std::min<size_t>(block[0], kGraphNameCapacity));
+                           std::min<size_t>(block[0], graph_layout::kNameCapacity));
     RecordData d;
     d.PaddedText(name, 16);
     d.Bytes(block + kGraphDataOffset, kGraphDataSize);
@@ -404,10 +404,14 @@ void Writer::WriteExtension() {
   if (!extras.sortSettings.empty()) sink_.Record(kXSortSettings, extras.sortSettings);
   if (!extras.sortSettings3.empty()) sink_.Record(kXSortSettings3, extras.sortSettings3);
   if (!extras.sortRanges3.empty()) sink_.Record(kXSortRanges3, extras.sortRanges3);
-  sink_.Record(kXGraph, sheet.graphSettings.data() + kGraphOwnOffset, kGraphOwnSize);
+  {
+    const auto own = GraphProgramRecord(CurrentGraph());
+    sink_.Record(kXGraph, own.data(), own.size());
+  }
   for (int i = 1; i <= sheet.graphCount; ++i) {
-    const uint8_t* block = PoolPtr(sheet.graphTable[i]);
-    if (block) sink_.Record(kXNamedGraph, block + kGraphOwnOffset, kGraphOwnSize);
+    if (!sheet.graphTable[i]) continue;
+    const auto own = GraphProgramRecord(NamedGraph(i));
+    sink_.Record(kXNamedGraph, own.data(), own.size());
   }
   {
     RecordData d;
