@@ -19,6 +19,7 @@
 #include "core/engine_hooks.h"
 #include "core/entry.h"
 #include "core/format.h"
+#include "core/graph_definition.h"
 #include "core/global_options.h"
 #include "core/names.h"
 #include "core/sheet_layout.h"
@@ -47,6 +48,8 @@ const char kUsage[] =
     "  --protect on|off           switch cell protection of the worksheet\n"
     "  --lock RANGE on|off        set or clear the protection bit of the cells of RANGE\n"
     "  --name NAME RANGE          define a range name\n"
+    "  --quick-graph RANGE        make the current graph a quick graph of RANGE: reset, then the\n"
+    "                             columns from the left become X and series 1 to 6\n"
     "  --undo                     undo the last change\n"
     "  --recalc                   recalculate the worksheet\n"
     "  --manual, --auto           switch to manual or automatic recalculation\n"
@@ -58,7 +61,8 @@ const char kUsage[] =
     "  --code CELL                print the formula code of CELL as a file carries it, in hex\n"
     "  -o, --save FILE            save the worksheet (\".wks\" is added to a name without \".\")\n"
     "  --records FILE             list the records of a worksheet file: offset, type, name,\n"
-    "                             length, and for cell records the address and contents\n"
+    "                             length, and for cell records the address and contents, for\n"
+    "                             graph records the type, ranges, scales, headings and legends\n"
     "  --settings                 print the settings in force in the settings file's format\n"
     "  --version                  print the version and exit\n"
     "  -h, --help                 print this help and exit\n";
@@ -251,6 +255,8 @@ int main(int argc, char** argv) {
       const std::string problem = CheckNewName(name);
       if (!problem.empty()) Usage("invalid name '" + name + "'");
       if (DefineName(name, r) == 0) PrintError("no room for the name " + name);
+    } else if (action == "--quick-graph") {
+      QuickGraph(RangeArgument(args.Take("a range", action)));
     } else if (action == "--undo") {
       RestoreUndo();
     } else if (action == "--recalc") {

@@ -3,6 +3,7 @@
 // The listing walks the records the way the loader does (WK1 part, framing bytes, extension
 // block) without touching any worksheet. `LoadLinkedWorksheet` opens a hidden worksheet entry
 // for a file that formulas refer to. Reads: the file; the open-worksheet table.
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
+#include "core/graph_definition.h"
 #include "core/worksheets.h"
 #include "files/worksheet_file.h"
 #include "files/worksheet_records.h"
@@ -151,6 +153,60 @@ std::string CellContents(uint16_t type, const RecordView& v) {
   return v.Short() ? out + " <short>" : out;
 }
 
+std::string CornerText(uint16_t column, uint16_t row) {
+  if (IsValidCell(row, column)) return ColumnLetters(column) + std::to_string(row + 1);
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "(%u,%u)", column, row);
+  return buffer;
+}
+
+std::string NumberText(double value) {
+  char buffer[64];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  if (ec != std::errc()) return "0";
+  return std::string(buffer, end);
+}
+
+// GRAPH and NGRAPH: the name of a named graph, the type, the defined ranges, the scales and the
+// non-empty headings and legends.
+std::string GraphContents(uint16_t type, const RecordView& v) {
+  const size_t at = type == kNamedGraph ? 16 : 0;
+  if (v.Length() < at + graph_layout::kWk1DataSize) return " <short>";
+  GraphBlock block{};
+  std::memcpy(block.data() + graph_layout::kWk1Data, v.Data() + at, graph_layout::kWk1DataSize);
+  const GraphDefinition g(block.data());
+  std::string out;
+  if (type == kNamedGraph) out += " name \"" + v.Text(0, 15) + "\"";
+  out += " type " + std::to_string(g.type());
+  static const char* const kRangeKeys[kGraphRangeCount] = {"X",  "1",  "2",  "3",  "4",  "5", "6",
+                                                           "L1", "L2", "L3", "L4", "L5", "L6"};
+  for (int i = 0; i < kGraphRangeCount; ++i) {
+    const CellRange r = g.range(i);
+    if (!RangeIsValid(r)) continue;
+    out += std::string(" ") + kRangeKeys[i] + " " + CornerText(r.firstColumn, r.firstRow) + ".." +
+           CornerText(r.lastColumn, r.lastRow);
+  }
+  for (int axis = 0; axis < 2; ++axis) {
+    out += axis == 0 ? " xscale" : " yscale";
+    if (g.manualScale(axis)) {
+      out += " manual " + NumberText(g.lowerLimit(axis)) + " " + NumberText(g.upperLimit(axis));
+    } else {
+      out += " auto";
+    }
+  }
+  static const char* const kHeadingKeys[kGraphHeadingCount] = {"main", "second", "xtitle",
+                                                               "ytitle"};
+  for (int h = 0; h < kGraphHeadingCount; ++h) {
+    const std::string text = g.heading(h);
+    if (!text.empty()) out += std::string(" ") + kHeadingKeys[h] + " \"" + text + "\"";
+  }
+  for (int s = 1; s <= kGraphSeriesCount; ++s) {
+    const std::string text = g.legend(s);
+    if (!text.empty()) out += " legend" + std::to_string(s) + " \"" + text + "\"";
+  }
+  return out;
+}
+
 }  // namespace
 
 bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
@@ -190,6 +246,8 @@ bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
     }
     if (!extension && IsCellType(uint8_t(type))) {
       *out += CellContents(type, RecordView(body.data(), body.size()));
+    } else if (!extension && (type == kGraph || type == kNamedGraph)) {
+      *out += GraphContents(type, RecordView(body.data(), body.size()));
     }
     *out += '\n';
     if (type == kEof || (extension && type < 2)) {

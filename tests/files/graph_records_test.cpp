@@ -140,4 +140,34 @@ TEST_F(GraphRecordsTest, AtMostFiftyNamedGraphsAreRead) {
   EXPECT_EQ(NamedGraph(kMaxNamedGraphs).name(), "N49");
 }
 
+// The record listing decodes both graph records exactly as the batch tool documents them.
+TEST_F(GraphRecordsTest, TheRecordListingDecodesGraphRecords) {
+  GraphDefinition g = CurrentGraph();
+  g.setType(kGraphLine);
+  g.setRange(kGraphXRange, MakeRange(0, 0, 0, 3));
+  g.setRange(2, MakeRange(2, 0, 3, 3));
+  g.setRange(kGraphLabelRange1 + 5, MakeRange(25, 9, 25, 9));
+  g.setManualScale(1, true);
+  g.setLowerLimit(1, -0.5);
+  g.setUpperLimit(1, 50);
+  g.setHeading(0, "Sales");
+  g.setHeading(3, "EUR");
+  g.setLegend(6, "last");
+  ASSERT_EQ(StoreNamedGraph("Q1"), GraphNameResult::kDone);
+  ResetGraph(g);
+  ASSERT_TRUE(SaveWorksheet(Path("list.wks")));
+  std::string listing;
+  ASSERT_TRUE(ListWorksheetRecords(Path("list.wks"), &listing));
+  auto line = [&](const std::string& name) {
+    const size_t at = listing.find(" " + name + " ");
+    if (at == std::string::npos) return std::string("<missing>");
+    const size_t start = listing.rfind('\n', at) + 1;
+    return listing.substr(start + 9, listing.find('\n', at) - start - 9);
+  };
+  EXPECT_EQ(line("GRAPH"), "002D GRAPH           437 type 1 xscale auto yscale auto");
+  EXPECT_EQ(line("NGRAPH"),
+            "002E NGRAPH          453 name \"Q1\" type 4 X A1..A4 2 C1..D4 L6 Z10..Z10 xscale auto "
+            "yscale manual -0.5 50 main \"Sales\" ytitle \"EUR\" legend6 \"last\"");
+}
+
 }  // namespace
