@@ -16,6 +16,7 @@
 #include "app/engine_startup.h"
 #include "core/address.h"
 #include "core/cell_store.h"
+#include "core/charset.h"
 #include "core/engine_hooks.h"
 #include "core/entry.h"
 #include "core/format.h"
@@ -27,6 +28,7 @@
 #include "files/settings.h"
 #include "formula/formula_hooks.h"
 #include "files/worksheet_file.h"
+#include "macros/interpreter.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
@@ -64,6 +66,13 @@ const char kUsage[] =
     "                             length, and for cell records the address and contents, for\n"
     "                             graph records the type, ranges, scales, headings and legends\n"
     "  --settings                 print the settings in force in the settings file's format\n"
+    "  --macro CELL|NAME          run the macro that starts at CELL or at the range NAME\n"
+    "  --macro-text TEXT          run TEXT as a one-line macro\n"
+    "  --allow-exec               let macros run programs ({EXEC}); refused otherwise\n"
+    "\n"
+    "Macros type into a headless entry line at a cell pointer that starts at A1. Input they ask\n"
+    "for ({?}, {GET}, {INLABEL}, {INVALUE}, {MENUBRANCH}, {FILEPICK}) is read from standard\n"
+    "input, a line each; prompts and menu items go to standard error.\n"
     "  --version                  print the version and exit\n"
     "  -h, --help                 print this help and exit\n";
 
@@ -145,6 +154,50 @@ bool WorksheetHasCells() {
   return false;
 }
 
+// Macro input from standard input, one UTF-8 line per request (without its line end); prompts
+// and menu items go to standard error. A line Windows-1252 cannot hold is asked for again.
+bool ReadMacroInput(const MacroInputRequest& request, std::string* line) {
+  auto show = [](std::string_view engineText) {
+    std::fputs((Windows1252ToUtf8(engineText) + "\n").c_str(), stderr);
+  };
+  switch (request.kind) {
+    case MacroInputKind::kLabel:
+    case MacroInputKind::kValue:
+      show(request.prompt);
+      break;
+    case MacroInputKind::kMenu:
+      for (size_t i = 0; i < request.items.size(); ++i) {
+        show(std::to_string(i + 1) + " " + request.items[i] + "\t" +
+             (i < request.descriptions.size() ? request.descriptions[i] : std::string()));
+      }
+      break;
+    case MacroInputKind::kFile:
+      show(request.fileName + " (" + request.filter + ")");
+      break;
+    default: break;
+  }
+  for (;;) {
+    std::string utf8;
+    int c = 0;
+    bool any = false;
+    while ((c = std::fgetc(stdin)) != EOF) {
+      any = true;
+      if (c == '\n') break;
+      utf8.push_back(static_cast<char>(c));
+    }
+    if (!any) return false;
+    if (!utf8.empty() && utf8.back() == '\r') utf8.pop_back();
+    if (Utf8ToWindows1252(utf8, line)) return true;
+    PrintProblem("the answer holds a character that TALLIVO cannot keep; type it again");
+  }
+}
+
+// Runs a started macro to its end (the headless platform never makes it wait).
+void FinishMacro(MacroProgress progress) {
+  while (progress == MacroProgress::kSliced) progress = ContinueMacro();
+  if (progress == MacroProgress::kWaiting) StopMacro();
+}
+
 class Arguments {
  public:
   Arguments(int argc, char** argv) : args_(argv + 1, argv + argc) {}
@@ -191,6 +244,8 @@ int main(int argc, char** argv) {
   }
 
   TheHeadlessPlatform().onMessage = [](std::string_view text) { PrintError(text); };
+  TheHeadlessPlatform().readInput = &ReadMacroInput;
+  TheHeadlessPlatform().realDelays = true;
   StartEngine();
   LoadProgramFiles(argv[0]);
   Arguments args(argc, argv);
@@ -286,6 +341,14 @@ int main(int argc, char** argv) {
     } else if (action == "-o" || action == "--save") {
       const std::string& target = args.TakeFileName("a file name", action);
       if (!SaveWorksheet(target)) return 1;
+    } else if (action == "--macro") {
+      const std::string& where = args.Take("a cell or a range name", action);
+      const CellRange r = RangeArgument(where);
+      FinishMacro(RunMacroAt(r.firstColumn, r.firstRow));
+    } else if (action == "--macro-text") {
+      FinishMacro(RunMacroText(args.Take("a macro text", action)));
+    } else if (action == "--allow-exec") {
+      TheHeadlessPlatform().allowPrograms = true;
     } else if (action == "--settings") {
       PrintSettings(SettingsText());
     } else if (action == "--records") {

@@ -9,3 +9,8 @@
 // Beep, stop a running macro, and a message box "Error:" with `text` (which may be empty, as
 // for a compile error without a message). Refusals that are a bare beep call the platform's Beep.
 void ShowError(std::string_view text);
+
+// While a trap is set, ShowError first offers the text to it; when the trap takes it (gives
+// true) there is no beep and no box. A running macro with an error handler (ONERROR) sets one.
+using ErrorTrap = bool (*)(std::string_view text);
+void SetErrorTrap(ErrorTrap trap);

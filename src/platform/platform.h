@@ -25,6 +25,34 @@ struct PlatformBlock {
   uint16_t lastRow = 0;
 };
 
+// How a platform call that may take time went (see the macro section of Platform).
+enum class MacroWait : uint8_t { kDone, kPending, kCancelled };
+
+// What a macro asks the user for.
+enum class MacroInputKind : uint8_t {
+  kEntry,     // {?}: an entry typed at the cell pointer; the reply is its text
+  kKey,       // GET: one keystroke; the reply is that character
+  kLabel,     // INLABEL: a text typed into an input box
+  kValue,     // INVALUE: a number typed into an input box
+  kMenu,      // MENUBRANCH, MENUCALL: the reply is the number of the chosen item, from 1
+  kFile,      // FILEPICK: the chosen file name, empty when the dialog was cancelled
+};
+
+struct MacroInputRequest {
+  MacroInputKind kind = MacroInputKind::kEntry;
+  std::string prompt;                     // kLabel, kValue
+  std::vector<std::string> items;         // kMenu: the item names
+  std::vector<std::string> descriptions;  // kMenu: the descriptions, one per item
+  std::string fileName;                   // kFile: the offered name (with its directory)
+  std::string filter;                     // kFile: the filter text
+};
+
+// What became of a program a macro asked to run.
+enum class ProgramRun : uint8_t { kStarted, kRefused, kFailed };
+
+// The bars of the main window that VIEW shows and hides.
+enum class WindowBar : uint8_t { kQuickButtons, kMacroButtons, kStatus };
+
 // Answers of a question box.
 enum class Answer : uint8_t { kYes, kNo, kCancel, kOk };
 
@@ -67,6 +95,70 @@ class Platform {
   virtual double ViewSetting(int n) {
     (void)n;
     return 0;
+  }
+
+  // --- for the macro interpreter -----------------------------------------------------------------
+  //
+  // Each call that may take time gives `MacroWait`: kDone when it finished at once (the headless
+  // platform), kPending when the desktop will finish it later and then resume the macro
+  // (macros/interpreter.h ContinueMacro, MacroInputAnswered), kCancelled when the user cancelled
+  // or no input is left (the macro stops with "Break! ").
+
+  // Moves the cell pointer of the active grid / selects a block there.
+  virtual void MoveCursor(PlatformCell cell) { (void)cell; }
+  virtual void SelectBlock(PlatformBlock block) { (void)block; }
+
+  // Plays keystrokes into the worksheet window that has the focus. Bytes of 0x20 and above are
+  // characters, bytes below are the keys of MacroKey (macros/vocabulary.h). True: the keys are
+  // queued and the desktop resumes the macro once they are consumed. False: there is no window
+  // to type into; the interpreter plays them into its own headless entry line.
+  virtual bool PlayKeys(std::string_view keys) {
+    (void)keys;
+    return false;
+  }
+
+  // Input for a waiting macro. On kDone `reply` holds the answer.
+  virtual MacroWait MacroInput(const MacroInputRequest& request, std::string* reply) {
+    (void)request;
+    (void)reply;
+    return MacroWait::kCancelled;
+  }
+
+  // Waits `milliseconds` with events running (DELAY).
+  virtual MacroWait MacroDelay(int milliseconds) {
+    (void)milliseconds;
+    return MacroWait::kDone;
+  }
+  // Sounds a tone of `frequency` Hz for `milliseconds`; a frequency below 10 keeps silent.
+  virtual MacroWait Tone(int frequency, int milliseconds) {
+    (void)frequency;
+    (void)milliseconds;
+    return MacroWait::kDone;
+  }
+  // Plays a sound file (`mode` as the macro gives it).
+  virtual void PlayWave(std::string_view fileName, int mode) {
+    (void)fileName;
+    (void)mode;
+  }
+
+  // Single-step mode: the caption ("Step A5 : line") before a line, then a wait for the step key.
+  virtual MacroWait StepWait(std::string_view caption) {
+    (void)caption;
+    return MacroWait::kDone;
+  }
+
+  // Shows or hides one of the three bars of the main window (VIEW).
+  virtual void ShowBar(WindowBar bar, bool visible) {
+    (void)bar;
+    (void)visible;
+  }
+  // Sets the zoom of the worksheet windows in percent (20..200) and lays them out again.
+  virtual void SetZoom(int percent) { (void)percent; }
+
+  // Runs a program (EXEC) without a shell, after asking the user where there is one.
+  virtual ProgramRun RunProgram(std::string_view commandLine) {
+    (void)commandLine;
+    return ProgramRun::kRefused;
   }
 };
 

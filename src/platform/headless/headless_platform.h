@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,15 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> InstalledFonts() override;
   std::string SystemVersion() override;
   double ViewSetting(int n) override;
+  void MoveCursor(PlatformCell cell) override;
+  void SelectBlock(PlatformBlock block) override;
+  MacroWait MacroInput(const MacroInputRequest& request, std::string* reply) override;
+  MacroWait MacroDelay(int milliseconds) override;
+  MacroWait Tone(int frequency, int milliseconds) override;
+  void PlayWave(std::string_view fileName, int mode) override;
+  void ShowBar(WindowBar bar, bool visible) override;
+  void SetZoom(int percent) override;
+  ProgramRun RunProgram(std::string_view commandLine) override;
 
   // Clears the log, the scripted answers and the settable values.
   void Reset();
@@ -51,6 +61,16 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> fonts = {"Arial", "Courier New", "Times New Roman"};
   double viewSettings[2] = {100, 0};  // what ViewSetting(0) and ViewSetting(1) give
   std::string systemVersion;          // SystemVersion gives it when not empty, else the real one
+
+  // Macro input: each request takes the next line from `readInput` when set (tallivo-cli reads
+  // standard input), else from `inputLines`; none left cancels. A kKey request gives the first
+  // character of the line; a kMenu request accepts an item's name (any case) or its number and
+  // asks again for anything else.
+  std::function<bool(const MacroInputRequest& request, std::string* line)> readInput;
+  std::deque<std::string> inputLines;
+  bool realDelays = true;        // MacroDelay sleeps (off in tests: the wait is only logged)
+  bool barVisible[3] = {true, true, true};
+  bool allowPrograms = false;    // RunProgram refuses unless set (tallivo-cli --allow-exec)
 };
 
 // The headless implementation that is in force when nothing else is installed.
