@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# End-to-end checks of macros in tallivo-cli: --macro, --macro-text, the headless entry line,
+# answers from standard input, and the commands that need a window or permission.
+set -u
+cli=${1:?usage: cli_macro_test.sh PATH-TO-TALLIVO-CLI}
+failures=0
+passes=0
+tab=$'\t'
+
+check() {  # name expected actual
+  if [ "$2" == "$3" ]; then
+    passes=$((passes + 1))
+  else
+    failures=$((failures + 1))
+    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
+  fi
+}
+
+check "a FOR loop in cells sums the counter" \
+  "D1${tab}integer${tab}6${tab}6 ${tab}6" \
+  "$("$cli" -e A1 "'{FOR C1,1,3,1}" -e A2 "'{LET D1,D1+C1}" -e A3 "'{NEXT}" --macro A1 -p D1)"
+
+check "a macro started by its range name" \
+  "B1${tab}integer${tab}7${tab}7 ${tab}7" \
+  "$("$cli" -e A5 "'{LET B1,7}" --name GO A5 --macro GO -p B1)"
+
+check "keystrokes enter at the pointer and arrows move it" \
+  "A1${tab}label${tab}abc${tab}abc${tab}'abc
+A4${tab}integer${tab}12${tab}12 ${tab}12" \
+  "$("$cli" --macro-text 'abc~{DOWN 3}12~' -p)"
+
+check "text left pending at the end is dropped" \
+  "" \
+  "$("$cli" --macro-text 'abc' -p)"
+
+check "a failed macro prints its message and later actions still run" \
+  "Error: Syntax Error: A1
+A2${tab}integer${tab}1${tab}1 ${tab}1
+status 0" \
+  "$("$cli" -e A1 "'{NOSUCH}" --macro A1 -e A2 1 -p A2 2>&1; echo "status $?")"
+
+check "answers come from standard input, a line each" \
+  "B1${tab}integer${tab}42${tab}42 ${tab}42
+B2${tab}label${tab}y${tab}y${tab}'y
+B3${tab}label${tab}Ann${tab}Ann${tab}'Ann" \
+  "$(printf '42\nyes\nAnn\n' | "$cli" --macro-text '{GOTO B1}{?}{GET B2}{INLABEL "Name",B3}' -p 2>/dev/null)"
+
+check "the prompt of INLABEL goes to standard error" \
+  "Name" \
+  "$(printf 'Ann\n' | "$cli" --macro-text '{INLABEL "Name",B3}' 2>&1 >/dev/null)"
+
+check "a menu takes an item's name or number" \
+  "D1${tab}integer${tab}2${tab}2 ${tab}2" \
+  "$(printf 'nope\nquit\n' | "$cli" -e A1 "'{MENUBRANCH M1}" -e M1 "'Add" -e N1 "'Quit" \
+       -e M3 "'{LET D1,1}" -e N3 "'{LET D1,2}" --macro A1 -p D1 2>/dev/null)"
+
+check "the end of standard input is a Break" \
+  "Error: Break! A1" \
+  "$("$cli" -e A1 "'{?}" --macro A1 2>&1 </dev/null)"
+
+check "commands that need a window say so" \
+  "Error: Needs a window: GRAPH
+Error: Needs a window: HELP
+Error: Not available: COPY" \
+  "$("$cli" --macro-text '{GRAPH}' --macro-text '{HELP}' --macro-text '{COPY A1,B1}' 2>&1)"
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+check "EXEC is refused without --allow-exec" \
+  "Error: EXEC refused
+absent" \
+  "$("$cli" --macro-text "{EXEC \"touch $tmp/made\"}" 2>&1; [ -e "$tmp/made" ] && echo present || echo absent)"
+
+check "EXEC runs a program with --allow-exec, without a shell" \
+  "present" \
+  "$("$cli" --allow-exec --macro-text "{EXEC \"touch $tmp/made\"}" 2>&1; [ -e "$tmp/made" ] && echo present || echo absent)"
+
+check "text files: write, read back, the end of the file" \
+  "B1${tab}integer${tab}12${tab}12 ${tab}12
+B2${tab}label${tab}two${tab}two${tab}'two
+B4${tab}integer${tab}-1${tab}-1 ${tab}-1" \
+  "$("$cli" --macro-text "{OPEN 1,2,\"$tmp/Data.txt\"}{WRITELN 1,12}{WRITELN 1,\"two\"}{CLOSE 1}" \
+      --macro-text "{OPEN 1,1,\"$tmp/Data.txt\"}{READ 1,B1}{READ 1,B2}{READ 1,B3}{LET B4,@IORESULT}" -p)"
+
+check "the file name keeps its case" \
+  "Data.txt" \
+  "$(ls "$tmp" | grep -i data)"
+
+echo "cli_macro_test: $passes passed, $failures failed"
+[ "$failures" -eq 0 ]
