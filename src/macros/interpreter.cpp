@@ -344,7 +344,7 @@ std::string MacroSyntaxErrorText() { return "Syntax Error: " + MacroCellText(); 
 
 void MacroJumpTo(uint16_t column, uint16_t row) {
   MacroState& s = TheMacroState();
-  s.position = MacroPosition{CurrentWorksheet(), column, row, 0};
+  s.position = MacroPosition{s.position.sheet, column, row, 0};
   s.lineLoaded = false;
 }
 
@@ -501,5 +501,5 @@ void DoOnError(MacroCall& call) {
   CellAddress cell;
   if (!call.Cell(0, &cell)) return;
   s.hasHandler = true;
-  s.handler = MacroPosition{CurrentWorksheet(), cell.column, cell.row, 0};
+  s.handler = MacroPosition{s.position.sheet, cell.column, cell.row, 0};
 }
