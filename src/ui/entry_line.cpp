@@ -494,7 +494,7 @@ void MainWindow::ShowCellInEntryLine() {
 }
 
 void MainWindow::OpenPrompt(const QString& caption, std::function<void(const CellRange&)> action,
-                        bool offerNames) {
+                            bool offerNames, const CellRange* start) {
   WorksheetWindow* sheetWindow = activeSheetWindow();
   if (!sheetWindow) {
     ThePlatform().Beep();
@@ -507,7 +507,7 @@ void MainWindow::OpenPrompt(const QString& caption, std::function<void(const Cel
     SheetScope scope(sheetWindow->slot());
     if (offerNames)
       for (int i = 1; i <= NameCount(); ++i) names << FromCp1252(NameAt(i));
-    current = sheetWindow->activeGrid()->selection();
+    current = start ? *start : sheetWindow->activeGrid()->selection();
   }
   entryLine_->hide();
   rangePrompt_->Open(caption, current, std::move(action), names);

@@ -38,12 +38,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/entry.h"
 #include "core/format.h"
 #include "core/global_options.h"
+#include "core/graph_definition.h"
 #include "core/messages.h"
 #include "core/names.h"
 #include "core/password.h"
@@ -57,6 +59,7 @@
 #include "formula/evaluator.h"
 #include "formula/recalc.h"
 #include "platform/platform.h"
+#include "graph/graph_settings_dialog.h"
 #include "ui/cp1252.h"
 #include "ui/function_list_dialog.h"
 #include "ui/grid_pane.h"
@@ -821,9 +824,46 @@ void MainWindow::Run(Cmd cmd, int tag) {
       break;
     }
     case Cmd::kLock: ToggleProtection(); break;
+    case Cmd::kGraph: OpenGraphSettings(tag); break;
+    case Cmd::kGraphClear: ClearGraphSettings(); break;
     default: ThePlatform().Beep(); break;
   }
   RefreshSheetViews();
+}
+
+void MainWindow::OpenGraphSettings(int tag) {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) return;
+  if (!graphSettings_) {
+    graphSettings_ = new GraphSettingsDialog(this);
+    graphSettings_->setRangeRequest([this](const QString& caption, const CellRange& start,
+                                           std::function<void(const CellRange&)> done,
+                                           std::function<void()> closed) {
+      // The dialog comes back when the prompt closes, accepted or not.
+      auto connection = std::make_shared<QMetaObject::Connection>();
+      *connection = connect(rangePrompt_, &RangePrompt::closed, this, [connection, closed] {
+        disconnect(*connection);
+        closed();
+      });
+      OpenPrompt(caption, std::move(done), false, &start);
+      if (!rangePrompt_->isOpen()) {
+        disconnect(*connection);
+        closed();
+      }
+    });
+  }
+  graphSettings_->Open(sheetWindow->slot(), tag, sheetWindow->activeGrid()->selection());
+}
+
+void MainWindow::ClearGraphSettings() {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) return;
+  if (ThePlatform().Ask("Graph", "Clear All Graph Settings", Buttons::kOkCancel) != Answer::kOk) {
+    return;
+  }
+  SheetScope scope(sheetWindow->slot());
+  ResetGraph(CurrentGraph());
+  SetSheetModified(true);
 }
 
 void MainWindow::ToggleProtection() {

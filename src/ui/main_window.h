@@ -36,6 +36,7 @@ class QToolButton;
 class QTextBrowser;
 class WorksheetWindow;
 class FunctionListDialog;
+class GraphSettingsDialog;
 class GridPane;
 class RangePrompt;
 struct CellRecord;
@@ -91,6 +92,8 @@ class MainWindow : public QMainWindow {
   QLineEdit* entryLine() const { return entryLine_; }
   RangePrompt* rangePrompt() const { return rangePrompt_; }
   FunctionListDialog* functionList() const;
+  // The graph settings dialog (created on first use), or null before.
+  GraphSettingsDialog* graphSettings() const { return graphSettings_; }
   QAction* action(Cmd cmd, int tag = -1) const;
   QToolButton* button(const char* objectName) const;
   QStringList historyCaptions() const;
@@ -117,8 +120,9 @@ class MainWindow : public QMainWindow {
   bool OpenFunctionList(bool macros);
 
   // --- the range prompt ---
+  // `start` (when given) is the prompt's first range instead of the selection.
   void OpenPrompt(const QString& caption, std::function<void(const CellRange&)> action,
-                  bool offerNames = false);
+                  bool offerNames = false, const CellRange* start = nullptr);
   void GotoPrompt();
   // Recomputes the enabled state of every menu item and button.
   void UpdateMenuState();
@@ -188,6 +192,9 @@ class MainWindow : public QMainWindow {
   // folder); the current directory when none of them exists.
   QString SaveAsFolder(const WorksheetWindow* sheetWindow) const;
   void ToggleProtection();
+  // "&Graph" menu: the graph settings dialog on the page of `tag`; "&Clear..." after asking.
+  void OpenGraphSettings(int tag);
+  void ClearGraphSettings();
   void ToggleRecalc();
   void ShowHelp();
   void ShowAbout();
@@ -235,6 +242,7 @@ class MainWindow : public QMainWindow {
   std::vector<ActionInfo> actions_;
   std::vector<std::pair<QToolButton*, Cmd>> buttons_;
   FunctionListDialog* functionList_ = nullptr;
+  GraphSettingsDialog* graphSettings_ = nullptr;
   QTextBrowser* help_ = nullptr;
 
   // The entry in progress.
