@@ -77,6 +77,11 @@ bool MacroTableNames(const CellRange& target) {
   return !ErrorRaised();
 }
 
+bool MacroGraphChanged(bool applied) {
+  if (applied) SetSheetModified(true);
+  return applied;
+}
+
 void MacroRecalculate() {
   if (Hooks().recalculate) Hooks().recalculate();
 }

@@ -25,6 +25,9 @@ bool MacroDeleteName(std::string_view name);
 bool MacroResetNames();
 bool MacroBuildNames(const CellRange& source);
 bool MacroTableNames(const CellRange& target);
+// An edit of the graph definitions (core/graph_edits.h) was made: `applied` marks the sheet
+// modified. Gives `applied`.
+bool MacroGraphChanged(bool applied);
 // Recalculates the sheet; puts back the state before the last change.
 void MacroRecalculate();
 bool MacroUndo();
