@@ -111,7 +111,10 @@ void ShowStep(MacroState& s) {
     line = s.text;
   } else {
     line = WithMacroSheet(s.position.sheet, [&s] {
-      return CellContentsText(GetCell(s.position.row, s.position.column));
+      const CellHandle cell = GetCell(s.position.row, s.position.column);
+      std::string text = CellContentsText(cell);
+      if (KindIsLabel(KindOf(cell)) && !text.empty()) text.erase(0, 1);
+      return text;
     });
   }
   ThePlatform().Beep();

@@ -30,6 +30,7 @@
 #include "ui/cp1252.h"
 #include "ui/entry_line.h"
 #include "ui/main_window.h"
+#include "ui/qt_platform.h"
 #include "ui/worksheet_window.h"
 
 WorksheetWindow* MainWindow::NewSheet() {
@@ -112,10 +113,24 @@ WorksheetWindow* MainWindow::OpenByName(const QString& name) {
   // A damaged file read in part is kept read-only, so that "Save" asks for a new name instead
   // of replacing the original with what could be read.
   if (!loaded) readOnly_[sheetWindow->slot()] = true;
-  // A range named "AUTOEXEC" runs as a macro when the macro interpreter is there.
+  // A range named "AUTOEXEC" runs as a macro: at once in the autoexec worksheet, after the
+  // question (No by default) in any other file, which may come from anywhere.
   if (RunMacroAt) {
-    SheetScope scope(sheetWindow->slot());
-    if (const int index = LookupName("AUTOEXEC")) RunMacroAt(NameRange(index));
+    CellRange autoexec = NoRange();
+    {
+      SheetScope scope(sheetWindow->slot());
+      if (const int index = LookupName("AUTOEXEC")) autoexec = NameRange(index);
+    }
+    const bool trusted = QFileInfo(name).absoluteFilePath().compare(
+                             QFileInfo(autoexec_).absoluteFilePath(), Qt::CaseInsensitive) == 0;
+    if (RangeIsValid(autoexec) &&
+        (trusted || TheQtPlatform().AskNoByDefault(
+                                 "TALLIVO", "Run the AUTOEXEC macro of " +
+                                                ToCp1252(QFileInfo(name).fileName()) + "?") ==
+                                 Answer::kYes)) {
+      SheetScope scope(sheetWindow->slot());
+      RunMacroAt(autoexec);
+    }
   }
   return sheetWindow;
 }

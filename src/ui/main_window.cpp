@@ -66,6 +66,9 @@
 #include "ui/password_dialog.h"
 #include "ui/qt_platform.h"
 #include "ui/range_prompt.h"
+#include "macros/interpreter.h"
+#include "macros/vocabulary.h"
+#include "ui/macro_player.h"
 #include "ui/row_painter.h"
 #include "ui/worksheet_window.h"
 
@@ -131,6 +134,14 @@ bool IsCommandLineOption(const QString& argument) {
   return option.match(argument).hasMatch() && !QFileInfo::exists(argument);
 }
 
+void MainWindow::MacroPrompt(bool step) {
+  if (MacroRunning() || !activeSheetWindow()) return;
+  SetMacroSingleStep(step);
+  OpenPrompt(QStringLiteral("MACRO: Specify Cell"),
+             [this](const CellRange& r) { macroPlayer_->Start(r.firstColumn, r.firstRow); },
+             /*offerNames=*/true);
+}
+
 // --- creation ------------------------------------------------------------------------------------
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new ClientArea(this)) {
@@ -153,6 +164,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
     if (percent >= 0) progressGauge_->setValue(percent);
   };
   platform.onRepaint = [this] { RepaintAll(); };
+  macroPlayer_ = new MacroPlayer(this);
+  macroPlayer_->dialogParent = this;
+  macroPlayer_->onCaption = [this](const QString& caption) {
+    setWindowTitle(caption.isEmpty() ? QStringLiteral("TALLIVO") : caption);
+  };
+  macroPlayer_->onEnded = [this] { UpdateMenuState(); };
+  platform.macroPlayer = macroPlayer_;
+  RunMacroAt = [this](const CellRange& r) {
+    if (activeSheetWindow()) macroPlayer_->Start(r.firstColumn, r.firstRow);
+  };
   // Windows are opened as unnamed, so that the Yes of their close question always comes here:
   // the frame alone knows which sheets were never saved or are read-only.
   WorksheetWindow::SaveAsHandler = [this](WorksheetWindow& sheetWindow) {
@@ -167,6 +188,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
   FillHistory();
 
   functionList_ = new FunctionListDialog(this);
+  QStringList macroNames;
+  for (const std::string& name : MacroVocabularyNames()) macroNames << QString::fromLatin1(name);
+  FunctionListDialog::SetMacroNames(macroNames);
   connect(functionList_, &FunctionListDialog::chosen, this, &MainWindow::FunctionChosen);
   connect(clientArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
     if (sub) WindowActivated(qobject_cast<WorksheetWindow*>(sub->widget()));
@@ -178,7 +202,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
 
 MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
+  StopMacro();
+  RunMacroAt = nullptr;
   QtPlatform& platform = TheQtPlatform();
+  platform.macroPlayer = nullptr;
   platform.onMode = nullptr;
   platform.onProgress = nullptr;
   platform.onRepaint = nullptr;
@@ -433,6 +460,7 @@ void MainWindow::ConnectWindow(WorksheetWindow* sheetWindow) {
   });
   connect(sheetWindow, &WorksheetWindow::gotoRequested, this, &MainWindow::GotoPrompt);
   connect(sheetWindow, &WorksheetWindow::helpRequested, this, &MainWindow::ShowHelp);
+  connect(sheetWindow, &WorksheetWindow::macroRequested, this, &MainWindow::MacroPrompt);
   connect(sheetWindow, &WorksheetWindow::enterPressed, this, [this] {
     if (rangePrompt_->isOpen()) {
       rangePrompt_->Accept();
@@ -812,6 +840,16 @@ void MainWindow::Run(Cmd cmd, int tag) {
       if (!entryLine_->text().endsWith('@')) entryLine_->insert(QStringLiteral("@"));
       OpenFunctionList(false);
       break;
+    case Cmd::kMacroDo: MacroPrompt(false); break;
+    case Cmd::kMacroStep:
+    case Cmd::kMacroSingleStep:
+      if (MacroRunning()) {
+        macroPlayer_->Step();
+      } else {
+        MacroPrompt(true);
+      }
+      break;
+    case Cmd::kMacroStop: macroPlayer_->Break(); break;
     case Cmd::kMacroPick:
       if (!entryActive_) StartEntry(QStringLiteral("{"));
       OpenFunctionList(true);

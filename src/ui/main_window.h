@@ -37,6 +37,7 @@ class QTextBrowser;
 class WorksheetWindow;
 class FunctionListDialog;
 class GraphSettingsDialog;
+class MacroPlayer;
 class GridPane;
 class RangePrompt;
 struct CellRecord;
@@ -58,6 +59,10 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   QMdiArea* clientArea() const { return clientArea_; }
+  MacroPlayer* macroPlayer() const { return macroPlayer_; }
+  // The prompt "MACRO: Specify Cell" and the run of the macro chosen there; `step` turns single-step
+  // mode on first (Shift+F3, "&Macro Step").
+  void MacroPrompt(bool step);
 
   // Start-up after the frame is built: program directory and base name from `argv0`, the
   // settings and user function files, the bars and history from the settings, the command line
@@ -211,6 +216,7 @@ class MainWindow : public QMainWindow {
   QMdiArea* clientArea_;
   QToolBar* quickBar_ = nullptr;
   QToolBar* macroBar_ = nullptr;
+  MacroPlayer* macroPlayer_ = nullptr;
   QToolBar* formatBar_ = nullptr;
   QWidget* entryPanel_ = nullptr;
   QLabel* modeIndicator_ = nullptr;

@@ -13,6 +13,7 @@
 
 #include "ui/cp1252.h"
 #include "ui/grid_pane.h"
+#include "ui/macro_player.h"
 
 void QtPlatform::Beep() {
   ++beeps;
@@ -60,6 +61,7 @@ Answer QtPlatform::Ask(std::string_view caption, std::string_view text, Buttons 
   const QString title = caption.empty() ? QStringLiteral("TALLIVO") : FromCp1252(caption);
   QMessageBox box(QMessageBox::Question, title, FromCp1252(text), set,
                   QApplication::activeWindow());
+  if (buttons == Buttons::kYesNo && noByDefault_) box.setDefaultButton(QMessageBox::No);
   const int r = box.exec();
   if (waitDepth_ > 0) QApplication::restoreOverrideCursor();
   switch (r) {
@@ -68,6 +70,13 @@ Answer QtPlatform::Ask(std::string_view caption, std::string_view text, Buttons 
     case QMessageBox::Ok: return Answer::kOk;
     default: return Answer::kCancel;
   }
+}
+
+Answer QtPlatform::AskNoByDefault(std::string_view caption, std::string_view text) {
+  noByDefault_ = true;
+  const Answer a = Ask(caption, text, Buttons::kYesNo);
+  noByDefault_ = false;
+  return a;
 }
 
 void QtPlatform::WaitCursor(bool on) {
@@ -98,6 +107,34 @@ void QtPlatform::Repaint() {
 
 PlatformCell QtPlatform::CurrentCell() { return GridPane::ActiveCursor(); }
 PlatformBlock QtPlatform::Selection() { return GridPane::ActiveSelection(); }
+
+void QtPlatform::MoveCursor(PlatformCell cell) {
+  if (GridPane* grid = GridPane::ActiveGrid()) grid->moveTo(cell.row, cell.column);
+}
+
+bool QtPlatform::PlayKeys(std::string_view keys) {
+  return macroPlayer && macroPlayer->PlayKeys(keys);
+}
+
+MacroWait QtPlatform::MacroInput(const MacroInputRequest& request, std::string* reply) {
+  return macroPlayer ? macroPlayer->MacroInput(request, reply) : MacroWait::kCancelled;
+}
+
+MacroWait QtPlatform::MacroDelay(int milliseconds) {
+  return macroPlayer ? macroPlayer->Delay(milliseconds) : MacroWait::kDone;
+}
+
+MacroWait QtPlatform::Tone(int frequency, int milliseconds) {
+  return macroPlayer ? macroPlayer->Tone(frequency, milliseconds) : MacroWait::kDone;
+}
+
+MacroWait QtPlatform::StepWait(std::string_view caption) {
+  return macroPlayer ? macroPlayer->StepWait(caption) : MacroWait::kDone;
+}
+
+ProgramRun QtPlatform::RunProgram(std::string_view commandLine) {
+  return macroPlayer ? macroPlayer->RunProgram(commandLine) : ProgramRun::kRefused;
+}
 
 std::tm QtPlatform::LocalTime() {
   const std::time_t now = std::time(nullptr);

@@ -16,6 +16,8 @@
 
 #include "platform/platform.h"
 
+class MacroPlayer;
+
 class QtPlatform : public Platform {
  public:
   void Beep() override;
@@ -31,6 +33,17 @@ class QtPlatform : public Platform {
   uint64_t PhysicalMemory() override;
   std::vector<std::string> InstalledFonts() override;
   std::string SystemVersion() override;
+  void MoveCursor(PlatformCell cell) override;
+  bool PlayKeys(std::string_view keys) override;
+  MacroWait MacroInput(const MacroInputRequest& request, std::string* reply) override;
+  MacroWait MacroDelay(int milliseconds) override;
+  MacroWait Tone(int frequency, int milliseconds) override;
+  MacroWait StepWait(std::string_view caption) override;
+  ProgramRun RunProgram(std::string_view commandLine) override;
+
+  // The desktop side of running macros (set by the main window); without it the platform has no
+  // window to type into and asks nothing.
+  MacroPlayer* macroPlayer = nullptr;
 
   // Set by the main window: show a mode text, show (0..100) or hide (<0) the gauge, repaint the
   // worksheet windows. Unset callbacks do nothing.
@@ -44,11 +57,15 @@ class QtPlatform : public Platform {
   std::deque<Answer> scriptedAnswers;
   int beeps = 0;  // beeps so far (tests)
 
+  // A Yes/No question whose default button is No (questions about running code).
+  Answer AskNoByDefault(std::string_view caption, std::string_view text);
+
   // The mode text last shown.
   QString mode() const { return mode_; }
 
  private:
   int waitDepth_ = 0;
+  bool noByDefault_ = false;
   QString mode_ = QStringLiteral("READY");
   QString modeBeforeWait_;
 };

@@ -26,7 +26,9 @@
 #include "ui/column_scroller.h"
 #include "ui/cp1252.h"
 #include "ui/grid_header.h"
+#include "macros/interpreter.h"
 #include "ui/grid_pane.h"
+#include "ui/macro_player.h"
 #include "ui/page_tabs.h"
 
 namespace {
@@ -461,14 +463,14 @@ bool WorksheetWindow::windowKeyDown(QKeyEvent* e) {
     case Qt::Key_Pause:
     case Qt::Key_Cancel:
       if (!ctrl) return false;
-      if (Hooks().stopMacro) Hooks().stopMacro();
+      if (!MacroPlayer::IsPlayed(e)) RequestMacroBreak();
       return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
       emit enterPressed();
       return RangePromptOpen();
     case Qt::Key_Escape:
-      if (Hooks().stopMacro) Hooks().stopMacro();
+      if (!MacroPlayer::IsPlayed(e)) RequestMacroBreak();
       emit escapePressed();
       return true;
     case Qt::Key_End: setEnd(!endMode_); return true;
@@ -529,8 +531,8 @@ bool WorksheetWindow::windowKeyDown(QKeyEvent* e) {
       return true;
     }
     case Qt::Key_F8: setTitles(g->hasTitles() ? 0 : 3); return true;
-    // Macros, recalculation of links, the links prompt and the graph window come later.
-    case Qt::Key_F3:
+    case Qt::Key_F3: emit macroRequested(shift); return true;
+    // Recalculation of links, the links prompt and the graph window come later.
     case Qt::Key_F9:
     case Qt::Key_F11:
     case Qt::Key_F12: ThePlatform().Beep(); return true;

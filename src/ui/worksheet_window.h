@@ -95,6 +95,7 @@ class WorksheetWindow : public QWidget {
   void referenceCycleRequested();   // F4
   void gotoRequested();             // F5 (unconnected: a simple prompt of the window's own)
   void helpRequested();             // F1
+  void macroRequested(bool step);   // F3, Shift+F3
   void enterPressed();
   void escapePressed();
   void endModeChanged(bool on);
