@@ -65,7 +65,14 @@ PlayedKey KeyFor(uint8_t byte) {
 
 }  // namespace
 
-MacroPlayer::MacroPlayer(QObject* parent) : QObject(parent) { qApp->installEventFilter(this); }
+MacroPlayer::MacroPlayer(QObject* parent) : QObject(parent) {}
+
+void MacroPlayer::WatchKeys() {
+  // The newest filter of the application sees a key first: the user's key is the macro's
+  // before any window acts on it.
+  qApp->removeEventFilter(this);
+  qApp->installEventFilter(this);
+}
 
 MacroPlayer::~MacroPlayer() {
   if (qApp) qApp->removeEventFilter(this);
@@ -204,9 +211,11 @@ void MacroPlayer::Cancel() {
 MacroWait MacroPlayer::MacroInput(const MacroInputRequest& request, std::string*) {
   switch (request.kind) {
     case MacroInputKind::kEntry:
+      WatchKeys();
       waiting_ = Waiting::kEntry;
       return MacroWait::kPending;
     case MacroInputKind::kKey:
+      WatchKeys();
       waiting_ = Waiting::kKey;
       return MacroWait::kPending;
     case MacroInputKind::kLabel:
@@ -276,6 +285,7 @@ MacroWait MacroPlayer::Tone(int frequency, int milliseconds) {
 
 MacroWait MacroPlayer::StepWait(std::string_view caption) {
   if (onCaption) onCaption(FromCp1252(caption));
+  WatchKeys();
   waiting_ = Waiting::kStep;
   return MacroWait::kPending;
 }

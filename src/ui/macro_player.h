@@ -66,6 +66,7 @@ class MacroPlayer : public QObject {
 
  private:
   enum class Waiting : uint8_t { kNothing, kEntry, kKey, kStep, kDialog };
+  void WatchKeys();
   void PostNextKey();
   void Resume();
   void After(MacroProgress progress);

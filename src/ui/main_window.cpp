@@ -138,7 +138,7 @@ void MainWindow::MacroPrompt(bool step) {
   if (MacroRunning() || !activeSheetWindow()) return;
   SetMacroSingleStep(step);
   OpenPrompt(QStringLiteral("MACRO: Specify Cell"),
-             [this](const CellRange& r) { macroPlayer_->Start(r.firstColumn, r.firstRow); },
+             [this](const CellRange& r) { RunMacroAt(r); },
              /*offerNames=*/true);
 }
 
@@ -172,7 +172,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
   macroPlayer_->onEnded = [this] { UpdateMenuState(); };
   platform.macroPlayer = macroPlayer_;
   RunMacroAt = [this](const CellRange& r) {
-    if (activeSheetWindow()) macroPlayer_->Start(r.firstColumn, r.firstRow);
+    if (!activeSheetWindow()) return;
+    macroPlayer_->Start(r.firstColumn, r.firstRow);
+    UpdateMenuState();
   };
   // Windows are opened as unnamed, so that the Yes of their close question always comes here:
   // the frame alone knows which sheets were never saved or are read-only.
@@ -707,6 +709,7 @@ void MainWindow::UpdateMenuState() {
     if (!CommandBuilt(cmd)) return false;
     if (CommandNeedsSheet(cmd) && !sheet) return false;
     if (cmd == Cmd::kTips) return QFileInfo::exists(tips);
+    if (cmd == Cmd::kMacroStop) return MacroRunning();
     return true;
   };
   for (const ActionInfo& info : actions_) info.action->setEnabled(enabled(info.cmd));

@@ -1,8 +1,10 @@
 // Qt Test: macros on the desktop — keys played into the main window, a played Esc against the
 // user's Esc, {?} waiting for the user's entry, the step caption.
+#include <QLineEdit>
 #include <QtTest>
 
 #include "core/entry.h"
+#include "formula/formula_text.h"
 #include "core/names.h"
 #include "files/worksheet_file.h"
 #include "macros/interpreter.h"
@@ -31,7 +33,10 @@ class MacroPlayerTest : public QObject, private MainWindowFixture {
   }
 
   void keysArePlayedIntoTheMainWindow() {
-    Start();
+    MainWindow& f = Start();
+    QApplication::setActiveWindow(&f);
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    Grid()->setFocus();
     RunLines({"abc~{DOWN}12~"});
     QTRY_VERIFY(!MacroRunning());
     SheetScope scope(Slot());

@@ -143,7 +143,7 @@ class MainWindowTest : public QObject, private MainWindowFixture {
         {__LINE__, Cmd::kExport, false, false},  {__LINE__, Cmd::kCut, false, false},
         {__LINE__, Cmd::kPaste, false, false},   {__LINE__, Cmd::kFind, false, false},
         {__LINE__, Cmd::kData, false, false},    {__LINE__, Cmd::kArray, false, false},
-        {__LINE__, Cmd::kGraph, false, true},    {__LINE__, Cmd::kMacroStep, false, false},
+        {__LINE__, Cmd::kGraph, false, true},    {__LINE__, Cmd::kMacroStep, false, true},
         {__LINE__, Cmd::kCopyCells, false, false}, {__LINE__, Cmd::kNewView, false, true},
         {__LINE__, Cmd::kTips, false, false},
     };
