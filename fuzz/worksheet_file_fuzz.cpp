@@ -1,10 +1,15 @@
 // fuzz/worksheet_file_fuzz.cpp — feeds arbitrary bytes to the worksheet file reader.
 //
 // Each input is loaded into a fresh worksheet; what was read is then written to memory and loaded
-// again, so the writer sees whatever the reader accepted. Any crash or sanitizer report is a
-// fault.
+// again, so the writer sees whatever the reader accepted. The record listing (which decodes cell
+// and graph records) reads the same bytes from a scratch file. Any crash or sanitizer report is
+// a fault.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "core/address.h"
@@ -49,5 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadWorksheetBytes(bytes.data(), bytes.size());
   }
   CloseAllWorksheets();
+
+  static const std::string listingFile =
+      "/tmp/tallivo-fuzz-listing-" + std::to_string(getpid()) + ".wks";
+  if (std::FILE* f = std::fopen(listingFile.c_str(), "wb")) {
+    const bool written = std::fwrite(data, 1, size, f) == size;
+    std::fclose(f);
+    std::string listing;
+    if (written) ListWorksheetRecords(listingFile, &listing);
+  }
   return 0;
 }

@@ -56,7 +56,8 @@ using GraphBlock = std::array<uint8_t, kGraphBlockSize>;
 //   729     2     X division word: low byte a further count, high byte (signed) minor divisions
 //   731     2     Y division word
 //   733     13    overlay name: length byte and up to 12 characters
-//   746     13    the name again, written by the file layer (the GRAPH record has no name field)
+//   746     13    zero in memory; in the extension record the name again (the GRAPH record has
+//                 no name field)
 //   759     84    unused (zero)
 //   843     17    unused
 namespace graph_layout {
@@ -139,8 +140,8 @@ enum GraphType : uint8_t {
 constexpr int kGraphTypeCount = 18;
 
 // Indexes of the 13 ranges.
-constexpr int kGraphXRange = 0;        // then series 1..6 at 1..6
-constexpr int kGraphLabelRange1 = 7;   // data labels of series 1..6 at 7..12
+constexpr int kGraphXRange = 0;       // then series 1..6 at 1..6
+constexpr int kGraphLabelRange1 = 7;  // data labels of series 1..6 at 7..12
 constexpr int kGraphRangeCount = 13;
 constexpr int kGraphSeriesCount = 6;
 constexpr int kGraphStyleCount = 7;    // series 1..6 and "Other" (index 6)
@@ -152,7 +153,12 @@ constexpr size_t kGraphFontFaceCapacity = 31;
 constexpr int kMaxNamedGraphs = 50;
 
 // Lines and symbols of a series, in the dialog's order.
-enum SeriesMarks : uint8_t { kSeriesNone = 0, kSeriesLines = 1, kSeriesSymbols = 2, kSeriesBoth = 3 };
+enum SeriesMarks : uint8_t {
+  kSeriesNone = 0,
+  kSeriesLines = 1,
+  kSeriesSymbols = 2,
+  kSeriesBoth = 3
+};
 // Data-label places.
 enum LabelPlace : uint8_t {
   kLabelAbove = 0,
@@ -210,14 +216,30 @@ class GraphDefinition {
   // axis 0 X, 1 Y
   bool manualScale(int axis) const { return b_[ScalingAt(axis)] == 1; }
   void setManualScale(int axis, bool on) { b_[ScalingAt(axis)] = on ? 1 : 0; }
-  double lowerLimit(int axis) const { return Real(axis == 0 ? graph_layout::kXLower : graph_layout::kYLower); }
-  void setLowerLimit(int axis, double v) { SetReal(axis == 0 ? graph_layout::kXLower : graph_layout::kYLower, v); }
-  double upperLimit(int axis) const { return Real(axis == 0 ? graph_layout::kXUpper : graph_layout::kYUpper); }
-  void setUpperLimit(int axis, double v) { SetReal(axis == 0 ? graph_layout::kXUpper : graph_layout::kYUpper, v); }
-  uint8_t axisFormat(int axis) const { return b_[axis == 0 ? graph_layout::kXFormat : graph_layout::kYFormat]; }
-  void setAxisFormat(int axis, uint8_t f) { b_[axis == 0 ? graph_layout::kXFormat : graph_layout::kYFormat] = f; }
-  uint8_t divisions(int axis) const { return b_[axis == 0 ? graph_layout::kXDivisions : graph_layout::kYDivisions]; }
-  void setDivisions(int axis, uint8_t n) { b_[axis == 0 ? graph_layout::kXDivisions : graph_layout::kYDivisions] = n; }
+  double lowerLimit(int axis) const {
+    return Real(axis == 0 ? graph_layout::kXLower : graph_layout::kYLower);
+  }
+  void setLowerLimit(int axis, double v) {
+    SetReal(axis == 0 ? graph_layout::kXLower : graph_layout::kYLower, v);
+  }
+  double upperLimit(int axis) const {
+    return Real(axis == 0 ? graph_layout::kXUpper : graph_layout::kYUpper);
+  }
+  void setUpperLimit(int axis, double v) {
+    SetReal(axis == 0 ? graph_layout::kXUpper : graph_layout::kYUpper, v);
+  }
+  uint8_t axisFormat(int axis) const {
+    return b_[axis == 0 ? graph_layout::kXFormat : graph_layout::kYFormat];
+  }
+  void setAxisFormat(int axis, uint8_t f) {
+    b_[axis == 0 ? graph_layout::kXFormat : graph_layout::kYFormat] = f;
+  }
+  uint8_t divisions(int axis) const {
+    return b_[axis == 0 ? graph_layout::kXDivisions : graph_layout::kYDivisions];
+  }
+  void setDivisions(int axis, uint8_t n) {
+    b_[axis == 0 ? graph_layout::kXDivisions : graph_layout::kYDivisions] = n;
+  }
   uint16_t divisionWord(int axis) const;
   void setDivisionWord(int axis, uint16_t w);
   int8_t minorDivisions(int axis) const { return int8_t(divisionWord(axis) >> 8); }
@@ -238,17 +260,23 @@ class GraphDefinition {
   void setOutsideColour(uint8_t c) { b_[graph_layout::kOutsideColour] = c; }
   // kind 0..6
   uint8_t fontSize(int kind) const { return b_[graph_layout::kFontSizes + size_t(kind)]; }
-  void setFontSize(int kind, uint8_t points) { b_[graph_layout::kFontSizes + size_t(kind)] = points; }
+  void setFontSize(int kind, uint8_t points) {
+    b_[graph_layout::kFontSizes + size_t(kind)] = points;
+  }
   std::string fontFace(int kind) const;
   void setFontFace(int kind, std::string_view face);
   std::string overlay() const { return Text(graph_layout::kOverlay, graph_layout::kNameCapacity); }
-  void setOverlay(std::string_view n) { SetText(graph_layout::kOverlay, graph_layout::kNameCapacity, n); }
+  void setOverlay(std::string_view n) {
+    SetText(graph_layout::kOverlay, graph_layout::kNameCapacity, n);
+  }
 
   // True when the X range and at least one series range are defined.
   bool Drawable() const;
 
  private:
-  static size_t ScalingAt(int axis) { return axis == 0 ? graph_layout::kXScaling : graph_layout::kYScaling; }
+  static size_t ScalingAt(int axis) {
+    return axis == 0 ? graph_layout::kXScaling : graph_layout::kYScaling;
+  }
   void SetBits(size_t at, uint8_t mask, uint8_t v) { b_[at] = uint8_t((b_[at] & ~mask) | v); }
   uint16_t Word(size_t at) const { return uint16_t(b_[at] | (b_[at + 1] << 8)); }
   void SetWord(size_t at, uint16_t v) {
@@ -300,11 +328,11 @@ int FindNamedGraph(std::string_view name);
 
 enum class GraphNameResult : uint8_t {
   kDone = 0,
-  kIgnored,     // a name beginning with "*": nothing stored
-  kEmptyName,   // beeped, nothing stored
-  kNotFound,    // no named graph of that name
-  kFull,        // 50 named graphs: "Max Graph Names Exceeded" shown
-  kNoMemory,    // the pool had no room
+  kIgnored,    // a name beginning with "*": nothing stored
+  kEmptyName,  // beeped, nothing stored
+  kNotFound,   // no named graph of that name
+  kFull,       // 50 named graphs: "Max Graph Names Exceeded" shown
+  kNoMemory,   // the pool had no room
 };
 
 // Stores a copy of the current definition under `name` (upper-cased, cut to 12 characters),

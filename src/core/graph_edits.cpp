@@ -98,11 +98,21 @@ bool EditGraphOptions(std::string_view items, char separator) {
   for (const Item& item : parsed) {
     const bool yes = item.value == 'Y';
     switch (item.key) {
-      case 'G': g.setGridLines(uint8_t(item.value - '0')); break;
-      case 'S': g.setSolidGrid(yes); break;
-      case 'T': g.setTableLegend(yes); break;
-      case 'X': g.setLogarithmicX(yes); break;
-      case 'Y': g.setLogarithmicY(yes); break;
+      case 'G':
+        g.setGridLines(uint8_t(item.value - '0'));
+        break;
+      case 'S':
+        g.setSolidGrid(yes);
+        break;
+      case 'T':
+        g.setTableLegend(yes);
+        break;
+      case 'X':
+        g.setLogarithmicX(yes);
+        break;
+      case 'Y':
+        g.setLogarithmicY(yes);
+        break;
       default: {
         const std::string_view marks = "NLSB";
         g.setSeriesMarks(item.key - '0', uint8_t(marks.find(item.value)));

@@ -4,7 +4,8 @@
 // Each edit checks all of its arguments before it changes anything and gives false, changing
 // nothing, for a bad argument (the macro interpreter reports that as a syntax error). Texts are
 // already evaluated; a range argument may be NoRange() ("NUL"), which clears the field.
-// Reads and writes: the current sheet's graph definition and named graphs (core/graph_definition.h).
+// Reads and writes: the current sheet's graph definition and named graphs
+// (core/graph_definition.h).
 #pragma once
 
 #include <optional>

@@ -39,14 +39,14 @@ struct TypeButton {
   int code;
 };
 constexpr TypeButton kTypes2D[] = {
-    {"&Xy", kGraphXy},         {"&Bar", kGraphBar},      {"&Pie", kGraphPie},
-    {"&Stack", kGraphStack},   {"&Line", kGraphLine},    {"Cu&m", kGraphCumulative},
-    {"&Hilo", kGraphHiLo},     {"&Radar", kGraphRadar},  {"&Area", kGraphArea},
-    {"&Delta", kGraphDelta},   {"P&olar", kGraphPolar},  {"&Contour", kGraphContour},
+    {"&Xy", kGraphXy},       {"&Bar", kGraphBar},     {"&Pie", kGraphPie},
+    {"&Stack", kGraphStack}, {"&Line", kGraphLine},   {"Cu&m", kGraphCumulative},
+    {"&Hilo", kGraphHiLo},   {"&Radar", kGraphRadar}, {"&Area", kGraphArea},
+    {"&Delta", kGraphDelta}, {"P&olar", kGraphPolar}, {"&Contour", kGraphContour},
 };
 constexpr TypeButton kTypes3D[] = {
-    {"&Strip", kGraphStrip3D}, {"&Wall", kGraphWall3D},  {"&Pie", kGraphPie3D},
-    {"&Donut", kGraphDonut3D}, {"&Bar", kGraphBar3D},    {"S&tack", kGraphStack3D},
+    {"&Strip", kGraphStrip3D}, {"&Wall", kGraphWall3D}, {"&Pie", kGraphPie3D},
+    {"&Donut", kGraphDonut3D}, {"&Bar", kGraphBar3D},   {"S&tack", kGraphStack3D},
 };
 
 // Page index of each menu tag 0..8 (tag 6 has no page and opens the first one).
@@ -69,7 +69,8 @@ QComboBox* ColourBox() {
 }
 
 // Radio buttons with `captions` in a row, numbered 0.. in their group.
-QButtonGroup* RadioRow(QWidget* owner, QBoxLayout* into, std::initializer_list<const char*> captions) {
+QButtonGroup* RadioRow(QWidget* owner, QBoxLayout* into,
+                       std::initializer_list<const char*> captions) {
   auto* group = new QButtonGroup(owner);
   int id = 0;
   for (const char* caption : captions) {
@@ -170,19 +171,26 @@ QWidget* GraphSettingsDialog::BuildRangesPage() {
     connect(field, &QLineEdit::editingFinished, this, [this, i, field] {
       if (loading_) return;
       const std::string text = ToCp1252(field->text().trimmed());
-      Edit([&](GraphDefinition& g) {
-        ClearError();
-        const CellRange r = text.empty() ? NoRange() : ParseRange(text);
-        if (ErrorRaised()) ThePlatform().Beep(); else g.setRange(i, r);
-      }, true);
+      Edit(
+          [&](GraphDefinition& g) {
+            ClearError();
+            const CellRange r = text.empty() ? NoRange() : ParseRange(text);
+            if (ErrorRaised())
+              ThePlatform().Beep();
+            else
+              g.setRange(i, r);
+          },
+          true);
     });
   }
   auto* resetRanges = new QPushButton(QStringLiteral("&Reset Ranges"));
   seriesForm->addRow(resetRanges);
   connect(resetRanges, &QPushButton::clicked, this, [this] {
-    Edit([](GraphDefinition& g) {
-      for (int i = 0; i <= kGraphSeriesCount; ++i) g.setRange(i, NoRange());
-    }, true);
+    Edit(
+        [](GraphDefinition& g) {
+          for (int i = 0; i <= kGraphSeriesCount; ++i) g.setRange(i, NoRange());
+        },
+        true);
   });
   page->addTab(series, QStringLiteral("&Series"));
 
@@ -205,11 +213,16 @@ QWidget* GraphSettingsDialog::BuildRangesPage() {
     connect(field, &QLineEdit::editingFinished, this, [this, s, field] {
       if (loading_) return;
       const std::string text = ToCp1252(field->text().trimmed());
-      Edit([&](GraphDefinition& g) {
-        ClearError();
-        const CellRange r = text.empty() ? NoRange() : ParseRange(text);
-        if (ErrorRaised()) ThePlatform().Beep(); else g.setRange(kGraphLabelRange1 + s - 1, r);
-      }, true);
+      Edit(
+          [&](GraphDefinition& g) {
+            ClearError();
+            const CellRange r = text.empty() ? NoRange() : ParseRange(text);
+            if (ErrorRaised())
+              ThePlatform().Beep();
+            else
+              g.setRange(kGraphLabelRange1 + s - 1, r);
+          },
+          true);
     });
     connect(place, &QComboBox::currentIndexChanged, this, [this, s](int index) {
       if (!loading_) Edit([&](GraphDefinition& g) { g.setLabelPlace(s, uint8_t(index)); });
@@ -218,9 +231,11 @@ QWidget* GraphSettingsDialog::BuildRangesPage() {
   auto* resetLabels = new QPushButton(QStringLiteral("&Reset Labels"));
   labelGrid->addWidget(resetLabels, kGraphSeriesCount, 1);
   connect(resetLabels, &QPushButton::clicked, this, [this] {
-    Edit([](GraphDefinition& g) {
-      for (int s = 0; s < kGraphSeriesCount; ++s) g.setRange(kGraphLabelRange1 + s, NoRange());
-    }, true);
+    Edit(
+        [](GraphDefinition& g) {
+          for (int s = 0; s < kGraphSeriesCount; ++s) g.setRange(kGraphLabelRange1 + s, NoRange());
+        },
+        true);
   });
   page->addTab(labels, QStringLiteral("&Labels"));
   return page;
@@ -269,12 +284,12 @@ QWidget* GraphSettingsDialog::BuildOptionsPage() {
     if (loading_) return;
     const int entry = styleTabs_->currentIndex();
     Edit([&](GraphDefinition& g) {
-      g.setStyle(entry, GraphStyle{uint8_t(markerBox_->currentIndex()),
-                                   uint8_t(hatchBox_->currentIndex()),
-                                   uint8_t(thicknessBox_->currentIndex()),
-                                   uint8_t(lineStyleBox_->currentIndex()),
-                                   uint8_t(foregroundBox_->currentIndex()),
-                                   uint8_t(backgroundBox_->currentIndex())});
+      g.setStyle(
+          entry,
+          GraphStyle{uint8_t(markerBox_->currentIndex()), uint8_t(hatchBox_->currentIndex()),
+                     uint8_t(thicknessBox_->currentIndex()), uint8_t(lineStyleBox_->currentIndex()),
+                     uint8_t(foregroundBox_->currentIndex()),
+                     uint8_t(backgroundBox_->currentIndex())});
     });
   };
   for (QComboBox* box :
@@ -357,7 +372,10 @@ QWidget* GraphSettingsDialog::BuildScalePage() {
   });
   connect(axisKindGroup_, &QButtonGroup::idClicked, this, [this, axis](int id) {
     Edit([&](GraphDefinition& g) {
-      if (axis() == 0) g.setLogarithmicX(id == 1); else g.setLogarithmicY(id == 1);
+      if (axis() == 0)
+        g.setLogarithmicX(id == 1);
+      else
+        g.setLogarithmicY(id == 1);
     });
   });
   connect(scalingGroup_, &QButtonGroup::idClicked, this, [this, axis](int id) {
@@ -461,9 +479,11 @@ QWidget* GraphSettingsDialog::BuildLegendsPage() {
   auto* clear = new QPushButton(QStringLiteral("C&lear"));
   form->addRow(clear);
   connect(clear, &QPushButton::clicked, this, [this] {
-    Edit([](GraphDefinition& g) {
-      for (int s = 1; s <= kGraphSeriesCount; ++s) g.setLegend(s, "");
-    }, true);
+    Edit(
+        [](GraphDefinition& g) {
+          for (int s = 1; s <= kGraphSeriesCount; ++s) g.setLegend(s, "");
+        },
+        true);
   });
   form->addRow(RadioBox(this, " Type ", {"&Row", "&Table"}, &legendTypeGroup_));
   connect(legendTypeGroup_, &QButtonGroup::idClicked, this,
@@ -473,8 +493,13 @@ QWidget* GraphSettingsDialog::BuildLegendsPage() {
 
 // --- opening, loading, editing -------------------------------------------------------------------
 
+bool GraphSettingsDialog::SheetOpen() const {
+  return slot_ > 0 && Worksheet(slot_).InUse() && Worksheet(slot_).heap == heap_;
+}
+
 void GraphSettingsDialog::Open(SlotIndex slot, int tag, const CellRange& selection) {
   slot_ = slot;
+  heap_ = Worksheet(slot).heap;
   selection_ = selection;
   {
     SheetScope scope(slot_);
@@ -488,6 +513,7 @@ void GraphSettingsDialog::Open(SlotIndex slot, int tag, const CellRange& selecti
 }
 
 void GraphSettingsDialog::Load() {
+  if (!SheetOpen()) return;
   loading_ = true;
   SheetScope scope(slot_);
   const GraphDefinition g = CurrentGraph();
@@ -522,6 +548,7 @@ void GraphSettingsDialog::Load() {
 }
 
 void GraphSettingsDialog::LoadStyle() {
+  if (!SheetOpen()) return;
   loading_ = true;
   SheetScope scope(slot_);
   const GraphDefinition g = CurrentGraph();
@@ -539,6 +566,7 @@ void GraphSettingsDialog::LoadStyle() {
 }
 
 void GraphSettingsDialog::LoadScale() {
+  if (!SheetOpen()) return;
   loading_ = true;
   SheetScope scope(slot_);
   const GraphDefinition g = CurrentGraph();
@@ -554,6 +582,7 @@ void GraphSettingsDialog::LoadScale() {
 }
 
 void GraphSettingsDialog::LoadFont() {
+  if (!SheetOpen()) return;
   loading_ = true;
   SheetScope scope(slot_);
   const GraphDefinition g = CurrentGraph();
@@ -568,6 +597,7 @@ void GraphSettingsDialog::LoadFont() {
 }
 
 void GraphSettingsDialog::UpdateCaption() {
+  if (!SheetOpen()) return;
   SheetScope scope(slot_);
   const GraphDefinition g = CurrentGraph();
   QString caption = g.name().empty() ? QStringLiteral("* Default *") : FromCp1252(g.name());
@@ -576,7 +606,7 @@ void GraphSettingsDialog::UpdateCaption() {
 }
 
 void GraphSettingsDialog::Edit(const std::function<void(GraphDefinition&)>& edit, bool reload) {
-  if (loading_) return;
+  if (loading_ || !SheetOpen()) return;
   {
     SheetScope scope(slot_);
     GraphDefinition g = CurrentGraph();
@@ -587,7 +617,7 @@ void GraphSettingsDialog::Edit(const std::function<void(GraphDefinition&)>& edit
 
 double GraphSettingsDialog::EvaluateField(QLineEdit* field) {
   double value = 0;
-  {
+  if (SheetOpen()) {
     SheetScope scope(slot_);
     const std::string text = ToCp1252(field->text().trimmed());
     if (!text.empty()) {
@@ -634,6 +664,7 @@ void GraphSettingsDialog::AskForRange(int rangeIndex) {
     ThePlatform().Beep();
     return;
   }
+  if (!SheetOpen()) return;
   CellRange start;
   {
     SheetScope scope(slot_);
@@ -659,16 +690,27 @@ void GraphSettingsDialog::AskForRange(int rangeIndex) {
 }
 
 void GraphSettingsDialog::NameAction(int action) {
+  if (!SheetOpen()) return;
   const std::string name = ToCp1252(nameField_->text().trimmed());
   bool found = true;
   {
     SheetScope scope(slot_);
     switch (action) {
-      case 0: StoreNamedGraph(name); break;
-      case 1: found = DeleteNamedGraph(name) == GraphNameResult::kDone; break;
-      case 2: found = UseNamedGraph(name) == GraphNameResult::kDone; break;
-      case 3: found = MergeNamedGraph(name) == GraphNameResult::kDone; break;
-      default: RemoveAllNamedGraphs(); break;
+      case 0:
+        StoreNamedGraph(name);
+        break;
+      case 1:
+        found = DeleteNamedGraph(name) == GraphNameResult::kDone;
+        break;
+      case 2:
+        found = UseNamedGraph(name) == GraphNameResult::kDone;
+        break;
+      case 3:
+        found = MergeNamedGraph(name) == GraphNameResult::kDone;
+        break;
+      default:
+        RemoveAllNamedGraphs();
+        break;
     }
     // The list of named graphs is not part of what "&Cancel" puts back.
     if (found) SetSheetModified(true);
@@ -682,7 +724,7 @@ void GraphSettingsDialog::Confirm() {
   if (QWidget* focused = focusWidget()) {
     if (auto* field = qobject_cast<QLineEdit*>(focused)) emit field->editingFinished();
   }
-  {
+  if (SheetOpen()) {
     SheetScope scope(slot_);
     if (std::memcmp(saved_.data(), CurrentGraph().bytes(), kGraphBlockSize) != 0) {
       SetSheetModified(true);
@@ -692,7 +734,7 @@ void GraphSettingsDialog::Confirm() {
 }
 
 void GraphSettingsDialog::CancelChanges() {
-  {
+  if (SheetOpen()) {
     SheetScope scope(slot_);
     std::memcpy(CurrentGraph().bytes(), saved_.data(), kGraphBlockSize);
   }

@@ -35,9 +35,9 @@ class GraphSettingsDialog : public QDialog {
  public:
   // Asks for a range with `caption`, starting from `start`; `done` is called with the accepted
   // range (not at all when the prompt is cancelled); `closed` in both cases after.
-  using RangeRequest = std::function<void(const QString& caption, const CellRange& start,
-                                          std::function<void(const CellRange&)> done,
-                                          std::function<void()> closed)>;
+  using RangeRequest =
+      std::function<void(const QString& caption, const CellRange& start,
+                         std::function<void(const CellRange&)> done, std::function<void()> closed)>;
 
   explicit GraphSettingsDialog(QWidget* parent = nullptr);
 
@@ -91,7 +91,12 @@ class GraphSettingsDialog : public QDialog {
   // A number field's text evaluated as a formula; the field shows the value.
   double EvaluateField(QLineEdit* field);
 
+  // True while the worksheet the dialog was opened for is still open (its entry may be reused by
+  // another sheet after it closes, which its heap number tells apart).
+  bool SheetOpen() const;
+
   SlotIndex slot_ = 0;
+  uint16_t heap_ = 0;
   CellRange selection_;
   GraphBlock saved_{};
   bool loading_ = false;

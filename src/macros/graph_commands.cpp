@@ -100,8 +100,8 @@ void DoGraphFont(MacroCall& call) {
     if (!call.Text(2, &text)) return;
     face = text;
   }
-  Apply(call, EditGraphFont(kind, size, face ? std::optional<std::string_view>(*face)
-                                             : std::nullopt));
+  Apply(call,
+        EditGraphFont(kind, size, face ? std::optional<std::string_view>(*face) : std::nullopt));
 }
 
 void DoGraphName(MacroCall& call) {

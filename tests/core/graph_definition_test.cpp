@@ -21,29 +21,71 @@ TEST_F(GraphDefinitionTest, AccessorsWriteTheirDocumentedOffsets) {
     std::vector<uint8_t> bytes;
   };
   const Case kCases[] = {
-      {__LINE__, [](GraphDefinition& g) { g.setRange(0, MakeRange(1, 2, 3, 4)); }, 13,
+      {__LINE__,
+       [](GraphDefinition& g) { g.setRange(0, MakeRange(1, 2, 3, 4)); },
+       13,
        {1, 0, 2, 0, 3, 0, 4, 0}},
-      {__LINE__, [](GraphDefinition& g) { g.setRange(12, MakeRange(0x102, 5, 6, 7)); }, 109,
+      {__LINE__,
+       [](GraphDefinition& g) { g.setRange(12, MakeRange(0x102, 5, 6, 7)); },
+       109,
        {2, 1, 5, 0, 6, 0, 7, 0}},
       {__LINE__, [](GraphDefinition& g) { g.setType(13); }, 117, {13}},
-      {__LINE__, [](GraphDefinition& g) { g.setGridLines(3); g.setSolidGrid(true); g.setTableLegend(true); }, 118, {15}},
-      {__LINE__, [](GraphDefinition& g) { g.setLogarithmicX(true); g.setLogarithmicY(true); }, 119, {0xC0}},
+      {__LINE__,
+       [](GraphDefinition& g) {
+         g.setGridLines(3);
+         g.setSolidGrid(true);
+         g.setTableLegend(true);
+       },
+       118,
+       {15}},
+      {__LINE__,
+       [](GraphDefinition& g) {
+         g.setLogarithmicX(true);
+         g.setLogarithmicY(true);
+       },
+       119,
+       {0xC0}},
       {__LINE__, [](GraphDefinition& g) { g.setSeriesMarks(6, 2); }, 125, {2}},
       {__LINE__, [](GraphDefinition& g) { g.setLabelPlace(1, 3); }, 126, {3}},
       {__LINE__, [](GraphDefinition& g) { g.setManualScale(0, true); }, 132, {1}},
-      {__LINE__, [](GraphDefinition& g) { g.setUpperLimit(0, 1.0); }, 141,
+      {__LINE__,
+       [](GraphDefinition& g) { g.setUpperLimit(0, 1.0); },
+       141,
        {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}},
       {__LINE__, [](GraphDefinition& g) { g.setManualScale(1, true); }, 149, {1}},
-      {__LINE__, [](GraphDefinition& g) { g.setLowerLimit(1, 2.0); }, 150,
+      {__LINE__,
+       [](GraphDefinition& g) { g.setLowerLimit(1, 2.0); },
+       150,
        {0, 0, 0, 0, 0, 0, 0, 0x40}},
       {__LINE__, [](GraphDefinition& g) { g.setHeading(3, "Y"); }, 286, {'Y', 0}},
       {__LINE__, [](GraphDefinition& g) { g.setLegend(6, "L6"); }, 426, {'L', '6', 0}},
       {__LINE__, [](GraphDefinition& g) { g.setAxisFormat(1, 0x42); }, 447, {0x42}},
-      {__LINE__, [](GraphDefinition& g) { g.setDivisions(0, 9); g.setDivisions(1, 8); }, 448, {9, 8}},
-      {__LINE__, [](GraphDefinition& g) { g.setStyle(6, GraphStyle{1, 2, 3, 4, 5, 6}); }, 490,
+      {__LINE__,
+       [](GraphDefinition& g) {
+         g.setDivisions(0, 9);
+         g.setDivisions(1, 8);
+       },
+       448,
+       {9, 8}},
+      {__LINE__,
+       [](GraphDefinition& g) {
+         g.setStyle(6, GraphStyle{1, 2, 3, 4, 5, 6});
+       },
+       490,
        {1, 2, 3, 4, 5, 6}},
-      {__LINE__, [](GraphDefinition& g) { g.setInsideColour(7); g.setOutsideColour(8); }, 496, {7, 8}},
-      {__LINE__, [](GraphDefinition& g) { g.setFontSize(6, 11); g.setFontFace(0, "AB"); }, 504,
+      {__LINE__,
+       [](GraphDefinition& g) {
+         g.setInsideColour(7);
+         g.setOutsideColour(8);
+       },
+       496,
+       {7, 8}},
+      {__LINE__,
+       [](GraphDefinition& g) {
+         g.setFontSize(6, 11);
+         g.setFontFace(0, "AB");
+       },
+       504,
        {11, 2, 'A', 'B'}},
       {__LINE__, [](GraphDefinition& g) { g.setDivisionWord(1, 0xFE03); }, 731, {3, 0xFE}},
       {__LINE__, [](GraphDefinition& g) { g.setOverlay("OV"); }, 733, {2, 'O', 'V'}},
@@ -118,7 +160,11 @@ TEST_F(GraphDefinitionTest, LoadedDefinitionsOfZerosReadAsResetAndSmallDivisionC
   EXPECT_EQ(z.name(), "OLD");
   EXPECT_EQ(std::memcmp(zeros.data() + 13, reset.data() + 13, kGraphBlockSize - 13), 0);
 
-  struct Case { int line; uint8_t before; uint8_t after; };
+  struct Case {
+    int line;
+    uint8_t before;
+    uint8_t after;
+  };
   const Case kCases[] = {{__LINE__, 0, 5}, {__LINE__, 1, 5}, {__LINE__, 2, 2}, {__LINE__, 9, 9}};
   for (const Case& c : kCases) {
     GraphBlock block{};
@@ -135,7 +181,13 @@ TEST_F(GraphDefinitionTest, LoadedDefinitionsOfZerosReadAsResetAndSmallDivisionC
 
 TEST_F(GraphDefinitionTest, StoringNamesFollowsTheNamingRules) {
   CurrentGraph().setType(kGraphLine);
-  struct Case { int line; const char* name; GraphNameResult result; int count; int beeps; };
+  struct Case {
+    int line;
+    const char* name;
+    GraphNameResult result;
+    int count;
+    int beeps;
+  };
   const Case kCases[] = {
       {__LINE__, "sales", GraphNameResult::kDone, 1, 0},
       {__LINE__, "", GraphNameResult::kEmptyName, 1, 1},
@@ -209,7 +261,11 @@ TEST_F(GraphDefinitionTest, UseDeleteAndMergeWorkOnNamedGraphs) {
 }
 
 TEST_F(GraphDefinitionTest, QuickGraphTakesAtMostSevenColumns) {
-  struct Case { int line; CellRange area; int defined; };
+  struct Case {
+    int line;
+    CellRange area;
+    int defined;
+  };
   const Case kCases[] = {
       {__LINE__, MakeRange(0, 0, 0, 0), 1},
       {__LINE__, MakeRange(2, 4, 4, 9), 3},

@@ -70,7 +70,8 @@ TEST_F(GraphEditsTest, GoodArgumentsReachTheirFields) {
        [&] { return g.legend(3) == std::string(20, 'x') && g.tableLegend(); }},
       {__LINE__, [] { return EditGraphLegend(3, "y", std::nullopt); },
        [&] { return g.legend(3) == "y" && g.tableLegend(); }},
-      {__LINE__, [] { return EditGraphHeading(2, "Months"); }, [&] { return g.heading(2) == "Months"; }},
+      {__LINE__, [] { return EditGraphHeading(2, "Months"); },
+       [&] { return g.heading(2) == "Months"; }},
       {__LINE__, [] { return EditGraphScale(1, -5.0, 5.0); },
        [&] { return g.manualScale(1) && g.lowerLimit(1) == -5 && g.upperLimit(1) == 5; }},
       {__LINE__, [] { return EditGraphScale(1, std::nullopt, std::nullopt); },
@@ -97,7 +98,8 @@ TEST_F(GraphEditsTest, GoodArgumentsReachTheirFields) {
       {__LINE__, [] { return EditGraphName(1, "KEEP"); }, [&] { return g.type() == 13; }},
       {__LINE__, [] { return EditGraphName(0, "*X"); }, [&] { return NamedGraphCount() == 1; }},
       {__LINE__, [] { return EditGraphName(2, "keep"); }, [&] { return NamedGraphCount() == 0; }},
-      {__LINE__, [] { return EditGraphName(0, "A") && EditGraphName(0, "B") && EditGraphName(3, ""); },
+      {__LINE__,
+       [] { return EditGraphName(0, "A") && EditGraphName(0, "B") && EditGraphName(3, ""); },
        [&] { return NamedGraphCount() == 0; }},
   };
   for (const Case& c : kCases) {

@@ -15,7 +15,8 @@ namespace gl = graph_layout;
 // name is a valid upper-case name, as the rules of reading make them.
 void FillWithNoise(GraphDefinition g, std::mt19937& random, const std::string& name) {
   std::memset(g.bytes(), 0, kGraphBlockSize);
-  for (size_t i = gl::kWk1Data; i < gl::kWk1Data + gl::kWk1DataSize; ++i) g.bytes()[i] = uint8_t(random());
+  for (size_t i = gl::kWk1Data; i < gl::kWk1Data + gl::kWk1DataSize; ++i)
+    g.bytes()[i] = uint8_t(random());
   for (size_t i = gl::kOwn; i < gl::kNameCopy; ++i) g.bytes()[i] = uint8_t(random());
   g.setDivisions(0, uint8_t(2 + random() % 200));
   g.setDivisions(1, uint8_t(2 + random() % 200));
@@ -43,7 +44,8 @@ TEST_F(GraphRecordsTest, ASaveAndALoadKeepAll860BytesOfEveryDefinition) {
   EXPECT_EQ(std::memcmp(CurrentGraph().bytes(), current.data(), kGraphBlockSize), 0);
   ASSERT_EQ(NamedGraphCount(), 3);
   for (int i = 1; i <= 3; ++i) {
-    EXPECT_EQ(std::memcmp(NamedGraph(i).bytes(), expected[size_t(i - 1)].data(), kGraphBlockSize), 0)
+    EXPECT_EQ(std::memcmp(NamedGraph(i).bytes(), expected[size_t(i - 1)].data(), kGraphBlockSize),
+              0)
         << "named graph " << i;
   }
 }
@@ -77,7 +79,8 @@ TEST_F(GraphRecordsTest, ForeignAndOlderGraphRecordsLoadAsUsableDefinitions) {
     bool drawable;
   };
   const Case kCases[] = {
-      {__LINE__, Bytes().Rec(0x2D, wk1Data(kGraphPie, 0, 1)).Rec(0x2E, named), false, kGraphPie, true},
+      {__LINE__, Bytes().Rec(0x2D, wk1Data(kGraphPie, 0, 1)).Rec(0x2E, named), false, kGraphPie,
+       true},
       {__LINE__, Bytes().Rec(0x2D, zeros), false, reset[gl::kType], false},
       {__LINE__, Bytes().Rec(0x2D, zeros), true, reset[gl::kType], false},
   };

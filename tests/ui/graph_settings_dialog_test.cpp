@@ -1,6 +1,8 @@
 // Qt Test: the graph settings dialog opened from the "&Graph" menu — pages by tag, the type grids,
 // range fields through the range prompt, "&Cancel", names, legends, formula scale fields, and
 // "&Clear...".
+#include "graph/graph_settings_dialog.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
@@ -12,7 +14,6 @@
 
 #include "app/engine_startup.h"
 #include "core/graph_definition.h"
-#include "graph/graph_settings_dialog.h"
 #include "main_window_fixture.h"
 #include "ui/range_prompt.h"
 
@@ -151,6 +152,34 @@ class GraphSettingsDialogTest : public QObject, private MainWindowFixture {
     QCOMPARE(d->upperField()->text(), QStringLiteral("0"));
     d->Confirm();
     QVERIFY(SheetModified());
+  }
+
+  // The dialog edits the sheet it was opened for; once that sheet is closed it touches no other.
+  void editsStayWithTheirSheet() {
+    MainWindow& f = Start();
+    const SlotIndex first = Slot();
+    f.Run(Cmd::kGraph, 5);
+    GraphSettingsDialog* d = f.graphSettings();
+    QVERIFY(f.NewSheet() != nullptr);
+    const SlotIndex second = Slot();
+    QVERIFY(second != first);
+    d->headingField(0)->setText(QStringLiteral("A"));
+    QTest::keyClick(d->headingField(0), Qt::Key_B);
+    {
+      SheetScope scope(first);
+      QCOMPARE(QString::fromStdString(CurrentGraph().heading(0)), QStringLiteral("Ab"));
+    }
+    QCOMPARE(QString::fromStdString(Current().heading(0)), QString());
+    d->CancelChanges();
+
+    f.Run(Cmd::kGraph, 5);  // now for the second sheet
+    TheQtPlatform().scriptedAnswers.assign(5, Answer::kNo);
+    f.action(Cmd::kClose)->trigger();
+    QApplication::processEvents();
+    QCOMPARE(Slot(), first);
+    QTest::keyClick(d->headingField(0), Qt::Key_C);
+    d->Confirm();
+    QCOMPARE(QString::fromStdString(Current().heading(0)), QString());
   }
 
   void clearAsksFirst() {
