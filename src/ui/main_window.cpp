@@ -171,6 +171,25 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
   };
   macroPlayer_->onEnded = [this] { UpdateMenuState(); };
   platform.macroPlayer = macroPlayer_;
+  platform.onShowBar = [this](WindowBar bar, bool visible) {
+    switch (bar) {
+      case WindowBar::kQuickButtons:
+        Settings().quickBar = visible;
+        action(Cmd::kQuickBar)->setChecked(visible);
+        quickBar_->setVisible(visible);
+        break;
+      case WindowBar::kMacroButtons:
+        Settings().macroBar = visible;
+        action(Cmd::kMacroBar)->setChecked(visible);
+        macroBar_->setVisible(visible);
+        break;
+      case WindowBar::kStatus:
+        Settings().statusBar = visible;
+        action(Cmd::kStatusBar)->setChecked(visible);
+        statusBar()->setVisible(visible);
+        break;
+    }
+  };
   RunMacroAt = [this](const CellRange& r) {
     if (!activeSheetWindow()) return;
     macroPlayer_->Start(r.firstColumn, r.firstRow);
@@ -208,6 +227,7 @@ MainWindow::~MainWindow() {
   RunMacroAt = nullptr;
   QtPlatform& platform = TheQtPlatform();
   platform.macroPlayer = nullptr;
+  platform.onShowBar = nullptr;
   platform.onMode = nullptr;
   platform.onProgress = nullptr;
   platform.onRepaint = nullptr;

@@ -132,6 +132,10 @@ MacroWait QtPlatform::StepWait(std::string_view caption) {
   return macroPlayer ? macroPlayer->StepWait(caption) : MacroWait::kDone;
 }
 
+void QtPlatform::ShowBar(WindowBar bar, bool visible) {
+  if (onShowBar) onShowBar(bar, visible);
+}
+
 ProgramRun QtPlatform::RunProgram(std::string_view commandLine) {
   return macroPlayer ? macroPlayer->RunProgram(commandLine) : ProgramRun::kRefused;
 }

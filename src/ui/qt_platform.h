@@ -40,6 +40,7 @@ class QtPlatform : public Platform {
   MacroWait Tone(int frequency, int milliseconds) override;
   MacroWait StepWait(std::string_view caption) override;
   ProgramRun RunProgram(std::string_view commandLine) override;
+  void ShowBar(WindowBar bar, bool visible) override;
 
   // The desktop side of running macros (set by the main window); without it the platform has no
   // window to type into and asks nothing.
@@ -50,6 +51,8 @@ class QtPlatform : public Platform {
   std::function<void(const QString&)> onMode;
   std::function<void(int)> onProgress;
   std::function<void()> onRepaint;
+  // Shows or hides one of the bars of the main window (VIEW in a macro).
+  std::function<void(WindowBar, bool)> onShowBar;
 
   // When set, message and question boxes are not shown: messages go here as "CAPTION TEXT" and
   // questions take the next scripted answer (kCancel when none is left). Tests use it.

@@ -1,6 +1,8 @@
 // Qt Test: macros on the desktop — keys played into the main window, a played Esc against the
 // user's Esc, {?} waiting for the user's entry, the step caption.
+#include <QAction>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QtTest>
 
 #include "core/entry.h"
@@ -79,6 +81,20 @@ class MacroPlayerTest : public QObject, private MainWindowFixture {
     QTRY_VERIFY(!MacroRunning());
     QCOMPARE(NumberAt(Slot(), 0, 1), 5.0);
     QCOMPARE(f.windowTitle(), QString("TALLIVO"));
+  }
+
+  void viewShowsAndHidesTheBars() {
+    MainWindow& f = Start();
+    RunLines({"{VIEW \"Q0S0M1\"}"});
+    QTRY_VERIFY(!MacroRunning());
+    QVERIFY(!f.action(Cmd::kQuickBar)->isChecked());
+    QVERIFY(!f.action(Cmd::kStatusBar)->isChecked());
+    QVERIFY(f.action(Cmd::kMacroBar)->isChecked());
+    QVERIFY(f.statusBar()->isHidden());
+    RunLines({"{VIEW \"S1\"}"});
+    QTRY_VERIFY(!MacroRunning());
+    QVERIFY(!f.statusBar()->isHidden());
+    QVERIFY(!f.action(Cmd::kQuickBar)->isChecked());
   }
 
   void autoexecOfAnotherFileRunsOnlyWhenTheUserSaysYes() {
