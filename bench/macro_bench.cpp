@@ -14,7 +14,7 @@
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "formula/evaluator.h"
-#include "formula/formula_hooks.h"
+#include "commands/engine_start.h"
 #include "formula/functions_math.h"
 #include "formula/functions_sheet.h"
 #include "macros/interpreter.h"
@@ -24,26 +24,13 @@ namespace {
 
 struct Engine {
   Engine() {
-    TheHeadlessPlatform().Reset();
     ResetMacroState();
-    ResetWorksheets();
-    PoolReset();
-    ResetAddressState();
-    ResetCellStore();
-    ResetEntryState();
-    ResetEvaluatorState();
-    InstallNameLookup();
-    InstallFormulaHooks();
-    InstallEvaluatorHooks();
-    RegisterMathFunctions();
-    RegisterSheetFunctions();
+    ResetEngineState();
     ActivateWorksheet(CreateWorksheetWindow("BENCH.WKS"));
   }
   ~Engine() {
     ResetMacroState();
-    CloseAllWorksheets();
-    ResetWorksheets();
-    PoolReset();
+    ResetEngineState();
   }
 };
 

@@ -16,7 +16,7 @@
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "formula/evaluator.h"
-#include "formula/formula_hooks.h"
+#include "commands/engine_start.h"
 #include "formula/functions_math.h"
 #include "formula/recalc.h"
 #include "platform/headless/headless_platform.h"
@@ -25,26 +25,12 @@ namespace {
 
 struct Engine {
   Engine() {
-    TheHeadlessPlatform().Reset();
-    ResetWorksheets();
-    PoolReset();
-    ResetAddressState();
-    ResetCellStore();
-    ResetEntryState();
-    ResetEvaluatorState();
-    ResetRecalcState();
-    InstallNameLookup();
-    InstallFormulaHooks();
-    InstallEvaluatorHooks();
-    RegisterMathFunctions();
-    RegisterStatisticsFunctions();
+    ResetEngineState();
     SetUndoEnabled(false);
     ActivateWorksheet(CreateWorksheetWindow("BENCH.WKS"));
   }
   ~Engine() {
-    CloseAllWorksheets();
-    ResetWorksheets();
-    PoolReset();
+    ResetEngineState();
   }
 };
 

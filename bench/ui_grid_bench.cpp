@@ -11,7 +11,7 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
+#include "commands/engine_start.h"
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "platform/headless/headless_platform.h"
@@ -42,10 +42,7 @@ void FillSheet() {
   if (done) return;
   done = true;
   App();
-  PoolReset();
-  ResetAddressState();
-  ResetCellStore();
-  ResetWorksheets();
+  ResetEngineState();
   CreateWorksheetWindow("BENCH.WKS");
   for (int r = 0; r < kRows + 200; ++r) {
     for (int c = 0; c < kColumns; ++c) {

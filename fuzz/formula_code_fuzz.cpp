@@ -20,7 +20,7 @@
 #include "core/worksheets.h"
 #include "formula/compiler.h"
 #include "formula/formula_code.h"
-#include "formula/formula_hooks.h"
+#include "formula/cell_code.h"
 #include "formula/formula_text.h"
 #include "formula/function_library.h"
 #include "formula_fuzz_engine.h"

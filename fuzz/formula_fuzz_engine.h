@@ -8,15 +8,11 @@
 #include "core/names.h"
 #include "core/pool.h"
 #include "core/worksheets.h"
-#include "formula/formula_hooks.h"
+#include "commands/engine_start.h"
 #include "formula/function_library.h"
 
 inline void SetUpFormulaEngine() {
-  PoolReset();
-  ResetWorksheets();
-  ResetAddressState();
-  InstallNameLookup();
-  InstallFormulaHooks();
+  ResetEngineState();
   ActivateWorksheet(CreateWorksheetWindow("FUZZ.WKS"));
   DefineName("TOTAL", MakeRange(0, 0, 1, 4));
   DefineName("RATE", MakeRange(2, 2, 2, 2));

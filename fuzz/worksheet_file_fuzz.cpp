@@ -14,31 +14,18 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
 #include "core/names.h"
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "files/sheet_extras.h"
 #include "files/worksheet_file.h"
 #include "formula/formula_code.h"
+#include "commands/engine_start.h"
 #include "platform/headless/headless_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool started = false;
-  if (!started) {
-    PoolReset(2048);
-    InstallNameLookup();
-    started = true;
-  }
-  TheHeadlessPlatform().Reset();
-  ResetWorksheets();
-  ResetAllExtras();
-  PoolReset(2048);
-  ResetAddressState();
-  ResetCellStore();
-  // The formula engine's conversion, so that loaded code is also turned into cell form.
-  Hooks() = EngineHooks{};
-  Hooks().codeToCellForm = CodeToCellForm;
+  // The whole engine, so that loaded code is converted, linked and recalculated too.
+  ResetEngineState(2048);
   const SlotIndex sheet = CreateWorksheetWindow("FUZZ.WKS");
   if (sheet == 0) return 0;
   ActivateWorksheet(sheet);

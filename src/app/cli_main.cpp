@@ -4,7 +4,8 @@
 // messages go to standard error as "Error: TEXT" and do not change the exit status; a bad action
 // or argument prints the usage and exits with status 2. The settings file and the user function
 // file of the program directory (or of TALLIVO_HOME) are read at start and never written. Text
-// crosses the tool's edge in cli_output.h: UTF-8 outside, Windows-1252 inside.
+// crosses the tool's edge in cli_output.h: UTF-8 outside, Windows-1252 inside. Every change of
+// the worksheet goes through the commands layer, as in the desktop program.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -13,21 +14,24 @@
 #include <vector>
 
 #include "app/cli_output.h"
-#include "app/engine_startup.h"
+#include "commands/commands.h"
+#include "commands/engine_start.h"
+#include "commands/worksheet_files.h"
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/charset.h"
-#include "core/engine_hooks.h"
 #include "core/entry.h"
 #include "core/format.h"
 #include "core/graph_definition.h"
 #include "core/global_options.h"
+#include "core/messages.h"
 #include "core/names.h"
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
 #include "files/settings.h"
-#include "formula/formula_hooks.h"
 #include "files/worksheet_file.h"
+#include "formula/cell_code.h"
+#include "formula/recalc.h"
 #include "macros/interpreter.h"
 #include "platform/headless/headless_platform.h"
 
@@ -134,26 +138,6 @@ uint16_t ColumnArgument(const std::string& text) {
   return cell.column;
 }
 
-// Every cell of the range, created blank where missing.
-template <typename Fn>
-void ForEachCell(const CellRange& r, Fn fn) {
-  for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
-    for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
-      CellHandle h = GetOrCreateCell(row, column);
-      if (!h) return;
-      fn(CellAt(h));
-    }
-  }
-}
-
-// Whether the current worksheet holds any cell.
-bool WorksheetHasCells() {
-  for (uint32_t row = 0; row < kRowCount; ++row) {
-    if (RowHead(int(row))) return true;
-  }
-  return false;
-}
-
 // Macro input from standard input, one UTF-8 line per request (without its line end); prompts
 // and menu items go to standard error. A line Windows-1252 cannot hold is asked for again.
 bool ReadMacroInput(const MacroInputRequest& request, std::string* line) {
@@ -246,29 +230,31 @@ int main(int argc, char** argv) {
   TheHeadlessPlatform().onMessage = [](std::string_view text) { PrintError(text); };
   TheHeadlessPlatform().readInput = &ReadMacroInput;
   TheHeadlessPlatform().realDelays = true;
-  StartEngine();
-  LoadProgramFiles(argv[0]);
+  StartEngine(argv[0], &TheHeadlessPlatform());
   Arguments args(argc, argv);
   std::string file;
   const bool haveFile = args.TakeOptional(&file);
-  const SlotIndex sheet =
-      CreateWorksheetWindow(haveFile ? WorksheetFileName(file) : std::string("SHEET1.WKS"));
+  // A damaged file keeps what was read (the engine reports where); a missing one, or one that
+  // yielded nothing at all, ends the run.
+  SlotIndex sheet = 0;
+  if (haveFile) {
+    const OpenedWorksheet opened = OpenWorksheetFile(file);
+    if (opened.status == OpenStatus::kMissing) {
+      ShowError("Unable to Open File");
+      return 1;
+    }
+    if (opened.status == OpenStatus::kDamaged && !opened.anythingRead) {
+      std::fprintf(stderr, "tallivo-cli: %s: not a worksheet file, nothing could be read\n",
+                   opened.fileName.c_str());
+      return 1;
+    }
+    sheet = opened.slot;
+  } else {
+    sheet = NewWorksheet("SHEET1.WKS");
+  }
   if (sheet == 0) {
     std::fprintf(stderr, "tallivo-cli: no memory for a worksheet\n");
     return 1;
-  }
-  ActivateWorksheet(sheet);
-  // A damaged file keeps what was read (the engine reports where); a missing one, or one that
-  // yielded no cell at all, ends the run.
-  if (haveFile && !LoadWorksheet(file) && CurrentWorksheet() != 0) {
-    std::FILE* probe = std::fopen(WorksheetFileName(file).c_str(), "rb");
-    if (!probe) return 1;
-    std::fclose(probe);
-    if (!WorksheetHasCells()) {
-      std::fprintf(stderr, "tallivo-cli: %s: not a worksheet file, nothing could be read\n",
-                   WorksheetFileName(file).c_str());
-      return 1;
-    }
   }
 
   while (!args.Done()) {
@@ -276,17 +262,13 @@ int main(int argc, char** argv) {
     if (action == "-e" || action == "--enter") {
       const CellAddress cell = CellArgument(args.Take("a cell", action));
       const std::string text = args.Take("a text", action);
-      SaveUndo();
-      ClearError();
-      EnterCell(text, cell.row, cell.column);
+      EnterIntoCell(cell.row, cell.column, text);
     } else if (action == "--format") {
       const CellRange r = RangeArgument(args.Take("a range", action));
       const uint8_t code = FormatArgument(args.Take("a format code", action));
-      ForEachCell(r, [code](CellRecord* c) {
-        c->format = static_cast<uint8_t>((c->format & 0x80) | (code & 0x7F));
-      });
+      SetRangeFormat(r, code & ~kFormatProtected);
     } else if (action == "--global-format") {
-      Options().setGlobalFormat(FormatArgument(args.Take("a format code", action)) & 0x7F);
+      SetGlobalFormat(FormatArgument(args.Take("a format code", action)) & ~kFormatProtected);
     } else if (action == "--width") {
       const uint16_t column = ColumnArgument(args.Take("a column", action));
       const std::string chars = args.Take("a width", action);
@@ -295,31 +277,28 @@ int main(int argc, char** argv) {
       if (ec != std::errc() || end != chars.data() + chars.size() || width > 255) {
         Usage("invalid width '" + chars + "'");
       }
-      CurrentLayout().columnWidth[column] = static_cast<uint16_t>(width * 8);
+      SetColumnWidth(column, static_cast<uint16_t>(width * 8));
     } else if (action == "--protect") {
-      Options().setProtection(OnOffArgument(args.Take("on or off", action)));
+      SetSheetProtection(OnOffArgument(args.Take("on or off", action)));
     } else if (action == "--lock") {
       const CellRange r = RangeArgument(args.Take("a range", action));
       const bool on = OnOffArgument(args.Take("on or off", action));
-      ForEachCell(r, [on](CellRecord* c) {
-        c->format = static_cast<uint8_t>(on ? (c->format | 0x80) : (c->format & 0x7F));
-      });
+      SetRangeLock(r, on);
     } else if (action == "--name") {
       const std::string name = args.Take("a name", action);
       const CellRange r = RangeArgument(args.Take("a range", action));
-      const std::string problem = CheckNewName(name);
-      if (!problem.empty()) Usage("invalid name '" + name + "'");
-      if (DefineName(name, r) == 0) PrintError("no room for the name " + name);
+      if (!CheckNewName(name).empty()) Usage("invalid name '" + name + "'");
+      DefineRangeName(name, r);
     } else if (action == "--quick-graph") {
       QuickGraph(RangeArgument(args.Take("a range", action)));
     } else if (action == "--undo") {
-      RestoreUndo();
+      UndoLastCommand();
     } else if (action == "--recalc") {
-      if (Hooks().recalculate) Hooks().recalculate();
+      RecalculateAll();
     } else if (action == "--manual") {
-      Options().setManualRecalc(true);
+      SetManualRecalculation(true);
     } else if (action == "--auto") {
-      Options().setManualRecalc(false);
+      SetManualRecalculation(false);
     } else if (action == "-p" || action == "--print") {
       bool json = args.TakeFlag("--json");
       std::string text;

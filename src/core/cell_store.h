@@ -41,6 +41,19 @@ static_assert(sizeof(CellRecord) == 33, "a cell record is 33 bytes");
 constexpr size_t kCellAttributeOffset = offsetof(CellRecord, font);
 constexpr size_t kCellAttributeSize = 12;
 
+// Bits of the style byte.
+constexpr uint8_t kStyleBold = 0x01;
+constexpr uint8_t kStyleItalic = 0x02;
+constexpr uint8_t kStyleUnderline = 0x04;
+constexpr uint8_t kStyleStrikeOut = 0x08;
+constexpr uint8_t kStyleAlignmentMask = 0x70;  // alignment index 0..6 in bits 4..6
+constexpr int kStyleAlignmentShift = 4;
+inline int CellAlignment(uint8_t style) { return (style & kStyleAlignmentMask) >> kStyleAlignmentShift; }
+// Bits of the colour byte.
+constexpr uint8_t kColourIndexMask = 0x0F;      // palette index of the text colour
+constexpr uint8_t kColourAutomaticText = 0x40;  // text colour chosen by the cell's kind
+constexpr uint8_t kColourNoShade = 0x80;        // no background of its own
+
 // Low three bits of the kind byte.
 enum class CellKind : uint8_t {
   kStringFormula = 0,

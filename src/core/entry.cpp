@@ -2,7 +2,7 @@
 //
 // Reads: the current sheet's cells and options, the number settings, the column widths.
 // Writes: the entered cell (kind, text, value), the modified flag, the error flag; calls the
-// compiler, link and evaluation hooks of the formula engine.
+// compiler, link and evaluation routines of the formula engine through the engine layers.
 #include "core/entry.h"
 
 #include <algorithm>
@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "core/date_time.h"
-#include "core/engine_hooks.h"
+#include "core/engine_layers.h"
 #include "core/format.h"
 #include "core/global_options.h"
 #include "core/messages.h"
@@ -99,8 +99,8 @@ void RestoreAfterFailedFormula(CellHandle h, uint32_t row, uint32_t column, cons
     std::memcpy(c->value, b.value, sizeof c->value);
   }
   if (kind <= 1) {
-    if (Hooks().linkFormula) Hooks().linkFormula(h);
-    if (kind == 0 && Hooks().evaluateCell) Hooks().evaluateCell(h);
+    TheEngineLayers().LinkFormula(h);
+    if (kind == 0) TheEngineLayers().EvaluateCell(h);
   }
 }
 
@@ -173,7 +173,7 @@ bool ReadEntryNumber(std::string_view input, double* value) {
   return true;
 }
 
-void EnterCell(std::string_view input, uint32_t row, uint32_t column) {
+EntryResult EnterCell(std::string_view input, uint32_t row, uint32_t column) {
   EntryState& s = State();
   const std::string_view text = input.substr(0, kMaxCellText);
   s.entered = false;
@@ -182,25 +182,25 @@ void EnterCell(std::string_view input, uint32_t row, uint32_t column) {
   CellHandle h = GetCell(row, column);
   CellBefore before;
   if (!h) {
-    if (text.empty()) return;
+    if (text.empty()) return EntryResult::kStored;
     if (Options().protection()) {
       RaiseError("Protected Cell");
       Report("Protected Cell");
-      return;
+      return EntryResult::kProtected;
     }
     before = {true, 0, {}, LastRow(), LastColumn(), SheetModified()};
     h = GetOrCreateCell(row, column);
-    if (!h) return;
+    if (!h) return EntryResult::kNoMemory;
   } else {
     CellRecord* c = CellAt(h);
     before.kind = c->kind;
     std::memcpy(before.value, c->value, sizeof before.value);
-    if ((c->format & 0x80) && Options().protection()) {
+    if ((c->format & kFormatProtected) && Options().protection()) {
       RaiseError("Protected Cell");
       Report("Protected Cell");
-      return;
+      return EntryResult::kProtected;
     }
-    if ((c->kind & kKindMask) <= 1 && Hooks().unlinkFormula) Hooks().unlinkFormula(h);
+    if ((c->kind & kKindMask) <= 1) TheEngineLayers().UnlinkFormula(h);
     SetSheetModified(true);
   }
   s.cell = h;
@@ -249,23 +249,23 @@ void EnterCell(std::string_view input, uint32_t row, uint32_t column) {
     } else {
       std::string code;
       ClearError();
-      const bool compiled =
-          Hooks().compileFormula &&
-          Hooks().compileFormula(text, static_cast<uint16_t>(row), static_cast<uint16_t>(column),
-                                 &code);
+      const bool compiled = TheEngineLayers().CompileFormula(
+          text, static_cast<uint16_t>(row), static_cast<uint16_t>(column), &code);
       if (!compiled) {
         if (!ErrorRaised()) RaiseError();
         RestoreAfterFailedFormula(h, row, column, before);
         Report(ErrorText());
-        return;
+        return EntryResult::kFormulaError;
       }
       c->kind = static_cast<uint8_t>(CellKind::kBlank);
-      if (ErrorRaised()) return;
-      if (!SetCellTextBytes(c, reinterpret_cast<const uint8_t*>(code.data()))) return;
+      if (ErrorRaised()) return EntryResult::kFormulaError;
+      if (!SetCellTextBytes(c, reinterpret_cast<const uint8_t*>(code.data()))) {
+        return EntryResult::kNoMemory;
+      }
       SetCellDouble(c, 0);
       c->kind = static_cast<uint8_t>(CellKind::kFormula);
-      if (Hooks().linkFormula) Hooks().linkFormula(h);
-      if ((manual || !hasDependents) && Hooks().evaluateCell) Hooks().evaluateCell(h);
+      TheEngineLayers().LinkFormula(h);
+      if (manual || !hasDependents) TheEngineLayers().EvaluateCell(h);
       stored = true;
     }
   }
@@ -276,17 +276,18 @@ void EnterCell(std::string_view input, uint32_t row, uint32_t column) {
       label.push_back(AlignmentPrefix(alignment));
     }
     label.append(text);
-    if (!SetCellText(c, label)) return;
+    if (!SetCellText(c, label)) return EntryResult::kNoMemory;
     std::memset(c->value, 0, sizeof c->value);
     c->kind = static_cast<uint8_t>(CellKind::kLabel);
   }
 
   SetSheetModified(true);
-  if (!manual && hasDependents && Hooks().recalculateFrom) {
-    Hooks().recalculateFrom(h);
+  if (!manual && hasDependents) {
+    TheEngineLayers().RecalculateFrom(h);
     s.entered = true;
   }
   ThePlatform().Repaint();
+  return EntryResult::kStored;
 }
 
 EditInfo EditText(uint32_t row, uint32_t column) {
@@ -306,7 +307,7 @@ EditInfo EditText(uint32_t row, uint32_t column) {
   if (kind == static_cast<uint8_t>(CellKind::kLabel)) {
     info.text = PoolText(c->text);
   } else if (kind <= 1 || kind >= 6) {
-    if (c->text && Hooks().formulaText) info.text = Hooks().formulaText(h);
+    if (c->text) info.text = TheEngineLayers().FormulaText(h);
   } else if (kind == 2 || kind == 3) {
     info.text = FormatGeneral(CellNumber(c));
   }

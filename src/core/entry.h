@@ -12,11 +12,19 @@
 
 #include "core/cell_store.h"
 
+// What became of an entry.
+enum class EntryResult : uint8_t {
+  kStored,        // the entry is in the cell (an empty entry into no cell leaves none)
+  kProtected,     // refused: protection is on and the cell is locked ("Protected Cell")
+  kFormulaError,  // the formula did not compile; the error text holds the compiler's message
+  kNoMemory,      // the pool could not hold the cell or its text
+};
+
 // Stores `text` (cut to 240 characters) into the cell at (row, column) of the current sheet.
 // Refusals and compile errors are reported through ShowError (unless suppressed) and leave the
-// error flag raised. A formula that does not compile leaves the cell as it was: no cell where
-// there was none, and an existing cell with its kind, value and references.
-void EnterCell(std::string_view text, uint32_t row, uint32_t column);
+// error flag raised; the result says which. A formula that does not compile leaves the cell as
+// it was: no cell where there was none, and an existing cell with its kind, value and references.
+EntryResult EnterCell(std::string_view text, uint32_t row, uint32_t column);
 
 // What the entry line shows for a cell.
 struct EditInfo {

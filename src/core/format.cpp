@@ -1,7 +1,7 @@
 // core/format.cpp — display texts of values, format names and letter codes, row text.
 //
 // Reads: the number settings, the current sheet's options (zero suppression, protection
-// display, global format), its cells and column widths, the formula-text hook.
+// display, global format), its cells and column widths, the formula text through the engine layers.
 // Writes: the core's error flag (the engineering format clears it).
 #include "core/format.h"
 #include "core/text_case.h"
@@ -16,7 +16,7 @@
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/date_time.h"
-#include "core/engine_hooks.h"
+#include "core/engine_layers.h"
 #include "core/global_options.h"
 #include "core/number_settings.h"
 #include "core/sheet_layout.h"
@@ -511,11 +511,8 @@ std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn) {
       continue;
     }
     if (format == kFormatText && kind <= 1) {
-      if (Hooks().formulaText) {
-        PlaceText(line, at, Hooks().formulaText(h));
-        continue;
-      }
-      format = kFormatGeneral;  // no formula layer: the value as general
+      PlaceText(line, at, TheEngineLayers().FormulaText(h));
+      continue;
     }
     if (kind == 0) {
       PlaceLabel(line, at, field, PoolText(CellStringResult(cell)));

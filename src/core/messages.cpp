@@ -1,23 +1,42 @@
-// core/messages.cpp — error reporting through the platform seam.
+// core/messages.cpp — error reporting through the platform seam, and the installed engine layers.
 #include "core/messages.h"
 
-#include "core/engine_hooks.h"
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/engine_layers.h"
 #include "platform/platform.h"
 
 namespace {
-ErrorTrap errorTrap = nullptr;
+
+struct MessagesState {
+  EngineLayers* layers = nullptr;
+  ErrorTrap errorTrap = nullptr;
+};
+
+MessagesState& TheMessagesState() {
+  static MessagesState state;
+  return state;
+}
+
 }  // namespace
 
-void SetErrorTrap(ErrorTrap trap) { errorTrap = trap; }
+void SetErrorTrap(ErrorTrap trap) { TheMessagesState().errorTrap = trap; }
 
 void ShowError(std::string_view text) {
-  if (errorTrap && errorTrap(text)) return;
+  const ErrorTrap trap = TheMessagesState().errorTrap;
+  if (trap && trap(text)) return;
   ThePlatform().Beep();
-  if (Hooks().stopMacro) Hooks().stopMacro();
   ThePlatform().Message("Error:", text);
 }
 
-EngineHooks& Hooks() {
-  static EngineHooks hooks;
-  return hooks;
+EngineLayers& TheEngineLayers() {
+  EngineLayers* layers = TheMessagesState().layers;
+  if (!layers) {
+    std::fputs("tallivo: the engine was used before StartEngine or ResetEngineState\n", stderr);
+    std::abort();
+  }
+  return *layers;
 }
+
+void InstallEngineLayers(EngineLayers* layers) { TheMessagesState().layers = layers; }

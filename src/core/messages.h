@@ -1,7 +1,7 @@
 // core/messages.h — the one way errors reach the user.
 //
 // `ShowError` beeps, stops a running macro and shows "Error:" with the text in a message box.
-// Reads: the installed platform; the stop-macro hook.
+// Reads: the installed platform and error trap.
 #pragma once
 
 #include <string_view>
@@ -11,6 +11,7 @@
 void ShowError(std::string_view text);
 
 // While a trap is set, ShowError first offers the text to it; when the trap takes it (gives
-// true) there is no beep and no box. A running macro with an error handler (ONERROR) sets one.
+// true) there is no beep and no box. The macro interpreter sets one: it stops a running macro
+// and takes the error when the macro has a handler (ONERROR).
 using ErrorTrap = bool (*)(std::string_view text);
 void SetErrorTrap(ErrorTrap trap);

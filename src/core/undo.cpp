@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
+#include "core/engine_layers.h"
 #include "core/messages.h"
 #include "core/sheet_state.h"
 #include "platform/platform.h"
@@ -92,8 +92,10 @@ SaveResult PayloadText(const CellRecord* c, uint8_t* out) {
   const uint8_t* text = PoolPtr(c->text);
   bool formula = KindIsFormula(c->kind & kKindMask);
   bool alreadyFileForm = c->kind & kKindFileForm;
-  if (formula && !alreadyFileForm && Hooks().codeToFileForm) {
-    if (!Hooks().codeToFileForm(text, c->row, c->column, out)) return SaveResult::kNotConvertible;
+  if (formula && !alreadyFileForm) {
+    if (!TheEngineLayers().CodeToFileForm(text, c->row, c->column, out)) {
+      return SaveResult::kNotConvertible;
+    }
     if (out[0] > kMaxCellText) out[0] = kMaxCellText;
   } else {
     std::memcpy(out, text, text[0] + 1u);
@@ -154,9 +156,9 @@ bool RestoreNode(const uint8_t* p) {
     uint8_t text[256];
     std::memcpy(text, p + kNodeHeader, p[kNodeHeader] + 1u);
     bool formula = low <= uint8_t(CellKind::kFormula);
-    if (formula && Hooks().codeToCellForm && text[0] != 0) {
+    if (formula && text[0] != 0) {
       // Code that cannot be placed stays in file form and is marked so.
-      if (Hooks().codeToCellForm(text, row, column)) {
+      if (TheEngineLayers().CodeToCellForm(text, row, column)) {
         kind &= uint8_t(~kKindFileForm);
       } else {
         kind |= kKindFileForm;
@@ -165,7 +167,7 @@ bool RestoreNode(const uint8_t* p) {
     if (!SetCellTextBytes(c, text)) return false;
   }
   c->kind = kind;
-  if (low <= uint8_t(CellKind::kFormula) && Hooks().linkFormula) Hooks().linkFormula(cell);
+  if (low <= uint8_t(CellKind::kFormula)) TheEngineLayers().LinkFormula(cell);
   return true;
 }
 
@@ -238,7 +240,7 @@ bool RestoreUndo() {
     node = next;
   }
   if (failed) ShowError(kOutOfUndoMemory);
-  if (Hooks().recalculate) Hooks().recalculate();
+  TheEngineLayers().Recalculate();
   platform.Repaint();
   platform.WaitCursor(false);
   return true;

@@ -10,7 +10,7 @@
 #include <new>
 
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
+#include "core/engine_layers.h"
 #include "core/graph_definition.h"
 #include "core/messages.h"
 #include "core/names.h"
@@ -75,6 +75,7 @@ void FreeSlot(WorksheetSlot& slot, SlotIndex index) {
   if (State().parked.rowTable == slot.rowTable.get()) State().parked = Parked{};
   const uint16_t heap = slot.heap;
   slot.fileName.clear();
+  slot.linkedOnly = slot.neverSaved = slot.readOnly = false;
   slot.rowTable.reset();
   slot.layout.reset();
   slot.extraWindows = 0;
@@ -85,7 +86,7 @@ void FreeSlot(WorksheetSlot& slot, SlotIndex index) {
   slot.nameTable.fill(kNoBlock);
   slot.functionTable.fill(kNoBlock);
   if (heap != 0) PoolReleaseHeap(heap);
-  if (Hooks().worksheetClosed) Hooks().worksheetClosed(index);
+  TheEngineLayers().WorksheetClosed(index);
 }
 
 // A new sheet's state in the current-sheet variables (the sheet's heap is current).
@@ -127,11 +128,17 @@ void ResetDefaultOptions() {
   NewSheetLayoutDefaults() = NewSheetLayout{};
 }
 
-SlotIndex OpenWorksheetSlot(std::string_view fileName, bool* isNew) {
+SlotIndex OpenWorksheetSlot(std::string_view fileName, bool* isNew, bool alwaysNew) {
   WorksheetsState& s = State();
   if (isNew) *isNew = false;
-  if (SlotIndex existing = FindWorksheet(fileName)) {
-    ++s.slots[existing].extraWindows;
+  if (SlotIndex existing = alwaysNew ? 0 : FindWorksheet(fileName)) {
+    WorksheetSlot& slot = s.slots[existing];
+    // A file loaded for external references only is taken over by its first window.
+    if (slot.linkedOnly) {
+      slot.linkedOnly = false;
+    } else {
+      ++slot.extraWindows;
+    }
     return existing;
   }
   SlotIndex index = 0;
@@ -293,14 +300,14 @@ void ActivateWorksheet(SlotIndex index) {
   }
 }
 
-SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew) {
+SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew, bool alwaysNew) {
   SheetState& cur = CurrentSheet();
   const SlotIndex previous = CurrentWorksheet();
   const GlobalOptions keptOptions = cur.options;
   SaveCurrentSheet();
 
   bool fresh = false;
-  const SlotIndex index = OpenWorksheetSlot(fileName, &fresh);
+  const SlotIndex index = OpenWorksheetSlot(fileName, &fresh, alwaysNew);
   if (isNew) *isNew = fresh;
   if (index == 0) return 0;
   WorksheetSlot& slot = State().slots[index];

@@ -35,6 +35,9 @@ struct WorksheetSlot {
   std::array<PoolHandle, 255> functionTable{};
   std::array<int16_t, 7> printSettings{0, 80, 66, 2, 2, 0, 1};
   std::string fileName;  // full name as given (compared case-insensitively); empty when free
+  bool linkedOnly = false;  // loaded for external references only; no window shows it
+  bool neverSaved = false;  // a new sheet that has no file yet (Save asks for a name)
+  bool readOnly = false;    // the file could only be opened for reading
 
   bool InUse() const { return rowTable != nullptr; }
 };
@@ -48,9 +51,11 @@ struct WindowSheet {
 };
 
 // Gives the entry for `fileName` and whether it is new. An entry with the same name (ignoring
-// case) gets one more extra window. Gives 0 and reports "Too many worksheets open" when all 255
-// entries are in use, or 0 when the row table cannot be had.
-SlotIndex OpenWorksheetSlot(std::string_view fileName, bool* isNew);
+// case) gets one more extra window, unless `alwaysNew` asks for an entry of its own (a new sheet
+// whose made-up name may repeat an open one's). An entry loaded for external references only
+// (`linkedOnly`) is taken over by the window instead. Gives 0 and reports "Too many worksheets
+// open" when all 255 entries are in use, or 0 when the row table cannot be had.
+SlotIndex OpenWorksheetSlot(std::string_view fileName, bool* isNew, bool alwaysNew = false);
 // The entry in use with that name (ignoring case), or 0.
 SlotIndex FindWorksheet(std::string_view fileName);
 // Frees the entry of `heap` when it has no extra window, else decrements the count.
@@ -74,7 +79,8 @@ void ActivateWorksheet(SlotIndex index);
 // Creates or opens the entry for a new window on `fileName` and initialises a new sheet from
 // DefaultOptions. The sheet that was current stays current (activating the new window swaps it
 // in); when no sheet was current the new one is activated at once. Gives the entry, or 0.
-SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew = nullptr);
+SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew = nullptr,
+                                bool alwaysNew = false);
 
 // The template of new sheets' options (filled from the settings file).
 GlobalOptions& DefaultOptions();

@@ -51,16 +51,20 @@ std::vector<uint8_t> WorksheetBytes(const CellRange* range = nullptr);
 // "Invalid Formula at "A1"" through ShowError. Gives false when the file could not be opened or
 // reading stopped on an error.
 bool LoadWorksheet(std::string_view fileName, uint16_t mode = kLoadWhole);
+// Reads a whole file as LoadWorksheet does, but leaves every formula with the value the file
+// carries (no recalculation): how linked files are read, possibly in the middle of an
+// evaluation of another sheet.
+bool LoadWorksheetAsStored(std::string_view fileName);
 // The same from bytes in memory (tests, fuzzing, the clipboard).
 bool LoadWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode = kLoadWhole);
+bool LoadWorksheetBytesAsStored(const uint8_t* data, size_t size);
 
 // Converts every formula of the current sheet still in file form (kind bit 0x10) to the
-// in-memory form through the formula engine's hook and links it, then recalculates through the
-// recalculation hook. Formulas stay in file form while the conversion hook is not installed. A
-// formula whose code cannot be converted (damaged code, memory exhausted) keeps its last value as
-// a number or label and is reported as "Invalid Formula at "A1"".
-// Called at the end of every load; the recalculation layer may call it again once installed.
-void FinishLoadedFormulas();
+// in-memory form and links it, then recalculates the sheet. A formula whose code cannot be
+// converted (damaged code, memory exhausted) keeps its last value as a number or label and is
+// reported as "Invalid Formula at "A1"". Called at the end of every load; `recalculate` false
+// leaves every formula with the value the file carries.
+void FinishLoadedFormulas(bool recalculate = true);
 
 // Rewrites the relative column words of file-form `code` for a formula in `column` so that the
 // low 8 bits are the signed offset (modulo 256), as programs without our extension block write
@@ -68,9 +72,10 @@ void FinishLoadedFormulas();
 void MendForeignColumnOffsets(uint8_t* code, size_t size, uint16_t column);
 
 // Loads `fileName` into a new hidden worksheet (an entry of the open-worksheet table without a
-// window) unless a worksheet of that name is open already; the current sheet stays current.
-// Gives the entry, or 0 when the file could not be read. The evaluator reads external
-// references from it.
+// window, marked `linkedOnly`) unless a worksheet of that name is open already; the current
+// sheet stays current and the loaded formulas keep the values the file carries. Gives the
+// entry, or 0 (silently) when the file does not exist, or 0 after the loader's message when it
+// could not be read. The evaluator reads external references from it.
 SlotIndex LoadLinkedWorksheet(std::string_view fileName);
 
 // A readable list of the records of a worksheet file: one line per record with its offset,

@@ -268,17 +268,22 @@ bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
 SlotIndex LoadLinkedWorksheet(std::string_view fileName) {
   const std::string name = WorksheetFileName(fileName);
   if (const SlotIndex open = FindWorksheet(name)) return open;
+  // A reference to a file that is not there is a missing cell, not a message.
+  std::FILE* probe = std::fopen(name.c_str(), "rb");
+  if (!probe) return 0;
+  std::fclose(probe);
   const SlotIndex previous = CurrentWorksheet();
   bool isNew = false;
   const SlotIndex index = CreateWorksheetWindow(name, &isNew);
   if (index == 0) return 0;
   ActivateWorksheet(index);
-  const bool ok = LoadWorksheet(name);
+  const bool ok = LoadWorksheetAsStored(name);
   const uint16_t heap = Worksheet(index).heap;
   if (previous != 0) ActivateWorksheet(previous);
   if (!ok) {
-    CloseWorksheet(heap);
+    if (isNew) CloseWorksheet(heap);
     return 0;
   }
+  if (isNew) Worksheet(index).linkedOnly = true;
   return index;
 }

@@ -2,7 +2,7 @@
 //
 // Input is hostile: every record is read whole into a buffer of its stated length and every
 // field read is checked against that length. Formulas are stored in file form (kind bit 0x10)
-// and converted and linked at the end through the formula engine's hooks.
+// and converted and linked at the end by the formula engine.
 // Reads and writes: the current worksheet (cells, options, names, graphs, user functions,
 // layout, extras); the error flag of the core. Per-load state lives in `Loader`.
 #include <algorithm>
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
 #include "core/graph_definition.h"
 #include "core/messages.h"
 #include "core/names.h"
@@ -26,6 +25,7 @@
 #include "files/worksheet_records.h"
 #include "formula/formula_code.h"
 #include "formula/function_library.h"
+#include "formula/recalc.h"
 #include "platform/platform.h"
 
 namespace {
@@ -68,10 +68,7 @@ PoolHandle NewText(std::string_view text) {
 void ClearContents(CellHandle h) {
   CellRecord* c = CellAt(h);
   const uint8_t kind = c->kind;
-  if ((kind & kKindMask) <= uint8_t(CellKind::kFormula) && !(kind & kKindFileForm) &&
-      Hooks().unlinkFormula) {
-    Hooks().unlinkFormula(h);
-  }
+  if ((kind & kKindMask) <= uint8_t(CellKind::kFormula) && !(kind & kKindFileForm)) Unlink(h);
   if ((kind & kKindMask) == uint8_t(CellKind::kStringFormula)) {
     const PoolHandle result = CellStringResult(c);
     if (result) PoolFree(result, PoolTextSize(result));
@@ -769,7 +766,7 @@ void Loader::Report() {
   }
 }
 
-bool LoadFrom(ByteSource& source, uint16_t mode) {
+bool LoadFrom(ByteSource& source, uint16_t mode, bool recalculate = true) {
   if (CurrentSheet().rowTable == nullptr) return false;
   ThePlatform().WaitCursor(true);
   if (mode == kLoadWhole) ResetExtras(CurrentWorksheet());
@@ -777,9 +774,9 @@ bool LoadFrom(ByteSource& source, uint16_t mode) {
   const bool ok = loader.Run();
   if (mode == kLoadWhole) SetSheetModified(false);
   if (loader.formulas) {
-    FinishLoadedFormulas();
-  } else if (Hooks().recalculate) {
-    Hooks().recalculate();
+    FinishLoadedFormulas(recalculate);
+  } else if (recalculate) {
+    RecalculateAll();
   }
   ThePlatform().WaitCursor(false);
   loader.Report();
@@ -831,31 +828,28 @@ void FreezeToValue(CellRecord* c) {
   c->kind = uint8_t(CellKind::kNumber);
 }
 
-void FinishLoadedFormulas() {
-  const EngineHooks& hooks = Hooks();
-  if (hooks.codeToCellForm) {
-    bool invalid = false;
-    uint16_t invalidRow = 0, invalidColumn = 0;
-    for (int row = 0; row < kRowCount; ++row) {
-      for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
-        CellRecord* c = CellAt(h);
-        if (!(c->kind & kKindFileForm) || (c->kind & kKindMask) > 1 || !c->text) continue;
-        if (!hooks.codeToCellForm(PoolPtr(c->text), c->row, c->column)) {
-          c = CellAt(h);
-          c->kind &= uint8_t(~kKindFileForm);
-          FreezeToValue(c);
-          invalid = true;
-          invalidRow = c->row;
-          invalidColumn = c->column;
-          continue;
-        }
-        CellAt(h)->kind &= uint8_t(~kKindFileForm);
-        if (hooks.linkFormula) hooks.linkFormula(h);
+void FinishLoadedFormulas(bool recalculate) {
+  bool invalid = false;
+  uint16_t invalidRow = 0, invalidColumn = 0;
+  for (int row = 0; row < kRowCount; ++row) {
+    for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
+      CellRecord* c = CellAt(h);
+      if (!(c->kind & kKindFileForm) || (c->kind & kKindMask) > 1 || !c->text) continue;
+      if (!CodeToCellForm(PoolPtr(c->text), c->row, c->column)) {
+        c = CellAt(h);
+        c->kind &= uint8_t(~kKindFileForm);
+        FreezeToValue(c);
+        invalid = true;
+        invalidRow = c->row;
+        invalidColumn = c->column;
+        continue;
       }
+      CellAt(h)->kind &= uint8_t(~kKindFileForm);
+      Link(h);
     }
-    if (invalid) ShowError("Invalid Formula at \"" + ShortCellText(invalidRow, invalidColumn) + "\"");
   }
-  if (hooks.recalculate) hooks.recalculate();
+  if (invalid) ShowError("Invalid Formula at \"" + ShortCellText(invalidRow, invalidColumn) + "\"");
+  if (recalculate) RecalculateAll();
 }
 
 bool LoadWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode) {
@@ -863,7 +857,14 @@ bool LoadWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode) {
   return LoadFrom(source, mode);
 }
 
-bool LoadWorksheet(std::string_view fileName, uint16_t mode) {
+bool LoadWorksheetBytesAsStored(const uint8_t* data, size_t size) {
+  ByteSource source(data, size);
+  return LoadFrom(source, kLoadWhole, /*recalculate=*/false);
+}
+
+namespace {
+
+bool LoadFile(std::string_view fileName, uint16_t mode, bool recalculate) {
   const std::string name = WorksheetFileName(fileName);
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (!file) {
@@ -871,7 +872,17 @@ bool LoadWorksheet(std::string_view fileName, uint16_t mode) {
     return false;
   }
   ByteSource source(file);
-  const bool ok = LoadFrom(source, mode);
+  const bool ok = LoadFrom(source, mode, recalculate);
   std::fclose(file);
   return ok;
+}
+
+}  // namespace
+
+bool LoadWorksheet(std::string_view fileName, uint16_t mode) {
+  return LoadFile(fileName, mode, /*recalculate=*/true);
+}
+
+bool LoadWorksheetAsStored(std::string_view fileName) {
+  return LoadFile(fileName, kLoadWhole, /*recalculate=*/false);
 }

@@ -21,7 +21,7 @@
 #include <new>
 #include <vector>
 
-#include "core/engine_hooks.h"
+#include "core/engine_layers.h"
 #include "core/format.h"
 #include "core/worksheets.h"
 #include "formula/compiler.h"
@@ -54,7 +54,7 @@ using ArgumentSlots = std::array<ArgumentSlot, kArgumentSlots>;
 
 struct LinkedFile {
   std::string name;
-  const PoolHandle* rowTable = nullptr;
+  SlotIndex slot = 0;  // the open-worksheet entry the loader filled
 };
 
 struct EvaluatorState {
@@ -64,8 +64,6 @@ struct EvaluatorState {
   const ArgumentSlots* slots = &topSlots;  // the slots of the call being evaluated
   uint64_t userCalls = 0;
   std::vector<LinkedFile> linked;
-  LinkedSheetLoader loader = nullptr;
-  LinkedSheetRelease release = nullptr;
 };
 
 EvaluatorState& State() {
@@ -875,18 +873,12 @@ uint64_t UserFunctionCallCount() { return State().userCalls; }
 
 // --- linked worksheets -------------------------------------------------------------------------------
 
-void SetLinkedSheetLoader(LinkedSheetLoader load, LinkedSheetRelease release) {
-  ClearLinkedSheetCache();
-  State().loader = load;
-  State().release = release;
-}
-
 void ClearLinkedSheetCache() {
   EvaluatorState& s = State();
-  for (const LinkedFile& file : s.linked) {
-    if (s.release) s.release(file.rowTable);
-  }
-  s.linked.clear();
+  // The list is emptied first: a release may close a worksheet, which must find no stale entry.
+  std::vector<LinkedFile> linked;
+  linked.swap(s.linked);
+  for (const LinkedFile& file : linked) TheEngineLayers().ReleaseLinkedSheet(file.slot);
 }
 
 const PoolHandle* LinkedSheet(std::string_view path) {
@@ -897,25 +889,26 @@ const PoolHandle* LinkedSheet(std::string_view path) {
   if (SlotIndex slot = FindWorksheet(name)) return Worksheet(slot).rowTable.get();
   EvaluatorState& s = State();
   for (const LinkedFile& file : s.linked) {
-    if (SameFileName(file.name, name)) return file.rowTable;
+    if (SameFileName(file.name, name)) return Worksheet(file.slot).rowTable.get();
   }
-  if (!s.loader) return nullptr;
-  const PoolHandle* table = s.loader(name);
-  if (table) s.linked.push_back(LinkedFile{name, table});
-  return table;
+  const SlotIndex slot = TheEngineLayers().LoadLinkedSheet(name);
+  if (slot == 0 || !Worksheet(slot).InUse()) return nullptr;
+  s.linked.push_back(LinkedFile{name, slot});
+  return Worksheet(slot).rowTable.get();
+}
+
+void ForgetLinkedSheet(SlotIndex slot) {
+  std::vector<LinkedFile>& linked = State().linked;
+  linked.erase(std::remove_if(linked.begin(), linked.end(),
+                              [slot](const LinkedFile& f) { return f.slot == slot; }),
+               linked.end());
 }
 
 // --- start-up ------------------------------------------------------------------------------------
 
-void InstallEvaluatorHooks() {
+void InstallEvaluatorRoutines() {
   Table();
   Infos();
-  EngineHooks& hooks = Hooks();
-  hooks.evaluateCell = EvaluateCell;
-  hooks.linkFormula = Link;
-  hooks.unlinkFormula = Unlink;
-  hooks.recalculateFrom = RecalculateFrom;
-  hooks.recalculate = RecalculateAll;
 }
 
 void ResetEvaluatorState() {

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "core/cell_store.h"
+#include "core/worksheets.h"
 #include "formula/value_stack.h"
 
 // Nested evaluation levels (the cell's own level included). A deeper evaluation gives ERR.
@@ -68,27 +69,20 @@ uint64_t UserFunctionCallCount();
 
 // --- linked worksheets (external references) ---------------------------------------------------
 
-// Loads the worksheet file `path` for reading by external references and gives its row table
-// (8198 slots; its cells live in the pool under a heap of the loader's), or null when the file
-// cannot be read. The worksheet-file layer installs it; until then a file that is not open in a
-// window reads as a missing cell.
-using LinkedSheetLoader = const PoolHandle* (*)(const std::string& path);
-// Releases what a loader gave (called when the cache is cleared).
-using LinkedSheetRelease = void (*)(const PoolHandle* rowTable);
-void SetLinkedSheetLoader(LinkedSheetLoader load, LinkedSheetRelease release);
-// Forgets the cached linked worksheets (releasing them). A refresh of links calls it.
+// Forgets the cached linked worksheets (releasing them through the engine layers' loader). A
+// refresh of links calls it.
 void ClearLinkedSheetCache();
 // The row table an external reference to `path` reads: the sheet of an open worksheet window
-// on that file, else the cached or newly loaded linked file, else null. `path` gets ".WKS" when
-// it has no extension.
+// on that file, else the cached or newly loaded linked file (loaded through the engine layers,
+// core/engine_layers.h), else null. `path` gets ".WKS" when it has no extension.
 const PoolHandle* LinkedSheet(std::string_view path);
+// Drops the cache entry of a worksheet entry that has been closed (without releasing it).
+void ForgetLinkedSheet(SlotIndex slot);
 
 // --- start-up ------------------------------------------------------------------------------------
 
-// Installs the evaluator's own routines in the dispatch table and fills the core's hooks for
-// linking, evaluation and recalculation (evaluateCell, linkFormula, unlinkFormula,
-// recalculateFrom, recalculate).
-void InstallEvaluatorHooks();
+// Installs the evaluator's own routines in the dispatch table (idempotent).
+void InstallEvaluatorRoutines();
 // Drops the evaluation levels, the argument slots and the linked-sheet cache (tests and
 // start-up). Registered routines stay.
 void ResetEvaluatorState();

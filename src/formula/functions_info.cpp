@@ -21,7 +21,6 @@
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "formula/formula_code.h"
-#include "core/engine_hooks.h"
 #include "formula/functions_sheet.h"
 #include "formula/functions_sheet_common.h"
 #include "platform/platform.h"
@@ -212,7 +211,6 @@ void RegisterSheetFunctions() {
   RegisterLookupFunctions();
   RegisterDatabaseFunctions();
   RegisterInfoFunctions();
-  Hooks().worksheetClosed = &ForgetLinkTable;
 }
 
 void ResetSheetFunctionState() {

@@ -156,7 +156,7 @@ using OpcodeRoutine = void (*)(Frame& frame);
 
 // Installs the routine of an opcode (the function library registers one per @-function). The
 // evaluator's own routines (operands, operators, @IF, @CASE, @ISNA, @ISERR, @NA, @ERR, @TRUE,
-// @FALSE, @NOT, @A, user and named-range calls) are installed by InstallEvaluatorHooks. An
+// @FALSE, @NOT, @A, user and named-range calls) are installed by InstallEvaluatorRoutines. An
 // opcode without a routine takes its arguments and leaves ERR.
 void RegisterFunction(uint8_t opcode, OpcodeRoutine routine);
 // The routine installed for an opcode, or null.

@@ -12,7 +12,6 @@
 #include <cmath>
 
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
 #include "core/messages.h"
 #include "formula/formula_text.h"
 #include "macros/command_handlers.h"
@@ -24,25 +23,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// ShowError while a macro runs: with a handler the error goes to it (no beep, no box).
+// ShowError stops a running macro; with a handler the error goes to it (no beep, no box).
 bool TrapError(std::string_view) {
   MacroState& s = TheMacroState();
-  if (!s.running || !s.hasHandler) return false;
+  if (!s.running) return false;
   s.errorStop = true;
+  if (!s.hasHandler) return false;
   s.trapped = true;
   return true;
 }
 
-// ShowError stops a running macro.
-void StopOnError() {
-  MacroState& s = TheMacroState();
-  if (s.running) s.errorStop = true;
-}
-
-void InstallErrorHooks() {
-  Hooks().stopMacro = &StopOnError;
-  SetErrorTrap(&TrapError);
-}
+void InstallErrorTrap() { SetErrorTrap(&TrapError); }
 
 void ClearRun(MacroState& s) {
   s.running = false;
@@ -221,7 +212,7 @@ MacroProgress Start(MacroPosition position, std::string_view text, int sliceMs) 
   if (s.running) ClearRun(s);
   s.line.clear();
   if (CurrentWorksheet() == 0) return MacroProgress::kEnded;
-  InstallErrorHooks();
+  InstallErrorTrap();
   s.position = position;
   s.text = text;
   s.singleStep = singleStep;

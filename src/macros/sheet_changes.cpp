@@ -2,7 +2,7 @@
 #include "macros/sheet_changes.h"
 
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
+#include "formula/recalc.h"
 #include "core/entry.h"
 #include "core/global_options.h"
 #include "core/messages.h"
@@ -73,7 +73,7 @@ bool MacroTableNames(const CellRange& target) {
   ClearError();
   TableNames(target);
   SetSheetModified(true);
-  if (Hooks().recalculate && !Options().manualRecalc()) Hooks().recalculate();
+  RecalculateIfAutomatic();
   return !ErrorRaised();
 }
 
@@ -83,7 +83,7 @@ bool MacroGraphChanged(bool applied) {
 }
 
 void MacroRecalculate() {
-  if (Hooks().recalculate) Hooks().recalculate();
+  RecalculateAll();
 }
 
 bool MacroUndo() { return RestoreUndo(); }

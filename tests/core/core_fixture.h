@@ -11,10 +11,10 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
 #include "core/pool.h"
 #include "core/sheet_layout.h"
 #include "core/sheet_state.h"
+#include "engine_test_layers.h"
 #include "platform/headless/headless_platform.h"
 
 class CoreTest : public testing::Test {
@@ -27,12 +27,8 @@ class CoreTest : public testing::Test {
 
   // Starts again from an empty engine; `maxPages` caps the pool (0: sized from memory).
   void ResetCore(uint32_t maxPages = 0) {
-    TheHeadlessPlatform().Reset();
-    PoolReset(maxPages);
-    ResetAddressState();
-    SetRangeNameLookup(nullptr);
-    ResetCellStore();
-    Hooks() = EngineHooks{};
+    ResetEngineState(maxPages);
+    UseTestEngineLayers();
     CurrentSheet() = SheetState{};
     rowTable_.reset(new PoolHandle[kRowTableSlots]());
     layout_ = std::make_unique<SheetLayout>();

@@ -102,9 +102,7 @@ TEST_F(RowAsTextTest, BlanksErrorsAndFormulas) {
 TEST_F(RowAsTextTest, TextFormatShowsFormulaText) {
   Formula(0, 0, 6, kFormatText);
   Number(0, 2, 4.5, kFormatText);
-  // Without the formula layer the value shows in general form.
-  EXPECT_EQ(RowAsText(0, 0, 2), "        6 " + std::string(7, ' ') + "      4.5 ");
-  Hooks().formulaText = [](PoolHandle) { return std::string("+A1*2"); };
+  TestLayers().formulaText = [](PoolHandle) { return std::string("+A1*2"); };
   EXPECT_EQ(RowAsText(0, 0, 2), "+A1*2     " + std::string(7, ' ') + "      4.5 ");
 }
 

@@ -8,24 +8,20 @@
 #include "core/names.h"
 #include "core/pool.h"
 #include "core/worksheets.h"
+#include "engine_test_layers.h"
 #include "platform/headless/headless_platform.h"
 
 class SheetTest : public testing::Test {
  protected:
   void SetUp() override {
-    TheHeadlessPlatform().Reset();
-    ResetWorksheets();
-    PoolReset();
-    ResetCellStore();
-    ResetAddressState();
-    InstallNameLookup();
+    ResetEngineState();
+    UseTestEngineLayers();
     sheet_ = CreateWorksheetWindow("SHEET1.WKS");
     ASSERT_NE(sheet_, 0);
     ActivateWorksheet(sheet_);
   }
   void TearDown() override {
-    CloseAllWorksheets();
-    ResetWorksheets();
+    ResetEngineState();
   }
   SlotIndex sheet_ = 0;
 };

@@ -1,12 +1,13 @@
-// tests/core/undo_test.cpp — the Undo snapshot: round trips, formula hooks, memory failures.
+// tests/core/undo_test.cpp — the Undo snapshot: round trips, formula code, memory failures.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
+#include "engine_test_layers.h"
 #include "core_fixture.h"
 
 namespace {
@@ -31,6 +32,19 @@ std::string DumpSheet() {
 
 class UndoTest : public CoreTest {
  protected:
+  // The cells of these tests carry made-up formula code: the stand-in layers pass it through
+  // unchanged and neither link nor recalculate.
+  void SetUp() override {
+    CoreTest::SetUp();
+    TestEngineLayers& layers = TestLayers();
+    layers.codeToFileForm = [](const uint8_t* code, uint16_t, uint16_t, uint8_t* out) {
+      std::memcpy(out, code, code[0] + 1u);
+      return true;
+    };
+    layers.codeToCellForm = [](uint8_t*, uint16_t, uint16_t) { return true; };
+    layers.linkFormula = [](PoolHandle) {};
+    layers.recalculate = [] {};
+  }
   // A cell of each kind, with attributes that differ from the template.
   void FillSheet() {
     CellRecord* c = CellAt(GetOrCreateCell(0, 0));
@@ -124,21 +138,21 @@ TEST_F(UndoTest, FormulaCodeTravelsInFileFormAndIsRelinked) {
   HookLog log;
   hookLog = &log;
   // File form: every code byte + 1; cell form: - 1.
-  Hooks().codeToFileForm = [](const uint8_t* code, uint16_t row, uint16_t column, uint8_t* out) {
+  TestLayers().codeToFileForm = [](const uint8_t* code, uint16_t row, uint16_t column, uint8_t* out) {
     hookLog->calls.push_back("file " + std::to_string(row) + "," + std::to_string(column));
     out[0] = code[0];
     for (int i = 1; i <= code[0]; ++i) out[i] = uint8_t(code[i] + 1);
     return true;
   };
-  Hooks().codeToCellForm = [](uint8_t* code, uint16_t row, uint16_t column) {
+  TestLayers().codeToCellForm = [](uint8_t* code, uint16_t row, uint16_t column) {
     hookLog->calls.push_back("cell " + std::to_string(row) + "," + std::to_string(column));
     for (int i = 1; i <= code[0]; ++i) code[i] = uint8_t(code[i] - 1);
     return true;
   };
-  Hooks().linkFormula = [](PoolHandle cell) {
+  TestLayers().linkFormula = [](PoolHandle cell) {
     hookLog->calls.push_back("link " + std::to_string(CellAt(cell)->column));
   };
-  Hooks().recalculate = [] { hookLog->calls.push_back("recalculate"); };
+  TestLayers().recalculate = [] { hookLog->calls.push_back("recalculate"); };
 
   FillSheet();
   const std::string before = DumpSheet();
@@ -159,7 +173,7 @@ TEST_F(UndoTest, FormulaCodeTravelsInFileFormAndIsRelinked) {
 }
 
 TEST_F(UndoTest, CodeThatCannotBeConvertedLeavesNoSnapshot) {
-  Hooks().codeToFileForm = [](const uint8_t*, uint16_t, uint16_t, uint8_t*) { return false; };
+  TestLayers().codeToFileForm = [](const uint8_t*, uint16_t, uint16_t, uint8_t*) { return false; };
   FillSheet();
   SaveUndo();
   EXPECT_FALSE(HasUndo());

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
+#include "engine_test_layers.h"
 #include "core/names.h"
 #include "core/sheet_state.h"
 #include "sheet_fixture.h"
@@ -92,11 +92,11 @@ TEST_F(WorksheetsTest, OptionsChangedSinceTheLastStoreSurviveASwitch) {
 TEST_F(WorksheetsTest, ClosingAWorksheetTellsTheLayersAbove) {
   static int closed = 0;
   closed = 0;
-  Hooks().worksheetClosed = [](int slot) { closed = slot; };
+  TestLayers().worksheetClosed = [](int slot) { closed = slot; };
   const SlotIndex other = CreateWorksheetWindow("OTHER.WKS");
   CloseWorksheet(Worksheet(other).heap);
   EXPECT_EQ(closed, other);
-  Hooks().worksheetClosed = nullptr;
+  TestLayers().worksheetClosed = nullptr;
 }
 
 TEST_F(WorksheetsTest, NewSheetTakesDefaultsWithProtectionAndPasswordCleared) {

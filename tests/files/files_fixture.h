@@ -14,7 +14,6 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
 #include "core/entry.h"
 #include "core/names.h"
 #include "core/pool.h"
@@ -23,30 +22,21 @@
 #include "files/worksheet_file.h"
 #include "formula/formula_code.h"
 #include "formula/function_library.h"
+#include "engine_test_layers.h"
 #include "platform/headless/headless_platform.h"
 
 class FilesTest : public testing::Test {
  protected:
   void SetUp() override {
-    TheHeadlessPlatform().Reset();
-    ResetWorksheets();
-    ResetAllExtras();
-    ResetWorksheetFiles();
-    PoolReset();
-    ResetAddressState();
-    ResetCellStore();
-    Hooks() = EngineHooks{};
-    InstallNameLookup();
+    ResetEngineState();
+    UseTestEngineLayers();
     NewSheet("SHEET1.WKS");
     char pattern[] = "/tmp/tallivo-files-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
   }
   void TearDown() override {
-    CloseAllWorksheets();
-    ResetWorksheets();
-    ResetAllExtras();
-    Hooks() = EngineHooks{};
+    ResetEngineState();
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }

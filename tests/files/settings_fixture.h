@@ -14,7 +14,6 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
 #include "core/names.h"
 #include "core/number_settings.h"
 #include "core/pool.h"
@@ -22,19 +21,13 @@
 #include "files/program_files.h"
 #include "files/settings.h"
 #include "formula/function_library.h"
+#include "commands/engine_start.h"
 #include "platform/headless/headless_platform.h"
 
 class SettingsTest : public testing::Test {
  protected:
   void SetUp() override {
-    TheHeadlessPlatform().Reset();
-    ResetWorksheets();
-    PoolReset();
-    ResetAddressState();
-    ResetCellStore();
-    Hooks() = EngineHooks{};
-    InstallNameLookup();
-    ClearFunctionLibrary();
+    ResetEngineState();
     std::string pattern =
         std::filesystem::temp_directory_path().string() + "/tallivo-settings-XXXXXX";
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -43,11 +36,7 @@ class SettingsTest : public testing::Test {
     ResetSettings();
   }
   void TearDown() override {
-    CloseAllWorksheets();
-    ResetWorksheets();
-    ResetProgramFiles();
-    ResetSettings();
-    ClearFunctionLibrary();
+    ResetEngineState();
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }

@@ -121,7 +121,6 @@ TEST_F(WorksheetFileTest, CellsOfEveryKindSurviveASaveAndALoad) {
   SetCellStringResult(text, result);
   // E5 an erroneous formula.
   PutFormula(4, 4, {0x20, 0x03}, 0)->kind |= kKindErrorMark;
-  Hooks().codeToCellForm = CodeToCellForm;
 
   RoundTrip();
 
@@ -419,7 +418,7 @@ TEST_F(WorksheetFileTest, NumbersOutsideTheValueCheckReadAsZero) {
     const Bytes file = ForeignFile(Bytes()
                                        .Rec(0x0E, CellHeader(0, 0).F64(value))
                                        .Rec(0x10, FormulaData(1, 0, value, {0x05, 1, 0, 0x03})));
-    ASSERT_TRUE(LoadWorksheetBytes(file.b.data(), file.b.size()));
+    ASSERT_TRUE(LoadWorksheetBytesAsStored(file.b.data(), file.b.size()));
     EXPECT_EQ(CellDouble(Cell(0, 0)), c.expected);
     EXPECT_EQ(CellDouble(Cell(0, 1)), c.expected);
     EXPECT_EQ(Cell(0, 1)->kind & kKindErrorMark, c.bits == 0x7FF0000000000000ull ? kKindErrorMark : 0);
@@ -442,7 +441,7 @@ TEST_F(WorksheetFileTest, FormulaAndStringRecordsFromOtherPrograms) {
   ASSERT_FALSE(LoadWorksheetBytes(file.b.data(), file.b.size()) && false);
   EXPECT_EQ(Cell(4, 2), nullptr);
   ASSERT_NE(Cell(0, 0), nullptr);
-  EXPECT_EQ(Cell(0, 0)->kind, kFileForm | uint8_t(CellKind::kStringFormula));
+  EXPECT_EQ(Cell(0, 0)->kind, uint8_t(CellKind::kStringFormula));
   EXPECT_EQ(PoolText(CellStringResult(Cell(0, 0))), "hi");
   EXPECT_EQ(PoolText(Cell(5, 5)->text), "^<ERROR>");
   EXPECT_EQ(PoolPtr(Cell(0, 1)->text)[0], 5);
@@ -523,7 +522,7 @@ TEST_F(WorksheetFileTest, AForeignFileWithoutExtensionBlockLoadsNormally) {
     NewSheet(framed ? "F2.WK1" : "F1.WK1");
     Bytes file = ForeignFile(records);
     if (framed) file.Raw({0x1A, 0x1A});
-    ASSERT_TRUE(LoadWorksheetBytes(file.b.data(), file.b.size()));
+    ASSERT_TRUE(LoadWorksheetBytesAsStored(file.b.data(), file.b.size()));
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(PoolText(Cell(0, 0)->text), "'Item");
     EXPECT_EQ(CellDouble(Cell(0, 1)), 2.5);
@@ -543,7 +542,6 @@ TEST_F(WorksheetFileTest, AForeignFileWithoutExtensionBlockLoadsNormally) {
 }
 
 TEST_F(WorksheetFileTest, RelativeColumnsOfForeignFilesAreReadModulo256) {
-  Hooks().codeToCellForm = CodeToCellForm;
   // K1 = +J1 as other programs write it (0x80FF: one column left), and L1 = +K1 as we write it
   // (0xBFFF), and M1 = a reference 255 columns right, which is off the grid in our own form.
   const Bytes cells = Bytes()
@@ -569,28 +567,19 @@ TEST_F(WorksheetFileTest, RelativeColumnsOfForeignFilesAreReadModulo256) {
   EXPECT_EQ(CellCode(0, 10), "CellRef ERR, End");
 }
 
-TEST_F(WorksheetFileTest, LoadingConvertsLinksAndRecalculatesThroughTheHooks) {
-  static int links;
-  static int recalculations;
-  links = recalculations = 0;
+TEST_F(WorksheetFileTest, LoadingConvertsLinksAndRecalculates) {
   const Bytes file = ForeignFile(Bytes()
                                      .Rec(0x0D, CellHeader(0, 0).U16(3))
                                      .Rec(0x10, FormulaData(0, 1, 3, {0x01, 0x00, 0x80, 0xFF, 0xBF, 0x03}))
                                      .Rec(0x10, FormulaData(0, 2, 0, {0x01, 0x00, 0x80, 0x03})));
-  // Without the formula engine, formulas stay in file form.
-  ASSERT_TRUE(LoadWorksheetBytes(file.b.data(), file.b.size()));
-  EXPECT_EQ(Cell(1, 0)->kind, kFileForm | uint8_t(CellKind::kFormula));
-
-  Hooks().codeToCellForm = CodeToCellForm;
-  Hooks().linkFormula = [](PoolHandle) { ++links; };
-  Hooks().recalculate = [] { ++recalculations; };
-  FinishLoadedFormulas();
+  LoadWorksheetBytes(file.b.data(), file.b.size());
   EXPECT_EQ(Cell(1, 0)->kind, uint8_t(CellKind::kFormula));
   EXPECT_EQ(CellCode(1, 0), "CellRef A1, End");
   // A3's code does not walk to its end: it keeps its value and is reported.
   EXPECT_EQ(Cell(2, 0)->kind, uint8_t(CellKind::kNumber));
-  EXPECT_EQ(links, 1);
-  EXPECT_EQ(recalculations, 1);
+  // A2 is linked to A1 and was recalculated from it.
+  EXPECT_NE(Cell(0, 0)->dependents, kNoBlock);
+  EXPECT_EQ(CellNumber(Cell(1, 0)), 3);
   EXPECT_EQ(Messages(), (std::vector<std::string>{"Invalid Formula at \"A3\""}));
 }
 
@@ -771,7 +760,6 @@ TEST_F(WorksheetFileTest, RecordListingShowsTypesNamesAndCells) {
 }
 
 TEST_F(WorksheetFileTest, SavedFuzzInputsLoadWithoutHarm) {
-  Hooks().codeToCellForm = CodeToCellForm;
   int files = 0;
   for (const auto& entry :
        std::filesystem::directory_iterator(std::string(TALLIVO_TEST_DATA_DIR) + "/files/data")) {

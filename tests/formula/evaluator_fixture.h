@@ -1,6 +1,6 @@
 // tests/formula/evaluator_fixture.h — a clean engine whose formulas compute.
 //
-// Adds the evaluator's hooks and resets to the formula fixture, and small helpers that enter
+// Adds the evaluator's resets to the formula fixture, and small helpers that enter
 // text into cells by address and read their values back.
 #pragma once
 
@@ -23,7 +23,6 @@ class EvaluatorTest : public FormulaTest {
     ResetEvaluatorState();
     ResetRecalcState();
     ResetEntryState();
-    InstallEvaluatorHooks();
   }
   void TearDown() override {
     ResetEvaluatorState();

@@ -323,24 +323,20 @@ TEST_F(EvaluatorTest, ExternalReferencesReadOpenAndLinkedWorksheets) {
   EXPECT_EQ(Shown("A3"), "ERR");
 
   // A file not open in a window is loaded once through the loader, then read from the cache.
-  static int loads;
-  static const PoolHandle* table;
-  static int releases;
-  loads = releases = 0;
-  table = Worksheet(other).rowTable.get();
-  SetLinkedSheetLoader(
-      [](const std::string& path) -> const PoolHandle* {
-        ++loads;
-        return path == "/tmp/LINKED.WKS" ? table : nullptr;
-      },
-      [](const PoolHandle*) { ++releases; });
+  int loads = 0;
+  int releases = 0;
+  TestLayers().loadLinkedSheet = [&](const std::string& path) {
+    ++loads;
+    return path == "/tmp/LINKED.WKS" ? other : 0;
+  };
+  TestLayers().releaseLinkedSheet = [&](int) { ++releases; };
   Enter("A4", "+[/tmp/LINKED.WKS]B2*2");
   EvaluateCell(At("A4"));
   EXPECT_EQ(Shown("A4"), "84");
   EXPECT_EQ(loads, 1);
   ClearLinkedSheetCache();
   EXPECT_EQ(releases, 1);
-  SetLinkedSheetLoader(nullptr, nullptr);
+  TestLayers().loadLinkedSheet = [](const std::string&) { return 0; };
   EvaluateCell(At("A4"));
   EXPECT_EQ(Shown("A4"), "ERR");
 }

@@ -218,7 +218,7 @@ TEST_F(FormulaCodeTest, CellCodeInFileFormForTheBatchTool) {
   EXPECT_FALSE(CellCodeFileForm(GetOrCreateCell(5, 5), &tokens));
 }
 
-TEST_F(FormulaCodeTest, UndoHooksCarryFormulasThroughTheSnapshot) {
+TEST_F(FormulaCodeTest, UndoCarriesFormulasThroughTheSnapshot) {
   CellHandle c3 = GetOrCreateCell(2, 2);
   std::string code;
   ASSERT_TRUE(CompileFormula("+A1*2", 2, 2, &code));

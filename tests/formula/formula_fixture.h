@@ -1,7 +1,6 @@
 // tests/formula/formula_fixture.h — a clean engine with one open worksheet for formula tests.
 //
-// Besides the core's resets it puts the number settings, the compiler and the user-function
-// library back to their defaults and installs the formula layer's hooks.
+// Starts from the engine reset (every layer installed, engine layers a test may replace).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,14 +10,14 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
 #include "core/names.h"
 #include "core/number_settings.h"
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "formula/compiler.h"
 #include "formula/formula_code.h"
-#include "formula/formula_hooks.h"
+#include "engine_test_layers.h"
+#include "formula/cell_code.h"
 #include "formula/formula_text.h"
 #include "formula/function_library.h"
 #include "platform/headless/headless_platform.h"
@@ -26,25 +25,14 @@
 class FormulaTest : public testing::Test {
  protected:
   void SetUp() override {
-    TheHeadlessPlatform().Reset();
-    ResetWorksheets();
-    PoolReset();
-    ResetAddressState();
-    ResetCellStore();
-    ResetNumberSettings();
-    ResetCompilerState();
-    ClearFunctionLibrary();
-    Hooks() = EngineHooks{};
-    InstallNameLookup();
-    InstallFormulaHooks();
+    ResetEngineState();
+    UseTestEngineLayers();
     sheet_ = CreateWorksheetWindow("SHEET1.WKS");
     ASSERT_NE(sheet_, 0);
     ActivateWorksheet(sheet_);
   }
   void TearDown() override {
-    CloseAllWorksheets();
-    ResetWorksheets();
-    Hooks() = EngineHooks{};
+    ResetEngineState();
   }
 
   // Compiles `text`; an empty string when it fails.

@@ -137,7 +137,7 @@ TEST_F(FormulaTextTest, CellContentsText) {
   EXPECT_EQ(CellContentsText(formula), "+A1+B1");
   EXPECT_EQ(CellContentsText(blank), "");
   EXPECT_EQ(CellContentsText(0), "");
-  EXPECT_EQ(Hooks().formulaText(formula), "+A1+B1");
+  EXPECT_EQ(TheEngineLayers().FormulaText(formula), "+A1+B1");
 }
 
 TEST_F(FormulaTextTest, FileFormCodePrintsForItsCell) {

@@ -8,7 +8,6 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
 #include "core/entry.h"
 #include "core/messages.h"
 #include "core/names.h"
@@ -17,7 +16,7 @@
 #include "core/worksheets.h"
 #include "formula/compiler.h"
 #include "formula/evaluator.h"
-#include "formula/formula_hooks.h"
+#include "commands/engine_start.h"
 #include "formula/formula_text.h"
 #include "formula/function_library.h"
 #include "formula/functions_math.h"
@@ -28,33 +27,16 @@
 class MacroTest : public testing::Test {
  protected:
   void SetUp() override {
-    TheHeadlessPlatform().Reset();
-    TheHeadlessPlatform().realDelays = false;
     ResetMacroState();
-    ResetWorksheets();
-    PoolReset();
-    ResetAddressState();
-    ResetCellStore();
-    ResetNumberSettings();
-    ResetCompilerState();
-    ResetSheetFunctionState();
-    Hooks() = EngineHooks{};
-    SetErrorTrap(nullptr);
-    InstallNameLookup();
-    RegisterMathFunctions();
-    RegisterSheetFunctions();
-    InstallFormulaHooks();
-    InstallEvaluatorHooks();
+    ResetEngineState();
+    TheHeadlessPlatform().realDelays = false;
     sheet_ = CreateWorksheetWindow("SHEET1.WKS");
     ASSERT_NE(sheet_, 0);
     ActivateWorksheet(sheet_);
   }
   void TearDown() override {
     ResetMacroState();
-    CloseAllWorksheets();
-    ResetWorksheets();
-    Hooks() = EngineHooks{};
-    SetErrorTrap(nullptr);
+    ResetEngineState();
   }
 
   static void Enter(std::string_view cell, std::string_view text) {

@@ -1,22 +1,13 @@
-// formula/formula_hooks.cpp — the formula layer's entry points for the worksheet core and tools.
+// formula/cell_code.cpp — a formula cell's code in file form, and hex listing of bytes.
 //
-// Writes: the core's engine hooks. Reads: cell records and their code.
-#include "formula/formula_hooks.h"
+// Reads: cell records and their code. Writes: nothing.
+#include "formula/cell_code.h"
 
 #include <cstdio>
 
-#include "core/engine_hooks.h"
 #include "formula/compiler.h"
 #include "formula/formula_code.h"
 #include "formula/formula_text.h"
-
-void InstallFormulaHooks() {
-  EngineHooks& hooks = Hooks();
-  hooks.codeToFileForm = CodeToFileForm;
-  hooks.codeToCellForm = CodeToCellForm;
-  hooks.compileFormula = CompileFormula;
-  hooks.formulaText = CellFormulaText;
-}
 
 bool CellCodeFileForm(CellHandle cell, std::string* tokens) {
   if (!cell) return false;

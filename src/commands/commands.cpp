@@ -1,0 +1,284 @@
+// commands/commands.cpp — the command path and the commands that change cells and layout.
+//
+// Reads and writes: the current worksheet's cells, layout, names and modified flag; the Undo
+// snapshot (core/undo.cpp); the error flag. Recalculates through formula/recalc.h.
+#include "commands/commands.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/cell_store.h"
+#include "core/entry.h"
+#include "core/format.h"
+#include "core/global_options.h"
+#include "core/messages.h"
+#include "core/names.h"
+#include "core/sheet_layout.h"
+#include "core/worksheets.h"
+#include "formula/recalc.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr char kProtectedCell[] = "Protected Cell";
+
+// The Undo snapshot of one command. Today a single-level snapshot taken before the operation;
+// both ends of a command are here so that a journal can open and close a group instead.
+void OpenUndoGroup() { SaveUndo(); }
+void CloseUndoGroup() {}
+
+CommandResult Refused(const char* text) {
+  ShowError(text);
+  return CommandResult{CommandStatus::kProtected, text};
+}
+
+CommandResult Failed(std::string text) {
+  if (!text.empty()) ShowError(text);
+  return CommandResult{CommandStatus::kFailed, std::move(text)};
+}
+
+// Ascending corners, clipped to the grid.
+CellRange Ordered(CellRange r) {
+  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
+  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
+  r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
+  r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
+  return r;
+}
+
+// Applies `change` to every cell of the range that protection leaves alone, creating missing
+// cells blank. With protection on, locked cells and empty positions are skipped.
+CommandResult ChangeAttributes(const CellRange& range, const std::function<void(CellRecord*)>& change) {
+  const CellRange r = Ordered(range);
+  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+    const bool protectedSheet = Options().protection();
+    for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
+      for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
+        const CellHandle existing = GetCell(row, column);
+        if (protectedSheet && (!existing || (CellAt(existing)->format & kFormatProtected))) {
+          continue;
+        }
+        const CellHandle h = existing ? existing : GetOrCreateCell(row, column);
+        if (!h) return CommandResult{CommandStatus::kFailed, {}};
+        change(CellAt(h));
+      }
+    }
+    return CommandResult{};
+  });
+}
+
+// Frees what a cell holds besides its attributes and makes it blank.
+void EraseContents(CellHandle h) {
+  CellRecord* c = CellAt(h);
+  const uint8_t kind = c->kind & kKindMask;
+  if (kind <= uint8_t(CellKind::kFormula) && !(c->kind & kKindFileForm)) Unlink(h);
+  c = CellAt(h);
+  if (kind == uint8_t(CellKind::kStringFormula)) {
+    const PoolHandle result = CellStringResult(c);
+    if (result) PoolFree(result, PoolTextSize(result));
+  }
+  FreeCellText(c);
+  std::memset(c->value, 0, sizeof c->value);
+  c->kind = uint8_t(CellKind::kBlank);
+}
+
+}  // namespace
+
+CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandResult()>& apply) {
+  if (CurrentWorksheet() == 0) {
+    ThePlatform().Beep();
+    return CommandResult{CommandStatus::kFailed, {}};
+  }
+  if (steps.refuseWhenProtected && Options().protection()) return Refused(kProtectedCell);
+  if (steps.undo) OpenUndoGroup();
+  ClearError();
+  CommandResult result = apply();
+  if (result.Done() && steps.marksModified) SetSheetModified(true);
+  if (steps.recalculate) RecalculateIfAutomatic();
+  if (steps.undo) CloseUndoGroup();
+  ThePlatform().Repaint();
+  return result;
+}
+
+CommandResult EnterIntoCell(uint32_t row, uint32_t column, std::string_view text) {
+  CommandSteps steps;
+  steps.recalculate = false;  // the entry recalculates what depends on the cell
+  steps.marksModified = false;  // the entry marks the sheet itself when it stores anything
+  return RunCommand(steps, [&]() -> CommandResult {
+    switch (EnterCell(text, row, column)) {
+      case EntryResult::kStored: return CommandResult{};
+      case EntryResult::kProtected: return CommandResult{CommandStatus::kProtected, kProtectedCell};
+      case EntryResult::kFormulaError:
+        return CommandResult{CommandStatus::kFormulaError, ErrorText()};
+      case EntryResult::kNoMemory: break;
+    }
+    return CommandResult{CommandStatus::kFailed, ErrorText()};
+  });
+}
+
+CommandResult EraseRange(const CellRange& range) {
+  const CellRange r = Ordered(range);
+  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+    const bool protectedSheet = Options().protection();
+    for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
+      for (CellHandle h = FindCellAtOrAfter(row, r.firstColumn); h; h = CellAt(h)->next) {
+        const CellRecord* c = CellAt(h);
+        if (c->column > r.lastColumn) break;
+        if (protectedSheet && (c->format & kFormatProtected)) continue;
+        EraseContents(h);
+      }
+    }
+    return CommandResult{};
+  });
+}
+
+CommandResult SetRangeFormat(const CellRange& range, uint8_t format) {
+  return ChangeAttributes(range, [format](CellRecord* c) {
+    c->format = uint8_t((c->format & kFormatProtected) | (format & ~kFormatProtected));
+  });
+}
+
+CommandResult SetRangeAlignment(const CellRange& range, int alignment) {
+  if (alignment < 0 || alignment > 6) return CommandResult{CommandStatus::kFailed, {}};
+  return ChangeAttributes(range, [alignment](CellRecord* c) {
+    c->style = uint8_t((c->style & ~kStyleAlignmentMask) | (alignment << kStyleAlignmentShift));
+  });
+}
+
+CommandResult SetRangeStyle(const CellRange& range, uint8_t bits, bool on) {
+  return ChangeAttributes(range, [bits, on](CellRecord* c) {
+    c->style = uint8_t(on ? (c->style | bits) : (c->style & ~bits));
+  });
+}
+
+CommandResult SetRangeFont(const CellRange& range, uint8_t font) {
+  return ChangeAttributes(range, [font](CellRecord* c) { c->font = font; });
+}
+
+CommandResult SetRangeFontSize(const CellRange& range, uint8_t points) {
+  return ChangeAttributes(range, [points](CellRecord* c) { c->size = points; });
+}
+
+CommandResult StepRangeFontSize(const CellRange& range, int step, int fallback) {
+  return ChangeAttributes(range, [step, fallback](CellRecord* c) {
+    const int size = c->size ? c->size : fallback;
+    c->size = uint8_t(std::clamp(size + step, 4, 127));
+  });
+}
+
+CommandResult SetRangeTextColour(const CellRange& range, int paletteIndex) {
+  if (paletteIndex < 0 || paletteIndex > kColourIndexMask) {
+    return CommandResult{CommandStatus::kFailed, {}};
+  }
+  return ChangeAttributes(range, [paletteIndex](CellRecord* c) {
+    c->colour = uint8_t((c->colour & kColourNoShade) | paletteIndex);
+  });
+}
+
+CommandResult SetRangeShade(const CellRange& range, uint8_t red, uint8_t green, uint8_t blue) {
+  return ChangeAttributes(range, [=](CellRecord* c) {
+    c->shade[0] = red;
+    c->shade[1] = green;
+    c->shade[2] = blue;
+    c->colour = uint8_t(c->colour & ~kColourNoShade);
+  });
+}
+
+CommandResult SetRangeLock(const CellRange& range, bool locked) {
+  const CellRange r = Ordered(range);
+  CommandSteps steps;
+  steps.refuseWhenProtected = true;
+  return RunCommand(steps, [&]() -> CommandResult {
+    for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
+      for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
+        const CellHandle h = GetOrCreateCell(row, column);
+        if (!h) return CommandResult{CommandStatus::kFailed, {}};
+        CellRecord* c = CellAt(h);
+        c->format = uint8_t(locked ? (c->format | kFormatProtected)
+                                   : (c->format & ~kFormatProtected));
+      }
+    }
+    return CommandResult{};
+  });
+}
+
+CommandResult SetColumnWidth(uint32_t column, uint16_t pixels) {
+  if (column >= uint32_t(kColumnCount)) return CommandResult{CommandStatus::kFailed, {}};
+  CommandSteps steps;
+  steps.recalculate = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    CurrentLayout().columnWidth[column] = pixels;
+    return CommandResult{};
+  });
+}
+
+CommandResult SetRowHeight(uint32_t row, uint16_t pixels) {
+  if (row >= uint32_t(kRowCount)) return CommandResult{CommandStatus::kFailed, {}};
+  CommandSteps steps;
+  steps.recalculate = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    CurrentLayout().rowHeight[row] = pixels;
+    return CommandResult{};
+  });
+}
+
+CommandResult DefineRangeName(std::string_view name, const CellRange& range) {
+  CommandSteps steps;
+  steps.undo = false;  // names are not part of the Undo snapshot
+  return RunCommand(steps, [&]() -> CommandResult {
+    const std::string problem = CheckNewName(name);
+    if (!problem.empty()) return Failed(problem);
+    if (DefineName(name, Ordered(range)) == 0) {
+      return Failed("no room for the name " + std::string(name));
+    }
+    return CommandResult{};
+  });
+}
+
+CommandResult DeleteRangeName(std::string_view name) {
+  CommandSteps steps;
+  steps.undo = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    if (DeleteName(name) <= 0) return CommandResult{CommandStatus::kFailed, {}};
+    return CommandResult{};
+  });
+}
+
+namespace {
+
+CommandResult ChangeOptions(bool recalculate, const std::function<void(GlobalOptions&)>& change) {
+  CommandSteps steps;
+  steps.undo = false;
+  steps.recalculate = recalculate;
+  return RunCommand(steps, [&]() -> CommandResult {
+    change(Options());
+    StoreOptions(CurrentWorksheet());
+    return CommandResult{};
+  });
+}
+
+}  // namespace
+
+CommandResult SetGlobalFormat(uint8_t format) {
+  return ChangeOptions(false, [format](GlobalOptions& o) { o.setGlobalFormat(format & 0x7F); });
+}
+
+CommandResult SetSheetProtection(bool on) {
+  return ChangeOptions(false, [on](GlobalOptions& o) { o.setProtection(on); });
+}
+
+CommandResult SetManualRecalculation(bool manual) {
+  return ChangeOptions(!manual, [manual](GlobalOptions& o) { o.setManualRecalc(manual); });
+}
+
+CommandResult UndoLastCommand() {
+  CommandSteps steps;
+  steps.undo = false;
+  return RunCommand(steps, []() -> CommandResult {
+    if (!RestoreUndo()) {
+      ThePlatform().Beep();
+      return CommandResult{CommandStatus::kFailed, {}};
+    }
+    return CommandResult{};
+  });
+}

@@ -1,0 +1,105 @@
+// commands/commands.h — the one way a worksheet changes.
+//
+// Every change of the current worksheet, from whichever front end (the desktop program, the
+// batch tool, later the macro interpreter), runs through `RunCommand`: protection checked where
+// the command needs it, the Undo snapshot taken, the operation applied, recalculation as the
+// mode says, the sheet marked modified, and a result returned. Messages still go to the user
+// through ShowError; the result tells the caller what happened without reading message texts.
+// The typed operations below are the commands that exist; later commands (copy, move, insert,
+// sort, ...) are added here the same way.
+// Reads and writes: the current worksheet (cells, layout, names, options), the Undo snapshot,
+// the error flag.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/address.h"
+
+// What a command did.
+enum class CommandStatus : uint8_t {
+  kDone,          // applied (cells that protection keeps were left as they are)
+  kProtected,     // refused: "Protected Cell"
+  kFormulaError,  // an entry's formula did not compile; `message` holds the compiler's message
+  kFailed,        // stopped: no current worksheet, memory exhausted, or an invalid argument
+};
+
+struct CommandResult {
+  CommandStatus status = CommandStatus::kDone;
+  std::string message;  // what was reported through ShowError, when anything was
+
+  bool Done() const { return status == CommandStatus::kDone; }
+};
+
+// How RunCommand runs an operation.
+struct CommandSteps {
+  // Refuse the whole command with "Protected Cell" while the sheet's protection is on.
+  bool refuseWhenProtected = false;
+  // Take the Undo snapshot before the operation.
+  bool undo = true;
+  // Recalculate the sheet afterwards when recalculation is automatic. (An entry recalculates its
+  // own dependents and leaves this off.)
+  bool recalculate = true;
+  // Mark the sheet modified when the operation succeeded.
+  bool marksModified = true;
+};
+
+// Runs `apply` on the current worksheet as described above. Gives kFailed without calling it
+// when no worksheet is current. The result is apply's; when apply fails after changing some
+// cells, the Undo snapshot still holds the state before the command.
+CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandResult()>& apply);
+
+// --- the commands ------------------------------------------------------------------------------
+
+// Enters `text` into a cell as typed on the entry line (core/entry.h EnterCell): a locked cell
+// under protection gives kProtected, a formula that does not compile kFormulaError with the
+// compiler's message; both leave the cell as it was.
+CommandResult EnterIntoCell(uint32_t row, uint32_t column, std::string_view text);
+
+// Erases the contents of the cells of `range` (their format and attributes stay); locked cells
+// under protection keep their contents.
+CommandResult EraseRange(const CellRange& range);
+
+// Attribute commands on the cells of `range`. With protection on, locked cells and empty
+// positions (which are locked) keep their look; elsewhere missing cells are created blank.
+// The number format (bits 0..6 of the format byte; `format` 0x7F is the sheet's default).
+CommandResult SetRangeFormat(const CellRange& range, uint8_t format);
+// The alignment index 0..6 (0: the sheet's label prefix), bits 4..6 of the style byte.
+CommandResult SetRangeAlignment(const CellRange& range, int alignment);
+// Sets (`on`) or clears the style bits of `bits` (kStyleBold, kStyleItalic, ...).
+CommandResult SetRangeStyle(const CellRange& range, uint8_t bits, bool on);
+// The typeface index (255: the default font) and the size in points (0: the window's size).
+CommandResult SetRangeFont(const CellRange& range, uint8_t font);
+CommandResult SetRangeFontSize(const CellRange& range, uint8_t points);
+// Changes each cell's size by `step` points, from `fallback` for cells of the default size,
+// kept within 4..127.
+CommandResult StepRangeFontSize(const CellRange& range, int step, int fallback);
+// The text colour (palette index 0..15, no longer automatic) / the background shade.
+CommandResult SetRangeTextColour(const CellRange& range, int paletteIndex);
+CommandResult SetRangeShade(const CellRange& range, uint8_t red, uint8_t green, uint8_t blue);
+
+// Sets or clears the protection bit of the cells of `range`. Refused with "Protected Cell"
+// while the sheet's protection is on (otherwise a password could be sidestepped).
+CommandResult SetRangeLock(const CellRange& range, bool locked);
+
+// Column width and row height in pixels (a character is 8 pixels wide).
+CommandResult SetColumnWidth(uint32_t column, uint16_t pixels);
+CommandResult SetRowHeight(uint32_t row, uint16_t pixels);
+
+// Defines (or redefines) a range name; an invalid name gives kFailed with the message shown.
+CommandResult DefineRangeName(std::string_view name, const CellRange& range);
+// Deletes a range name; kFailed when there is no such name.
+CommandResult DeleteRangeName(std::string_view name);
+
+// Sheet-wide settings (not part of the Undo snapshot). The global format (bits 0..6). Protection
+// on or off: a caller switching it off must have asked for the password first when one is set
+// (core/password.h). Manual or automatic recalculation; switching to automatic recalculates.
+CommandResult SetGlobalFormat(uint8_t format);
+CommandResult SetSheetProtection(bool on);
+CommandResult SetManualRecalculation(bool manual);
+
+// Puts the sheet back as the Undo snapshot holds it and recalculates. kFailed (with a beep)
+// when there is nothing to undo.
+CommandResult UndoLastCommand();
