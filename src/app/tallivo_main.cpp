@@ -7,17 +7,18 @@
 #include <QApplication>
 #include <QStringList>
 
-#include "app/engine_startup.h"
+#include "commands/engine_start.h"
 #include "ui/main_window.h"
+#include "ui/qt_platform.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("TALLIVO");
-  StartEngine();
+  StartEngine(argv[0], &TheQtPlatform());
   MainWindow frame;
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
-  frame.Startup(argv[0], arguments);
+  frame.Startup(arguments);
   frame.show();
   return QApplication::exec();
 }

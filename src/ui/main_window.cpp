@@ -385,13 +385,9 @@ void MainWindow::BuildQuickBar() {
 
 // --- start-up and shut-down ----------------------------------------------------------------------
 
-void MainWindow::Startup(const char* argv0, const QStringList& arguments) {
+void MainWindow::Startup(const QStringList& arguments) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  InitProgramFiles(argv0);
   autoexec_ = QString::fromStdString(AutoexecFileName());
-  ResetSettings();
-  LoadSettings();
-  LoadUserFunctions();
   if (!Settings().autoexec.empty()) autoexec_ = FromCp1252(Settings().autoexec);
   // The command line: a first argument that is no option names the worksheet to open.
   if (!arguments.isEmpty() && !IsCommandLineOption(arguments.first())) {

@@ -64,11 +64,11 @@ class MainWindow : public QMainWindow {
   // mode on first (Shift+F3, "&Macro Step").
   void MacroPrompt(bool step);
 
-  // Start-up after the frame is built: program directory and base name from `argv0`, the
-  // settings and user function files, the bars and history from the settings, the command line
+  // Start-up after the frame is built (StartEngine has read the settings and user function
+  // files): the bars and history from the settings, the command line
   // (a first argument not starting with "/" names the worksheet to open instead of the autoexec
   // worksheet). The autoexec worksheet is opened by ShowStartupSheet.
-  void Startup(const char* argv0, const QStringList& arguments);
+  void Startup(const QStringList& arguments);
   // First showing: the saved window placement, then the autoexec worksheet (or a new sheet when
   // "Pre&Open Sheet" is on and nothing was opened).
   void ShowStartupSheet();

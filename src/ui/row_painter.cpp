@@ -20,10 +20,10 @@
 #include <optional>
 #include <string>
 
-#include "core/engine_hooks.h"
 #include "core/format.h"
 #include "core/grid_geometry.h"
 #include "core/sheet_layout.h"
+#include "formula/formula_text.h"
 #include "ui/cp1252.h"
 #include "ui/glyph_blit.h"
 
@@ -151,16 +151,16 @@ CellShow TextOf(CellHandle h, const GlobalOptions& o, int widthChars) {
     t.isValue = true;
     return t;
   }
-  const bool asFormulaText = format == kFormatText && Hooks().formulaText != nullptr;
+  const bool asFormulaText = format == kFormatText;
   switch (kind) {
     case 0:
-      t.text = asFormulaText ? FromCp1252(Hooks().formulaText(h))
+      t.text = asFormulaText ? FromCp1252(CellFormulaText(h))
                              : FromCp1252(PoolText(CellStringResult(c)));
       t.align = Align::kLeft;
       return t;
     case 1:
       if (asFormulaText) {
-        t.text = FromCp1252(Hooks().formulaText(h));
+        t.text = FromCp1252(CellFormulaText(h));
         t.align = Align::kLeft;
         return t;
       }

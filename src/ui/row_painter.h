@@ -34,10 +34,6 @@ enum ColourFeature : int {
 constexpr uint32_t kFeatureIgnoreBackground = 0x40000000u;
 constexpr uint32_t kFeatureIgnoreForeground = 0x80000000u;
 
-// Colour byte bits of a cell.
-constexpr uint8_t kColourAutomaticText = 0x40;
-constexpr uint8_t kColourNoShade = 0x80;
-
 // Background of title rows and columns, and of the selection.
 constexpr QRgb kTitleBackground = 0xFF80FFFFu;  // RGB (128, 255, 255)
 constexpr QRgb kSelectionBackground = 0xFFFF0000u;

@@ -16,7 +16,7 @@
 
 #include "core/cell_navigation.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
+#include "core/messages.h"
 #include "core/format.h"
 #include "core/sheet_scope.h"
 #include "files/settings.h"

@@ -15,7 +15,7 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "app/engine_startup.h"
+#include "commands/engine_start.h"
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/entry.h"
@@ -320,7 +320,7 @@ int main(int argc, char** argv) {
   // Test discovery may run this program outside ctest's environment.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  StartEngine();
+  ResetEngineState();
   EntryLineTest test;
   return QTest::qExec(&test, argc, argv);
 }

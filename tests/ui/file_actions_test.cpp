@@ -17,7 +17,7 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "app/engine_startup.h"
+#include "commands/engine_start.h"
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/entry.h"
@@ -308,7 +308,7 @@ int main(int argc, char** argv) {
   // Test discovery may run this program outside ctest's environment.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  StartEngine();
+  ResetEngineState();
   FileActionsTest test;
   return QTest::qExec(&test, argc, argv);
 }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "commands/engine_start.h"
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/pool.h"
@@ -40,12 +41,6 @@ class MainWindowFixture {
   MainWindow& Start(bool preOpen = true, const QStringList& arguments = {},
                 const QByteArray& settings = {}) {
     frame_.reset();
-    ResetWorksheets();
-    ResetAllExtras();
-    PoolReset();
-    ResetAddressState();
-    ResetCellStore();
-    ResetRecalcState();
     messages_.clear();
     qputenv("TALLIVO_HOME", home_.path().toLocal8Bit());
     QFile::remove(home_.filePath("TALLIVO.INI"));
@@ -55,12 +50,13 @@ class MainWindowFixture {
       ini.write(preOpen ? "\n" : "\n[Flags]\nPREOPEN=FALSE\n");
       ini.write(settings);
     }
-    frame_ = std::make_unique<MainWindow>();
     QtPlatform& p = TheQtPlatform();
     p.scriptedMessages = [this](const QString& m) { messages_ << m; };
     p.scriptedAnswers.clear();
     p.beeps = 0;
-    frame_->Startup("/nonexistent/tallivo", arguments);
+    StartEngine("/nonexistent/tallivo", &p);
+    frame_ = std::make_unique<MainWindow>();
+    frame_->Startup(arguments);
     frame_->show();
     return *frame_;
   }

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QtTest>
 
+#include "core/entry.h"
 #include "core/format.h"
 #include "core/grid_geometry.h"
 #include "ui/row_painter.h"
@@ -200,10 +201,8 @@ class RowPainterTest : public QObject {
   void hiddenFormatAndTextFormat() {
     const GridDisplay d = Plain();
     PutNumber(1, 0, 42, 0xF6);  // hidden
-    CellRecord* formula = PutNumber(1, 1, 84, 0xF5);
-    formula->kind = uint8_t(CellKind::kFormula);
-    SetCellDouble(formula, 84);
-    Hooks().formulaText = [](PoolHandle) { return std::string("+A2*2"); };
+    PutNumber(1, 1, 84, 0xF5);
+    EnterCell("+A2*2", 1, 1);
     const QImage image = PaintOne(1, d);
     QCOMPARE(InkIn(image, 0, kWhite), 0);
     QCOMPARE(CellOf(image, 1), Expected(QStringLiteral("+A2*2"), 4, kNavy));

@@ -6,7 +6,7 @@
 
 #include "core/address.h"
 #include "core/cell_store.h"
-#include "core/engine_hooks.h"
+#include "commands/engine_start.h"
 #include "core/global_options.h"
 #include "core/pool.h"
 #include "core/worksheets.h"
@@ -14,12 +14,7 @@
 
 // Starts from an empty engine and opens one worksheet named `name`, which becomes current.
 inline SlotIndex FreshEngineWithSheet(const char* name = "TEST.WKS") {
-  TheHeadlessPlatform().Reset();
-  PoolReset();
-  ResetAddressState();
-  ResetCellStore();
-  Hooks() = EngineHooks{};
-  ResetWorksheets();
+  ResetEngineState();
   return CreateWorksheetWindow(name);
 }
 

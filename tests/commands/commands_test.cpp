@@ -1,0 +1,214 @@
+// tests/commands/commands_test.cpp — the command path: protection, Undo, results, files, links.
+#include "commands/commands.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "commands/engine_start.h"
+#include "commands/worksheet_files.h"
+#include "core/address.h"
+#include "core/cell_store.h"
+#include "core/entry.h"
+#include "core/format.h"
+#include "core/global_options.h"
+#include "core/names.h"
+#include "core/sheet_layout.h"
+#include "core/worksheets.h"
+#include "files/worksheet_file.h"
+#include "platform/headless/headless_platform.h"
+
+namespace {
+
+class CommandsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetEngineState();
+    sheet_ = NewWorksheet("SHEET1.WKS");
+    ASSERT_NE(sheet_, 0);
+    char pattern[] = "/tmp/tallivo-commands-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    ResetEngineState();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+
+  static CellRange Range(const char* text) { return ParseRange(text); }
+  static const CellRecord* Cell(const char* ref) {
+    const ParsedCell p = ParseCellRef(ref);
+    const CellHandle h = GetCell(p.row, p.column);
+    return h ? CellAt(h) : nullptr;
+  }
+  static double Number(const char* ref) {
+    const CellRecord* c = Cell(ref);
+    return c ? CellNumber(c) : -1;
+  }
+  static void Enter(const char* ref, const char* text) {
+    const ParsedCell p = ParseCellRef(ref);
+    ASSERT_TRUE(EnterIntoCell(p.row, p.column, text).Done()) << ref << " " << text;
+  }
+  // The current sheet as a file would hold it: cells, attributes, widths and heights.
+  static std::string WorksheetBytesText() {
+    const std::vector<uint8_t> bytes = WorksheetBytes();
+    return std::string(bytes.begin(), bytes.end());
+  }
+  static std::vector<std::string>& Messages() { return TheHeadlessPlatform().messages; }
+  std::string Path(const char* name) const { return dir_ + "/" + name; }
+
+  SlotIndex sheet_ = 0;
+  std::string dir_;
+};
+
+TEST_F(CommandsTest, ALockedCellUnderProtectionRefusesEntryWithItsResult) {
+  Enter("A1", "7");
+  ASSERT_TRUE(SetSheetProtection(true).Done());
+  SetSheetModified(false);
+  const CommandResult r = EnterIntoCell(0, 0, "8");
+  EXPECT_EQ(r.status, CommandStatus::kProtected);
+  EXPECT_EQ(r.message, "Protected Cell");
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"Protected Cell"}));
+  EXPECT_EQ(Number("A1"), 7);
+  EXPECT_FALSE(SheetModified());
+  // An empty position is locked too; an unlocked cell takes the entry.
+  EXPECT_EQ(EnterIntoCell(4, 4, "1").status, CommandStatus::kProtected);
+  ASSERT_TRUE(SetSheetProtection(false).Done());
+  ASSERT_TRUE(SetRangeLock(Range("B2"), false).Done());
+  ASSERT_TRUE(SetSheetProtection(true).Done());
+  EXPECT_TRUE(EnterIntoCell(1, 1, "5").Done());
+  EXPECT_EQ(Number("B2"), 5);
+}
+
+TEST_F(CommandsTest, AFormulaThatDoesNotCompileGivesItsMessage) {
+  const CommandResult r = EnterIntoCell(0, 0, "+A2+");
+  EXPECT_EQ(r.status, CommandStatus::kFormulaError);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(r.message, Messages().front());
+  EXPECT_FALSE(KindIsFormula(Cell("A1")->kind));
+}
+
+TEST_F(CommandsTest, EveryChangingCommandCanBeUndone) {
+  struct Case {
+    int line;
+    std::function<CommandResult()> command;
+  };
+  const Case kCases[] = {
+      {__LINE__, [] { return SetRangeFormat(Range("A1..B2"), kFormatCurrency | 2); }},
+      {__LINE__, [] { return SetRangeAlignment(Range("A1"), 3); }},
+      {__LINE__, [] { return SetRangeStyle(Range("A1..C1"), kStyleBold | kStyleItalic, true); }},
+      {__LINE__, [] { return SetRangeFont(Range("A1"), 3); }},
+      {__LINE__, [] { return StepRangeFontSize(Range("A1..A2"), 2, 10); }},
+      {__LINE__, [] { return SetRangeTextColour(Range("A1"), 4); }},
+      {__LINE__, [] { return SetRangeShade(Range("A1"), 1, 2, 3); }},
+      {__LINE__, [] { return SetRangeLock(Range("A1..A3"), false); }},
+      {__LINE__, [] { return EraseRange(Range("A1..B1")); }},
+      {__LINE__, [] { return SetColumnWidth(1, 80); }},
+      {__LINE__, [] { return SetRowHeight(2, 40); }},
+      {__LINE__, [] { return EnterIntoCell(0, 0, "'changed"); }},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    ResetEngineState();
+    NewWorksheet("UNDO.WKS");
+    Enter("A1", "12");
+    Enter("B1", "+A1*2");
+    std::string before = WorksheetBytesText();
+    ASSERT_TRUE(c.command().Done());
+    EXPECT_NE(WorksheetBytesText(), before);
+    EXPECT_TRUE(SheetModified());
+    ASSERT_TRUE(UndoLastCommand().Done());
+    EXPECT_EQ(WorksheetBytesText(), before);
+  }
+}
+
+TEST_F(CommandsTest, ProtectionKeepsTheLookOfLockedCellsAndRefusesLockChanges) {
+  Enter("A1", "1");
+  Enter("A2", "2");
+  ASSERT_TRUE(SetRangeLock(Range("A2"), false).Done());
+  ASSERT_TRUE(SetSheetProtection(true).Done());
+  ASSERT_TRUE(SetRangeFormat(Range("A1..A3"), kFormatPercent | 1).Done());
+  EXPECT_EQ(Cell("A1")->format, 0xFF);  // locked: unchanged
+  EXPECT_EQ(Cell("A2")->format, kFormatPercent | 1);
+  EXPECT_EQ(Cell("A3"), nullptr);  // empty positions are locked
+  Messages().clear();
+  EXPECT_EQ(SetRangeLock(Range("A1"), false).status, CommandStatus::kProtected);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"Protected Cell"}));
+  EXPECT_TRUE(Cell("A1")->format & kFormatProtected);
+}
+
+TEST_F(CommandsTest, EraseKeepsFormatAndRecalculatesDependents) {
+  Enter("A1", "5");
+  Enter("B1", "+A1*2");
+  ASSERT_TRUE(SetRangeFormat(Range("A1"), kFormatFixed | 2).Done());
+  ASSERT_TRUE(EraseRange(Range("A1")).Done());
+  EXPECT_EQ(Cell("A1")->kind, uint8_t(CellKind::kBlank));
+  EXPECT_EQ(Cell("A1")->format & ~kFormatProtected, kFormatFixed | 2);
+  EXPECT_EQ(Number("B1"), 0);
+}
+
+TEST_F(CommandsTest, NamesAreDefinedAndDeletedThroughCommands) {
+  EXPECT_TRUE(DefineRangeName("total", Range("A1..B2")).Done());
+  EXPECT_EQ(NameRange(LookupName("TOTAL")), Range("A1..B2"));
+  EXPECT_EQ(DefineRangeName("123", Range("A1")).status, CommandStatus::kFailed);
+  EXPECT_TRUE(DeleteRangeName("TOTAL").Done());
+  EXPECT_EQ(DeleteRangeName("TOTAL").status, CommandStatus::kFailed);
+}
+
+TEST_F(CommandsTest, OpeningAFileSaysWhatCameOfIt) {
+  Enter("A1", "42");
+  ASSERT_TRUE(SaveWorksheet(Path("good")));
+  EXPECT_EQ(OpenWorksheetFile(Path("absent")).status, OpenStatus::kMissing);
+  EXPECT_TRUE(Messages().empty());
+
+  const OpenedWorksheet good = OpenWorksheetFile(Path("good"));
+  EXPECT_EQ(good.status, OpenStatus::kLoaded);
+  EXPECT_EQ(good.fileName, Path("good.wks"));
+  EXPECT_EQ(CurrentWorksheet(), good.slot);
+  EXPECT_EQ(Number("A1"), 42);
+  EXPECT_EQ(OpenWorksheetFile(Path("GOOD.WKS")).status, OpenStatus::kAlreadyOpen);
+
+  // A file cut inside a record: what was read stays, read-only.
+  std::vector<uint8_t> bytes = WorksheetBytes();
+  bytes.resize(bytes.size() / 2);
+  std::FILE* f = std::fopen(Path("cut.wks").c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  const OpenedWorksheet cut = OpenWorksheetFile(Path("cut.wks"));
+  EXPECT_EQ(cut.status, OpenStatus::kDamaged);
+  EXPECT_TRUE(Worksheet(cut.slot).readOnly);
+
+  const SlotIndex fresh = NewWorksheet("SHEET1.WKS");
+  EXPECT_NE(fresh, sheet_);
+  EXPECT_TRUE(Worksheet(fresh).neverSaved);
+}
+
+TEST_F(CommandsTest, AReferenceToAClosedFileLoadsItIntoTheLinkedFiles) {
+  Enter("A1", "42");
+  ASSERT_TRUE(SaveWorksheet(Path("other")));
+  ResetEngineState();
+  NewWorksheet("MAIN.WKS");
+  const std::string formula = "+[" + Path("other.wks") + "]A1*2";
+  Enter("A1", formula.c_str());
+  EXPECT_EQ(Number("A1"), 84);
+  EXPECT_TRUE(Messages().empty());
+  // The linked file is no window's: opening it takes the entry over.
+  const SlotIndex linked = FindWorksheet(Path("other.wks"));
+  ASSERT_NE(linked, 0);
+  EXPECT_TRUE(Worksheet(linked).linkedOnly);
+  const OpenedWorksheet opened = OpenWorksheetFile(Path("other.wks"));
+  EXPECT_EQ(opened.slot, linked);
+  EXPECT_FALSE(Worksheet(linked).linkedOnly);
+  // A reference to a file that is not there is ERR, without a message.
+  Enter("A2", ("+[" + Path("nowhere.wks") + "]A1").c_str());
+  EXPECT_TRUE(Cell("A2")->kind & kKindErrorMark);
+  EXPECT_TRUE(Messages().empty());
+}
+
+}  // namespace
