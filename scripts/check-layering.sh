@@ -1,12 +1,33 @@
 #!/usr/bin/env bash
-# Fails when an engine folder includes a Qt header or a header of the user-interface folders.
+# Layering checks of the source tree:
+#  1. No engine folder includes a Qt header or a header of the user-interface folders.
+#  2. No file of the user interface or of the programs (src/ui, src/app) changes a cell record
+#     itself: worksheets change only through src/commands. Looked for are calls of the core's
+#     cell-changing operations (creating cells, storing values and texts, entry, Undo, names,
+#     the modified flag) and assignments to the fields of a CellRecord through a pointer
+#     (`c->format = ...`, `c->style |= ...`, `c->shade[0] = ...`).
 set -u
 root=${1:-$(dirname "$0")/..}
+status=0
+
 bad=$(grep -rnE '#\s*include\s*[<"](Q[A-Za-z]|qt|ui/|graph/|print/)' \
         "$root"/src/{platform,core,formula,files,commands,analysis,macros} 2>/dev/null)
 if [ -n "$bad" ]; then
   echo "engine code reaches above its layer:"
   echo "$bad"
-  exit 1
+  status=1
+else
+  echo "layering: engine folders are free of Qt and user-interface includes"
 fi
-echo "layering: engine folders are free of Qt and user-interface includes"
+
+calls='\b(GetOrCreateCell|StoreNumber|SetCellText|SetCellTextBytes|SetCellDouble|SetCellStringResult|FreeCellText|FreeCellRecord|UnlinkCell|ClearAllCells|EnterCell|SaveUndo|RestoreUndo|DefineName|DeleteName|BuildNames|SetSheetModified)\s*\('
+fields='->\s*(next|dependents|font|size|style|borders|colour|format|column|row|text|kind)\s*([-+*/|&^]|<<|>>)?=[^=]|->\s*(shade|value)\s*\[[^]]*\]\s*=[^=]'
+direct=$(grep -rnE "$calls|$fields" "$root"/src/ui "$root"/src/app 2>/dev/null)
+if [ -n "$direct" ]; then
+  echo "the user interface or a program changes cell records itself (use src/commands):"
+  echo "$direct"
+  status=1
+else
+  echo "layering: src/ui and src/app change worksheets only through src/commands"
+fi
+exit $status

@@ -171,7 +171,7 @@ CommandResult SetRangeTextColour(const CellRange& range, int paletteIndex) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
   return ChangeAttributes(range, [paletteIndex](CellRecord* c) {
-    c->colour = uint8_t((c->colour & kColourNoShade) | paletteIndex);
+    c->colour = uint8_t((c->colour & ~(kColourIndexMask | kColourAutomaticText)) | paletteIndex);
   });
 }
 

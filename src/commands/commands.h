@@ -54,9 +54,8 @@ CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandR
 // --- the commands ------------------------------------------------------------------------------
 
 // Enters `text` into a cell as typed on the entry line (core/entry.h EnterCell): a locked cell
-// under protection gives kProtected (the cell stays as it was), a formula that does not compile
-// kFormulaError with the compiler's message (the cell is left without contents, as entry
-// leaves it; Undo brings the former contents back).
+// under protection gives kProtected, a formula that does not compile kFormulaError with the
+// compiler's message; both leave the cell as it was.
 CommandResult EnterIntoCell(uint32_t row, uint32_t column, std::string_view text);
 
 // Erases the contents of the cells of `range` (their format and attributes stay); locked cells

@@ -217,18 +217,17 @@ void MainWindow::CommitEntry(int rowStep, int columnStep) {
     return;
   }
   GridPane* g = sheetWindow->activeGrid();
-  bool refused;
+  CommandResult result;
   int errorAt = -1;  // where the compiler found the problem, when it was the compiler's
   {
     SheetScope scope(sheetWindow->slot());
-    SaveUndo();
-    ClearError();
-    EnterCell(ToCp1252(text), uint32_t(entryRow_), uint32_t(entryColumn_));
-    refused = ErrorRaised();
-    if (refused && ErrorText() == CompilerErrorText()) errorAt = CompilerErrorPosition();
+    result = EnterIntoCell(uint32_t(entryRow_), uint32_t(entryColumn_), ToCp1252(text));
+    if (result.status == CommandStatus::kFormulaError && ErrorText() == CompilerErrorText()) {
+      errorAt = CompilerErrorPosition();
+    }
     ClearError();
   }
-  if (refused && EntryMode(text) == QLatin1String("VALUE") && !text.isEmpty()) {
+  if (result.status == CommandStatus::kFormulaError && !text.isEmpty()) {
     // A formula that did not compile stays on the entry line for correction (the message has
     // been shown); the cursor goes back to its cell, the text cursor to the problem when the
     // compiler knows where it is (one engine character is one character of the entry line).

@@ -2,7 +2,7 @@
 //
 // Bold, italic and underline toggles, the typeface and size boxes, the size spinner, the speed
 // format box filled from the settings' format list, and the background and foreground colour
-// boxes. Each changes the selection's cells through MainWindow::ForEachCell.
+// boxes. Each runs its command of the commands layer through MainWindow::RunOnSelection.
 // State: the main window's format-bar widgets; the row painter's font table (SetCellFontNames).
 #include <QComboBox>
 #include <QFontDatabase>
@@ -60,9 +60,7 @@ void MainWindow::BuildFormatBar() {
     b->setCheckable(true);
     formatBar_->addWidget(b);
     connect(b, &QToolButton::clicked, this, [this, bit](bool on) {
-      ForEachCell([bit, on](CellRecord* c) {
-                    c->style = uint8_t(on ? (c->style | bit) : (c->style & ~bit));
-                  });
+      RunOnSelection([bit, on](const CellRange& r) { return SetRangeStyle(r, bit, on); });
     });
     return b;
   };
@@ -87,7 +85,7 @@ void MainWindow::BuildFormatBar() {
   formatBar_->addWidget(fontBox_);
   connect(fontBox_, &QComboBox::activated, this, [this](int index) {
     if (index < 0 || index > 254) return;
-    ForEachCell([index](CellRecord* c) { c->font = uint8_t(index); });
+    RunOnSelection([index](const CellRange& r) { return SetRangeFont(r, uint8_t(index)); });
   });
 
   sizeBox_ = new QComboBox(formatBar_);
@@ -98,7 +96,7 @@ void MainWindow::BuildFormatBar() {
   formatBar_->addWidget(sizeBox_);
   connect(sizeBox_, &QComboBox::activated, this, [this](int index) {
     const int size = sizeBox_->itemText(index).toInt();
-    ForEachCell([size](CellRecord* c) { c->size = uint8_t(size); });
+    RunOnSelection([size](const CellRange& r) { return SetRangeFontSize(r, uint8_t(size)); });
   });
 
   // The size spinner: up enlarges, down shrinks the font of the selection.
@@ -111,10 +109,9 @@ void MainWindow::BuildFormatBar() {
     formatBar_->addWidget(b);
     connect(b, &QToolButton::clicked, this, [this, step] {
       const int fallback = Settings().fontSize;
-      ForEachCell([step, fallback](CellRecord* c) {
-                    const int size = c->size ? c->size : fallback;
-                    c->size = uint8_t(std::clamp(size + step, 4, 127));
-                  });
+      RunOnSelection([step, fallback](const CellRange& r) {
+        return StepRangeFontSize(r, step, fallback);
+      });
     });
   };
   spinner(QString::fromUtf8("\xE2\x96\xB2"), 1);
@@ -135,9 +132,9 @@ void MainWindow::BuildFormatBar() {
       ThePlatform().Beep();
       return;
     }
-    ForEachCell([format](CellRecord* c) {
-                  c->format = uint8_t((c->format & kFormatProtected) | (format & 0x7F));
-                });
+    RunOnSelection([format](const CellRange& r) {
+      return SetRangeFormat(r, format & ~kFormatProtected);
+    });
   });
   formatBar_->addSeparator();
 
@@ -154,17 +151,11 @@ void MainWindow::BuildFormatBar() {
       const int palette = box->itemData(index).toInt();
       const QRgb rgb = PaletteColour(palette);
       box->setCurrentIndex(0);
-      ForEachCell([background, palette, rgb](CellRecord* c) {
-                    if (background) {
-                      c->shade[0] = uint8_t(qRed(rgb));
-                      c->shade[1] = uint8_t(qGreen(rgb));
-                      c->shade[2] = uint8_t(qBlue(rgb));
-                      c->colour = uint8_t(c->colour & ~kColourNoShade);
-                    } else {
-                      c->colour = uint8_t((c->colour & 0xB0) | palette);
-                      c->colour = uint8_t(c->colour & ~kColourAutomaticText);
-                    }
-                  });
+      RunOnSelection([background, palette, rgb](const CellRange& r) {
+        return background ? SetRangeShade(r, uint8_t(qRed(rgb)), uint8_t(qGreen(rgb)),
+                                          uint8_t(qBlue(rgb)))
+                          : SetRangeTextColour(r, palette);
+      });
     });
     return box;
   };

@@ -625,39 +625,21 @@ void MainWindow::SelectionChanged() {
 
 // --- the command helper --------------------------------------------------------------------------
 
-void MainWindow::RunOnSelection(const std::function<void(const CellRange&)>& operation, bool undo) {
+CommandResult MainWindow::RunOnSelection(
+    const std::function<CommandResult(const CellRange&)>& command) {
   WorksheetWindow* sheetWindow = activeSheetWindow();
   if (!sheetWindow) {
     ThePlatform().Beep();
-    return;
+    return CommandResult{CommandStatus::kFailed, {}};
   }
   GridPane* g = sheetWindow->activeGrid();
+  CommandResult result;
   {
     SheetScope scope(sheetWindow->slot());
-    const CellRange r = g->selection();
-    if (undo) SaveUndo();
-    operation(r);
-    RecalculateIfAutomatic();
+    result = command(g->selection());
   }
   RefreshSheetViews();
-}
-
-void MainWindow::ForEachCell(const std::function<void(CellRecord*)>& change) {
-  RunOnSelection([&change](const CellRange& r) {
-    const bool protectedSheet = Options().protection();
-    for (int row = r.firstRow; row <= r.lastRow; ++row) {
-      for (int column = r.firstColumn; column <= r.lastColumn; ++column) {
-        const CellHandle existing = GetCell(uint32_t(row), uint32_t(column));
-        // With protection on, locked cells (and empty ones, which are locked) keep their look.
-        if (protectedSheet && (!existing || (CellAt(existing)->format & kFormatProtected)))
-          continue;
-        const CellHandle h = existing ? existing : GetOrCreateCell(uint32_t(row), uint32_t(column));
-        if (!h) return;
-        change(CellAt(h));
-      }
-    }
-    SetSheetModified(true);
-  });
+  return result;
 }
 
 void MainWindow::RepaintAll() {
@@ -781,14 +763,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
       if (auto* sub = qobject_cast<QMdiSubWindow*>(sheetWindow->parentWidget())) sub->close();
       break;
     case Cmd::kExit: close(); break;
-    case Cmd::kUndo: {
-      {
-        SheetScope scope(sheetWindow->slot());
-        if (!RestoreUndo()) ThePlatform().Beep();
-        RecalculateIfAutomatic();
-      }
-      break;
-    }
+    case Cmd::kUndo: RunOnSelection([](const CellRange&) { return UndoLastCommand(); }); break;
     case Cmd::kQuickBar:
       Settings().quickBar = action(cmd)->isChecked();
       quickBar_->setVisible(Settings().quickBar);
@@ -874,10 +849,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
       OpenFunctionList(true);
       break;
     case Cmd::kAlign: {
-      const uint8_t code = uint8_t(tag);
-      ForEachCell([code](CellRecord* c) {
-        c->style = uint8_t((c->style & 0x8F) | (code << 4));
-      });
+      RunOnSelection([tag](const CellRange& r) { return SetRangeAlignment(r, tag); });
       break;
     }
     case Cmd::kLock: ToggleProtection(); break;
@@ -936,9 +908,7 @@ void MainWindow::ToggleProtection() {
       ThePlatform().Beep();
       return;
     }
-    Options().setProtection(!on);
-    SetSheetModified(true);
-    StoreOptions(sheetWindow->slot());
+    SetSheetProtection(!on);
     lock->setChecked(!on);
   }
   RefreshSheetViews();

@@ -19,6 +19,7 @@
 #include <functional>
 #include <vector>
 
+#include "commands/commands.h"
 #include "core/address.h"
 #include "core/worksheets.h"
 
@@ -178,12 +179,10 @@ class MainWindow : public QMainWindow {
   void ShowCellInEntryLine();
   bool CommandBuilt(Cmd cmd) const;
   bool CommandNeedsSheet(Cmd cmd) const;
-  // The one way a command changes cells: the active window's sheet made current, its selection,
-  // the Undo snapshot, the operation, recalculation, redraw.
-  void RunOnSelection(const std::function<void(const CellRange&)>& operation, bool undo = true);
-  // Changes the attributes of every cell of the selection (created where missing) that
-  // protection does not guard, through RunOnSelection.
-  void ForEachCell(const std::function<void(CellRecord*)>& change);
+  // The one way the desktop runs a command: the active window's sheet made current, the command
+  // of the commands layer run on its selection (protection, Undo, recalculation and the modified
+  // flag are the command's), then every view of the sheet refreshed.
+  CommandResult RunOnSelection(const std::function<CommandResult(const CellRange&)>& command);
   void RepaintAll();
   // What shows the sheet after a command: every pane laid out and painted again, the entry line
   // (unless an entry is being typed), the address, the indicators, the lock button, the

@@ -240,21 +240,22 @@ FontEntry& FindFont(const QString& family, int pixelSize, uint8_t style, bool pr
       return *e;
   if (cache.size() >= 64) cache.clear();
   auto e = std::make_unique<FontEntry>();
-  e->family = family;
-  e->pixelSize = pixelSize;
-  e->style = style;
-  e->printing = printing;
-  e->font = QFont(family);
-  e->font.setPixelSize(pixelSize);
+  FontEntry& entry = *e;
+  entry.family = family;
+  entry.pixelSize = pixelSize;
+  entry.style = style;
+  entry.printing = printing;
+  entry.font = QFont(family);
+  entry.font.setPixelSize(pixelSize);
   if (!(style & 0x80)) {
-    e->font.setBold(style & 1);
-    e->font.setItalic(style & 2);
-    e->font.setUnderline(style & 4);
-    e->font.setStrikeOut(style & 8);
+    entry.font.setBold(style & kStyleBold);
+    entry.font.setItalic(style & kStyleItalic);
+    entry.font.setUnderline(style & kStyleUnderline);
+    entry.font.setStrikeOut(style & kStyleStrikeOut);
   }
-  e->font.setStyleStrategy(printing ? QFont::PreferQuality : QFont::PreferDefault);
-  e->raw = QRawFont::fromFont(e->font);
-  e->metrics.emplace(e->font);
+  entry.font.setStyleStrategy(printing ? QFont::PreferQuality : QFont::PreferDefault);
+  entry.raw = QRawFont::fromFont(entry.font);
+  entry.metrics.emplace(entry.font);
   cache.push_back(std::move(e));
   return *cache.back();
 }

@@ -89,10 +89,7 @@ void MainWindow::ToggleRecalc() {
   if (!sheetWindow) return;
   {
     SheetScope scope(sheetWindow->slot());
-    const bool manual = !Options().manualRecalc();
-    Options().setManualRecalc(manual);
-    StoreOptions(sheetWindow->slot());
-    if (!manual) RecalculateAll();
+    SetManualRecalculation(!Options().manualRecalc());
   }
   RefreshSheetViews();
 }

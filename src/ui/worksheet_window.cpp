@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "core/cell_navigation.h"
+#include "commands/commands.h"
 #include "core/cell_store.h"
 #include "core/messages.h"
 #include "core/format.h"
@@ -546,19 +547,7 @@ void WorksheetWindow::toggleStyle(uint8_t bit) {
   const CellRange r = g->selection();
   const CellHandle at = GetCell(uint32_t(g->cursorRow()), uint32_t(g->cursorColumn()));
   const bool set = !(at && (CellAt(at)->style & bit));
-  SaveUndo();
-  for (int row = r.firstRow; row <= r.lastRow; ++row) {
-    for (int column = r.firstColumn; column <= r.lastColumn; ++column) {
-      const CellHandle existing = GetCell(uint32_t(row), uint32_t(column));
-      if (Options().protection() && (!existing || (CellAt(existing)->format & kFormatProtected)))
-        continue;  // protected cells keep their attributes
-      const CellHandle h = existing ? existing : GetOrCreateCell(uint32_t(row), uint32_t(column));
-      if (!h) return;
-      CellRecord* c = CellAt(h);
-      c->style = uint8_t(set ? (c->style | bit) : (c->style & ~bit));
-    }
-  }
-  SetSheetModified(true);
+  SetRangeStyle(r, bit, set);
   g->repaintRange(r);
   otherGrid()->update();
 }
@@ -567,12 +556,14 @@ void WorksheetWindow::paneKeyDown(QKeyEvent* e) {
   const bool ctrl = (e->modifiers() & Qt::ControlModifier) || ctrlHeld_;
   if (!ctrl || !Settings().winControlKeys) return;
   switch (e->key()) {
-    case Qt::Key_B: toggleStyle(1); emit sheetChanged(); break;
-    case Qt::Key_I: toggleStyle(2); emit sheetChanged(); break;
-    case Qt::Key_U: toggleStyle(4); emit sheetChanged(); break;
+    case Qt::Key_B: toggleStyle(kStyleBold); emit sheetChanged(); break;
+    case Qt::Key_I: toggleStyle(kStyleItalic); emit sheetChanged(); break;
+    case Qt::Key_U: toggleStyle(kStyleUnderline); emit sheetChanged(); break;
     case Qt::Key_Z: {
-      SheetScope scope(slot_);
-      if (!RestoreUndo()) ThePlatform().Beep();
+      {
+        SheetScope scope(slot_);
+        UndoLastCommand();
+      }
       firstPane->refresh();
       secondPane->refresh();
       emit sheetChanged();

@@ -91,7 +91,7 @@ TEST_F(CommandsTest, AFormulaThatDoesNotCompileGivesItsMessage) {
   EXPECT_EQ(r.status, CommandStatus::kFormulaError);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(r.message, Messages().front());
-  EXPECT_FALSE(KindIsFormula(Cell("A1")->kind));
+  EXPECT_EQ(Cell("A1"), nullptr);
 }
 
 TEST_F(CommandsTest, EveryChangingCommandCanBeUndone) {
