@@ -11,6 +11,7 @@
 #include "core/entry.h"
 #include "core/format.h"
 #include "core/global_options.h"
+#include "core/graph_definition.h"
 #include "core/messages.h"
 #include "core/names.h"
 #include "core/sheet_layout.h"
@@ -269,6 +270,16 @@ CommandResult SetSheetProtection(bool on) {
 
 CommandResult SetManualRecalculation(bool manual) {
   return ChangeOptions(!manual, [manual](GlobalOptions& o) { o.setManualRecalc(manual); });
+}
+
+CommandResult ClearCurrentGraph() {
+  CommandSteps steps;
+  steps.undo = false;
+  steps.recalculate = false;
+  return RunCommand(steps, []() -> CommandResult {
+    ResetGraph(CurrentGraph());
+    return CommandResult{};
+  });
 }
 
 CommandResult UndoLastCommand() {

@@ -100,6 +100,9 @@ CommandResult SetGlobalFormat(uint8_t format);
 CommandResult SetSheetProtection(bool on);
 CommandResult SetManualRecalculation(bool manual);
 
+// Clears every setting of the sheet's current graph (its name too), as a new sheet has them.
+CommandResult ClearCurrentGraph();
+
 // Puts the sheet back as the Undo snapshot holds it and recalculates. kFailed (with a beep)
 // when there is nothing to undo.
 CommandResult UndoLastCommand();

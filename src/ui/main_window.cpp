@@ -891,8 +891,7 @@ void MainWindow::ClearGraphSettings() {
     return;
   }
   SheetScope scope(sheetWindow->slot());
-  ResetGraph(CurrentGraph());
-  SetSheetModified(true);
+  ClearCurrentGraph();
 }
 
 void MainWindow::ToggleProtection() {

@@ -12,7 +12,7 @@
 #include <QtTest>
 #include <cstring>
 
-#include "app/engine_startup.h"
+#include "commands/engine_start.h"
 #include "core/graph_definition.h"
 #include "main_window_fixture.h"
 #include "ui/range_prompt.h"
@@ -200,7 +200,7 @@ class GraphSettingsDialogTest : public QObject, private MainWindowFixture {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  StartEngine();
+  ResetEngineState();
   GraphSettingsDialogTest test;
   return QTest::qExec(&test, argc, argv);
 }
