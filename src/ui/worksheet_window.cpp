@@ -16,7 +16,6 @@
 
 #include "core/cell_navigation.h"
 #include "commands/commands.h"
-#include "macros/interpreter.h"
 #include "core/cell_store.h"
 #include "core/messages.h"
 #include "core/format.h"
