@@ -16,10 +16,11 @@
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "formula/evaluator.h"
-#include "formula/formula_hooks.h"
+#include "commands/engine_start.h"
 #include "formula/functions_math.h"
 #include "macros/interpreter.h"
 #include "ui/main_window.h"
+#include "ui/qt_platform.h"
 #include "ui/worksheet_window.h"
 
 namespace {
@@ -36,16 +37,9 @@ QApplication& App() {
 
 void BM_PlayedKeys(benchmark::State& state) {
   App();
-  PoolReset();
-  ResetAddressState();
-  ResetCellStore();
-  ResetWorksheets();
-  InstallNameLookup();
-  InstallFormulaHooks();
-  InstallEvaluatorHooks();
-  RegisterMathFunctions();
+  StartEngine("/nonexistent/tallivo", &TheQtPlatform());
   auto frame = std::make_unique<MainWindow>();
-  frame->Startup("/nonexistent/tallivo", {});
+  frame->Startup({});
   frame->show();
   WorksheetWindow* sheet = frame->NewSheet();
   if (!sheet) {
