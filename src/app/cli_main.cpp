@@ -58,6 +58,8 @@ const char kUsage[] =
     "                             columns from the left become X and series 1 to 6\n"
     "  --undo                     undo the last change\n"
     "  --recalc                   recalculate the worksheet\n"
+    "  --uplink                   read the cells that @LINK names from their files again and\n"
+    "                             recalculate every open worksheet\n"
     "  --manual, --auto           switch to manual or automatic recalculation\n"
     "  -p, --print [--json] [RANGE]\n"
     "                             print the occupied cells of RANGE (default: A1 to the last\n"
@@ -293,6 +295,8 @@ int main(int argc, char** argv) {
       QuickGraph(RangeArgument(args.Take("a range", action)));
     } else if (action == "--undo") {
       UndoLastCommand();
+    } else if (action == "--uplink") {
+      UpdateLinks();
     } else if (action == "--recalc") {
       RecalculateAll();
     } else if (action == "--manual") {

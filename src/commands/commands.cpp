@@ -16,6 +16,8 @@
 #include "core/names.h"
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
+#include "formula/evaluator.h"
+#include "formula/functions_sheet.h"
 #include "formula/recalc.h"
 #include "platform/platform.h"
 
@@ -280,6 +282,57 @@ CommandResult ClearCurrentGraph() {
     ResetGraph(CurrentGraph());
     return CommandResult{};
   });
+}
+
+namespace {
+
+// Reads one linked cell from a linked file's row table into the link table of `sheet`.
+void ReadLinkedCell(SlotIndex sheet, const std::string& fileName, const PoolHandle* rows,
+                    const LinkedCell& cell) {
+  if (cell.page != 0 || cell.row >= kRowCount) return;  // a file holds one page
+  for (CellHandle h = rows[cell.row]; h; h = CellAt(h)->next) {
+    const CellRecord* c = CellAt(h);
+    if (c->column < cell.column) continue;
+    if (c->column > cell.column || (c->kind & kKindErrorMark)) return;
+    const uint8_t kind = c->kind & kKindMask;
+    if (kind >= uint8_t(CellKind::kFormula) && kind <= uint8_t(CellKind::kInteger)) {
+      StoreLinkedNumber(sheet, fileName, cell.page, cell.row, cell.column, CellNumber(c));
+    } else if (kind == uint8_t(CellKind::kLabel)) {
+      const std::string text = PoolText(c->text);
+      StoreLinkedString(sheet, fileName, cell.page, cell.row, cell.column,
+                        text.empty() ? text : text.substr(1));
+    } else if (kind == uint8_t(CellKind::kStringFormula)) {
+      StoreLinkedString(sheet, fileName, cell.page, cell.row, cell.column,
+                        PoolText(CellStringResult(c)));
+    }
+    return;
+  }
+}
+
+}  // namespace
+
+CommandResult UpdateLinks() {
+  const SlotIndex current = CurrentWorksheet();
+  ThePlatform().WaitCursor(true);
+  ClearLinkedSheetCache();
+  for (SlotIndex sheet = 1; sheet <= WorksheetCount(); ++sheet) {
+    if (!Worksheet(sheet).InUse() || Worksheet(sheet).linkedOnly) continue;
+    const std::vector<LinkedFileEntry> table = LinkTable(sheet);  // loading may not change it
+    for (const LinkedFileEntry& file : table) {
+      const PoolHandle* rows = LinkedSheet(file.fileName);
+      if (!rows) continue;
+      for (const LinkedCell& cell : file.cells) ReadLinkedCell(sheet, file.fileName, rows, cell);
+    }
+  }
+  for (SlotIndex sheet = 1; sheet <= WorksheetCount(); ++sheet) {
+    if (!Worksheet(sheet).InUse() || Worksheet(sheet).linkedOnly) continue;
+    ActivateWorksheet(sheet);
+    RecalculateAll();
+  }
+  if (current != 0 && Worksheet(current).InUse()) ActivateWorksheet(current);
+  ThePlatform().WaitCursor(false);
+  ThePlatform().Repaint();
+  return CommandResult{};
 }
 
 CommandResult UndoLastCommand() {

@@ -103,6 +103,12 @@ CommandResult SetManualRecalculation(bool manual);
 // Clears every setting of the sheet's current graph (its name too), as a new sheet has them.
 CommandResult ClearCurrentGraph();
 
+// The link update (File "&Uplink", F9): forgets the cache of linked files, reads every cell that
+// the @LINK tables of the open worksheets name from its file again (numbers, labels and string
+// results; a cell that is missing or an error keeps what was stored), then recalculates every
+// open worksheet and makes the current one current again.
+CommandResult UpdateLinks();
+
 // Puts the sheet back as the Undo snapshot holds it and recalculates. kFailed (with a beep)
 // when there is nothing to undo.
 CommandResult UndoLastCommand();

@@ -670,16 +670,7 @@ void MainWindow::RefreshSheetViews() {
 
 void MainWindow::Uplink() {
   WorksheetWindow* active = activeSheetWindow();
-  ClearLinkedSheetCache();
-  ThePlatform().WaitCursor(true);
-  QList<SlotIndex> done;
-  for (WorksheetWindow* w : WorksheetWindow::Windows()) {
-    if (done.contains(w->slot()) || !Worksheet(w->slot()).InUse()) continue;
-    done << w->slot();
-    SheetScope scope(w->slot());
-    RecalculateAll();
-  }
-  ThePlatform().WaitCursor(false);
+  UpdateLinks();
   if (active) WindowActivated(active);
   RefreshSheetViews();
 }

@@ -52,5 +52,12 @@ check "an external reference to a missing file is ERR without a message" \
   "A1${tab}error${tab}ERR${tab}ERR${tab}+[$work/none.wks]A1" \
   "$("$cli" -e A1 "+[$work/none.wks]A1" -p 2>&1)"
 
+"$cli" -e A1 42 -e A2 "'hi" -o "$work/linked.wks" >/dev/null
+check "@LINK shows N/A until the link update reads the file" \
+  "A1${tab}stringformula${tab}N/A${tab}N/A${tab}@LINK(\"$work/linked.wks>A1\")
+A1${tab}formula${tab}42${tab}42 ${tab}@LINK(\"$work/linked.wks>A1\")
+A2${tab}stringformula${tab}hi${tab}hi${tab}@LINK(\"$work/linked.wks>A2\")" \
+  "$("$cli" -e A1 "@LINK(\"$work/linked.wks>A1\")" -p A1 -e A2 "@LINK(\"$work/linked.wks>A2\")" --uplink -p)"
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

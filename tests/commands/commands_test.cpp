@@ -211,4 +211,24 @@ TEST_F(CommandsTest, AReferenceToAClosedFileLoadsItIntoTheLinkedFiles) {
   EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(CommandsTest, TheLinkUpdateReadsLinkedCellsFromTheirFiles) {
+  Enter("A1", "42");
+  Enter("A2", "'hi");
+  ASSERT_TRUE(SaveWorksheet(Path("linked")));
+  ResetEngineState();
+  const SlotIndex main = NewWorksheet("MAIN.WKS");
+  const std::string link = "@LINK(\"" + Path("linked.wks") + ">";
+  Enter("B1", (link + "A1\")*2").c_str());
+  Enter("B2", (link + "A2\")").c_str());
+  Enter("B3", (link + "C9\")").c_str());
+  EXPECT_EQ(Number("B1"), 0);  // "N/A" times 2 is no number yet
+  const SlotIndex other = NewWorksheet("OTHER.WKS");
+  ASSERT_TRUE(UpdateLinks().Done());
+  EXPECT_EQ(CurrentWorksheet(), other);
+  ActivateWorksheet(main);
+  EXPECT_EQ(Number("B1"), 84);
+  EXPECT_EQ(PoolText(CellStringResult(Cell("B2"))), "hi");
+  EXPECT_EQ(PoolText(CellStringResult(Cell("B3"))), "N/A");  // a missing cell stores nothing
+}
+
 }  // namespace
