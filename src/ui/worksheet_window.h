@@ -96,6 +96,7 @@ class WorksheetWindow : public QWidget {
   void gotoRequested();             // F5 (unconnected: a simple prompt of the window's own)
   void helpRequested();             // F1
   void macroRequested(bool step);   // F3, Shift+F3
+  void linkUpdateRequested();       // F9: the routine of File "&Uplink"
   void enterPressed();
   void escapePressed();
   void endModeChanged(bool on);
