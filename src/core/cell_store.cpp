@@ -1,29 +1,56 @@
 // core/cell_store.cpp — row chains of cell records, cell texts, the extent and the modified flag.
 //
 // Each row of the current sheet is a singly linked chain of 33-byte records in ascending column
-// order; a lookup walks the chain from its head. New records are copies of the blank template.
+// order; a lookup walks the chain from the row's finger (the last cell reached in that row) when
+// the wanted column lies beyond it, else from its head, so that appending to a row costs O(1)
+// whatever order the rows are filled in. New records are copies of the blank template.
 // When no sheet is current (no row table) every lookup gives no cell and nothing is created.
 // Reads and writes: the current sheet's row table, extent and modified flag (core/sheet_state.h),
-// CellStoreState (the predecessor remembered by the last lookup).
+// CellStoreState (the predecessor remembered by the last lookup, the row fingers).
 #include "core/cell_store.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
 #include "core/address.h"
+#include "core/dependents.h"
 #include "core/sheet_state.h"
 
 namespace {
 
-constexpr uint32_t kDependencyNodeSize = 8;  // dependent cell, next node
-
 struct CellStoreState {
   CellHandle predecessor = 0;  // cell before the one FindCellAtOrAfter gave, 0 for the head
+  // Per row, the last cell a lookup or a creation reached (0: none). A search for a higher
+  // column starts there instead of at the head, so filling rows column after column costs the
+  // same as row after row. The fingers belong to one sheet, named by its row table and heap;
+  // on any other sheet they are forgotten before use.
+  const PoolHandle* fingerTable = nullptr;
+  uint16_t fingerHeap = 0;
+  std::array<CellHandle, kRowCount> finger{};
 };
 
-CellStoreState& State() {
-  static CellStoreState state;
-  return state;
+CellStoreState& CellStore() {
+  static CellStoreState* state = new CellStoreState();
+  return *state;
+}
+
+// The finger array of the current sheet, emptied when the fingers belonged to another one.
+std::array<CellHandle, kRowCount>& Fingers(const PoolHandle* table) {
+  CellStoreState& st = CellStore();
+  if (st.fingerTable != table || st.fingerHeap != PoolCurrentHeap()) {
+    st.finger.fill(0);
+    st.fingerTable = table;
+    st.fingerHeap = PoolCurrentHeap();
+  }
+  return st.finger;
+}
+
+void ForgetFingers() {
+  CellStoreState& st = CellStore();
+  st.finger.fill(0);
+  st.fingerTable = nullptr;
+  st.fingerHeap = 0;
 }
 
 CellRecord MakeTemplate(uint8_t kind) {
@@ -59,7 +86,9 @@ const CellRecord& FormulaCellTemplate() {
 }
 
 void ResetCellStore() {
-  State() = CellStoreState{};
+  CellStore().predecessor = 0;
+  ForgetFingers();
+  ResetDependents();
   SetUndoEnabled(true);
 }
 
@@ -141,24 +170,32 @@ void SetRowHead(int slot, CellHandle head) {
   PoolHandle* table = RowTable();
   if (!table || slot < 0 || slot >= kRowTableSlots) return;
   table[slot] = head;
+  // Whoever relinks a row by hand makes its finger meaningless.
+  if (slot < kRowCount) Fingers(table)[slot] = 0;
 }
 
 CellHandle FindCellAtOrAfter(uint32_t row, uint32_t column) {
-  CellStoreState& st = State();
+  CellStoreState& st = CellStore();
   st.predecessor = 0;
   PoolHandle* table = RowTable();
   if (!table || !IsValidCell(row, 0)) return 0;
+  CellHandle& finger = Fingers(table)[row];
   CellHandle cell = table[row];
+  if (finger && CellAt(finger)->column < column) {
+    st.predecessor = finger;
+    cell = CellAt(finger)->next;
+  }
   while (cell) {
     const CellRecord* c = CellAt(cell);
     if (c->column >= column) break;
     st.predecessor = cell;
     cell = c->next;
   }
+  if (st.predecessor) finger = st.predecessor;
   return cell;
 }
 
-CellHandle FoundPredecessor() { return State().predecessor; }
+CellHandle FoundPredecessor() { return CellStore().predecessor; }
 
 CellHandle GetCell(uint32_t row, uint32_t column) {
   CellHandle cell = FindCellAtOrAfter(row, column);
@@ -173,7 +210,7 @@ CellHandle GetOrCreateCell(uint32_t row, uint32_t column) {
   if (!RowTable()) return 0;
   CellHandle found = FindCellAtOrAfter(row, column);
   if (found && CellAt(found)->column == column) return found;
-  CellHandle predecessor = State().predecessor;
+  CellHandle predecessor = CellStore().predecessor;
 
   CellHandle cell = PoolAlloc(sizeof(CellRecord));
   if (!cell) return 0;
@@ -187,7 +224,8 @@ CellHandle GetOrCreateCell(uint32_t row, uint32_t column) {
   } else {
     RowTable()[row] = cell;
   }
-  State().predecessor = predecessor;
+  CellStore().predecessor = predecessor;
+  Fingers(RowTable())[row] = cell;
 
   SheetState& sheet = CurrentSheet();
   sheet.options.setModified(true);
@@ -197,25 +235,21 @@ CellHandle GetOrCreateCell(uint32_t row, uint32_t column) {
 }
 
 void UnlinkCell(CellHandle cell, CellHandle predecessor, uint32_t row) {
-  if (!cell) return;
+  if (!cell || !RowTable() || !IsValidCell(row, 0)) return;
   if (predecessor) {
     CellAt(predecessor)->next = CellAt(cell)->next;
-  } else if (RowHead(int(row)) == cell && IsValidCell(row, 0)) {
-    SetRowHead(int(row), CellAt(cell)->next);
+  } else if (RowHead(int(row)) == cell) {
+    RowTable()[row] = CellAt(cell)->next;
   }
+  CellHandle& finger = Fingers(RowTable())[row];
+  if (finger == cell) finger = predecessor;
+  if (CellStore().predecessor == cell) CellStore().predecessor = predecessor;
 }
 
 void FreeCellRecord(CellHandle cell) {
   if (!cell) return;
+  FreeDependents(cell);
   CellRecord* c = CellAt(cell);
-  PoolHandle node = c->dependents;
-  while (node) {
-    PoolHandle next;
-    std::memcpy(&next, PoolPtr(node) + 4, 4);
-    PoolFree(node, kDependencyNodeSize);
-    node = next;
-  }
-  c->dependents = 0;
   FreeCellText(c);
   if ((c->kind & kKindMask) == uint8_t(CellKind::kStringFormula)) {
     PoolHandle result = CellStringResult(c);
@@ -240,7 +274,8 @@ void ClearAllCells() {
       }
     }
   }
-  State().predecessor = 0;
+  CellStore().predecessor = 0;
+  ForgetFingers();
   sheet.lastRow = 0;
   sheet.lastColumn = 0;
 }
@@ -278,16 +313,20 @@ bool CheckRowChains(std::string* why) {
     }
     return false;
   };
+  const std::array<CellHandle, kRowCount>& fingers = Fingers(table);
   for (int row = 0; row < kRowCount; ++row) {
     int previous = -1;
     int count = 0;
+    bool fingerFound = fingers[row] == 0;
     for (CellHandle cell = table[row]; cell; cell = CellAt(cell)->next) {
       const CellRecord* c = CellAt(cell);
       if (++count > kColumnCount) return fault(row, c->column, "chain longer than 256 cells");
       if (c->row != row) return fault(row, c->column, "record names another row");
       if (int(c->column) <= previous) return fault(row, c->column, "columns not ascending");
       previous = c->column;
+      fingerFound |= cell == fingers[row];
     }
+    if (!fingerFound) return fault(row, 0, "finger is not a cell of the row");
   }
   return true;
 }

@@ -142,10 +142,15 @@ constexpr int kUndoWidthSlot = 8193;
 constexpr int kUndoHeightSlot = 8194;  // 8194..8197
 
 CellHandle RowHead(int slot);
+// Writes a row-table slot; the row's finger (below) is forgotten.
 void SetRowHead(int slot, CellHandle head);
 
 // First cell of the row with column >= `column`, or 0. Remembers the cell before it for a
-// following GetOrCreateCell. A row outside the grid gives 0.
+// following GetOrCreateCell. A row outside the grid gives 0. The search starts at the row's
+// finger, the last cell a lookup or creation reached in the row, when the wanted column lies
+// beyond it: reaching cells of a row in ascending column order costs O(1) each. Code that takes
+// cells out of a chain must do so through UnlinkCell (or SetRowHead), which keep the fingers on
+// live cells.
 CellHandle FindCellAtOrAfter(uint32_t row, uint32_t column);
 // The cell before the one the last FindCellAtOrAfter (or GetCell) gave: 0 when that one is the
 // head of its row. Callers use it with UnlinkCell.

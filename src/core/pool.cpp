@@ -57,6 +57,7 @@ struct PoolState {
   uint16_t currentHeap = 0;
   bool outOfMemory = false;
   int failAfter = -1;  // successful allocations left before injected failures; -1 = never
+  uint64_t generation = 0;  // moves on when pages are released
   std::array<PageInfo, kPoolMaxPages + 1> pages{};
   std::array<uint16_t, 0x10000> heapPage{};  // the page each heap allocated from last
 };
@@ -251,6 +252,7 @@ uint16_t PoolCurrentHeap() { return State().currentHeap; }
 void PoolReleaseHeap(uint16_t heap) {
   if (heap == 0) return;
   PoolState& st = State();
+  ++st.generation;
   for (uint32_t slot = 1; slot <= st.highestPage; ++slot) {
     PageInfo& info = st.pages[slot];
     if (info.owner != heap) continue;
@@ -282,9 +284,13 @@ void PoolReset(uint32_t maxPages) {
     std::free(pageMemory[slot]);
     pageMemory[slot] = nullptr;
   }
+  const uint64_t generation = st.generation;
   st = PoolState{};
+  st.generation = generation + 1;
   SizeFromPlatform(maxPages);
 }
+
+uint64_t PoolGeneration() { return State().generation; }
 
 void PoolFailAfter(int n) { State().failAfter = n < 0 ? -1 : n; }
 

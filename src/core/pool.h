@@ -60,6 +60,10 @@ int64_t PoolCapacity();
 // (when not 0) caps the number of pages, for tests of exhaustion.
 void PoolReset(uint32_t maxPages = 0);
 
+// A counter that moves on whenever pages are released (a heap released, the pool reset), after
+// which handles may name other blocks: caches keyed by handles compare it to stay valid.
+uint64_t PoolGeneration();
+
 // Fault injection: the allocation after `n` more successful ones fails (negative: never).
 void PoolFailAfter(int n);
 

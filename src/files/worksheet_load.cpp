@@ -104,7 +104,6 @@ class Loader {
     double value = 0;
     bool erroneous = false;
   };
-  CellHandle CellFor(uint16_t row, uint16_t column);
   // Reads the value and code of a FORMULA record; false when no cell is to be stored.
   bool ReadFormulaFields(uint16_t row, uint16_t column, const RecordView& v, FormulaFields* out);
   void ReadString(uint16_t row, uint16_t column, const RecordView& v);
@@ -134,8 +133,6 @@ class Loader {
   uint16_t defaultHeight_ = kDefaultRowHeight;
   int nextNamedGraph_ = 1;
   bool tabCaptionSeen_ = false;
-  CellHandle lastCell_ = 0;  // the cell made last, and its row
-  uint16_t lastRow_ = 0;
 
  public:
   bool formulas = false;  // a formula was read
@@ -253,7 +250,7 @@ void Loader::ReadCellRecord(uint8_t low, uint8_t colour, const RecordView& v) {
   }
   FormulaFields formula;
   if (low == kFormula && !ReadFormulaFields(row, column, v, &formula)) return;
-  const CellHandle h = CellFor(row, column);
+  const CellHandle h = GetOrCreateCell(row, column);
   if (!h) {
     Fail();
     return;
@@ -302,20 +299,6 @@ void Loader::ReadCellRecord(uint8_t low, uint8_t colour, const RecordView& v) {
     default:
       break;
   }
-}
-
-// Files list the cells of a row from left to right, so a new cell usually belongs right after the
-// last one made: the search for its place then starts there instead of at the head of the row.
-CellHandle Loader::CellFor(uint16_t row, uint16_t column) {
-  const CellHandle head = RowHead(row);
-  const bool append = lastCell_ && row == lastRow_ && head && CellAt(lastCell_)->next == 0 &&
-                      CellAt(lastCell_)->column < column;
-  if (append) SetRowHead(row, lastCell_);
-  const CellHandle h = GetOrCreateCell(row, column);
-  if (append) SetRowHead(row, head);
-  lastCell_ = h;
-  lastRow_ = row;
-  return h;
 }
 
 bool Loader::ReadFormulaFields(uint16_t row, uint16_t column, const RecordView& v,

@@ -187,6 +187,42 @@ TEST_F(CellStoreTest, UnlinkKeepsTheRestOfTheRow) {
   ExpectSound();
 }
 
+// Filling rows column after column (as files written by column do), then reaching and removing
+// cells in every order, keeps the chains and the row fingers sound and finds what is there.
+TEST_F(CellStoreTest, ColumnOrderFillingAndRemovalKeepChainsAndFingersSound) {
+  constexpr uint32_t kRows = 40, kColumns = 12;
+  for (uint32_t column = 0; column < kColumns; ++column) {
+    for (uint32_t row = 0; row < kRows; ++row) ASSERT_NE(GetOrCreateCell(row, column), 0u);
+  }
+  EXPECT_EQ(DumpRowChain(7), "row 7: 0 1 2 3 4 5 6 7 8 9 10 11");
+  ExpectSound();
+  // Remove every third cell of each row walking right to left, then every second left to right:
+  // each removal may take away the cell a finger rests on.
+  for (uint32_t row = 0; row < kRows; ++row) {
+    for (int column = int(kColumns) - 1; column >= 0; column -= 3) {
+      const CellHandle h = GetCell(row, uint32_t(column));
+      ASSERT_NE(h, 0u);
+      UnlinkCell(h, FoundPredecessor(), row);
+      FreeCellRecord(h);
+    }
+    for (uint32_t column = 0; column < kColumns; column += 2) {
+      const CellHandle h = GetCell(row, column);
+      if (!h) continue;
+      UnlinkCell(h, FoundPredecessor(), row);
+      FreeCellRecord(h);
+    }
+    ExpectSound();
+  }
+  EXPECT_EQ(DumpRowChain(7), "row 7: 1 3 7 9");
+  // Cells created again in descending order land in their places.
+  for (uint32_t column : {10u, 8u, 6u, 4u, 2u, 0u, 11u}) ASSERT_NE(GetOrCreateCell(7, column), 0u);
+  EXPECT_EQ(DumpRowChain(7), "row 7: 0 1 2 3 4 6 7 8 9 10 11");
+  ExpectSound();
+  ClearAllCells();
+  EXPECT_EQ(PoolFreeBytes(), kPoolReportedTotal);
+  ExpectSound();
+}
+
 TEST_F(CellStoreTest, WithoutACurrentSheetNothingIsFoundOrCreated) {
   CurrentSheet().rowTable = nullptr;
   EXPECT_EQ(GetOrCreateCell(1, 1), 0u);

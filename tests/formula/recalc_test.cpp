@@ -1,5 +1,6 @@
 // tests/formula/recalc_test.cpp — dependency links, natural order, cycles, modes, long chains,
 // and incremental against full recalculation.
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -112,6 +113,37 @@ TEST_F(RecalcTest, ManyFormulasOnOneCell) {
   EXPECT_EQ(Number("B2000"), 6);
   for (int row = 1; row <= 2000; row += 2) Enter("B" + std::to_string(row), "0");
   ExpectSound();
+}
+
+// Dependents of one cell leave its list in any order (oldest first, newest first, shuffled),
+// with re-entries in between; the list and its index stay exact and values stay right.
+TEST_F(RecalcTest, DependentsOfOneCellLeaveInAnyOrder) {
+  constexpr int kFormulas = 300;
+  auto cell = [](int i) { return "B" + std::to_string(i + 1); };
+  std::vector<int> order(kFormulas);
+  for (int i = 0; i < kFormulas; ++i) order[i] = i;
+  std::mt19937 random(14);
+  for (int pass = 0; pass < 3; ++pass) {
+    SCOPED_TRACE(testing::Message() << "pass " << pass);
+    Enter("A1", "1");
+    for (int i = 0; i < kFormulas; ++i) Enter(cell(i), "+$A$1*2+" + std::to_string(i));
+    if (pass == 1) std::reverse(order.begin(), order.end());
+    if (pass == 2) std::shuffle(order.begin(), order.end(), random);
+    for (int k = 0; k < kFormulas; ++k) {
+      Enter(cell(order[k]), "'gone");
+      if (k % 50 == 0) {
+        Enter(cell(order[k]), "+A1+1000");  // back on the list at its head
+        ExpectSound();
+        Enter(cell(order[k]), "'gone");
+      }
+    }
+    ExpectSound();
+    EXPECT_EQ(CellAt(At("A1"))->dependents, 0u);
+    Enter(cell(7), "+A1*5");
+    Enter("A1", "3");
+    EXPECT_EQ(Number(cell(7)), 15);
+    Enter(cell(7), "'gone");
+  }
 }
 
 TEST_F(RecalcTest, ChainsLongerThan16384ComputeFully) {
