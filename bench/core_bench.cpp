@@ -1,7 +1,7 @@
 // bench/core_bench.cpp — cell creation and lookup in the cell store, and pool bytes per cell.
 //
 // Each benchmark builds a bare current sheet (row table, layout, heap) on a freshly reset pool.
-// 500,000 cells are 8192 rows of 61 columns, within the pool's 4080 pages.
+// 500,000 cells are 8192 rows of 61 columns.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

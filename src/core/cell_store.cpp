@@ -24,9 +24,10 @@ struct CellStoreState {
   // Per row, the last cell a lookup or a creation reached (0: none). A search for a higher
   // column starts there instead of at the head, so filling rows column after column costs the
   // same as row after row. The fingers belong to one sheet, named by its row table and heap;
-  // on any other sheet they are forgotten before use.
+  // on any other sheet, or once pool pages were released, they are forgotten before use.
   const PoolHandle* fingerTable = nullptr;
   uint16_t fingerHeap = 0;
+  uint64_t fingerGeneration = 0;
   std::array<CellHandle, kRowCount> finger{};
 };
 
@@ -38,10 +39,12 @@ CellStoreState& CellStore() {
 // The finger array of the current sheet, emptied when the fingers belonged to another one.
 std::array<CellHandle, kRowCount>& Fingers(const PoolHandle* table) {
   CellStoreState& st = CellStore();
-  if (st.fingerTable != table || st.fingerHeap != PoolCurrentHeap()) {
+  if (st.fingerTable != table || st.fingerHeap != PoolCurrentHeap() ||
+      st.fingerGeneration != PoolGeneration()) {
     st.finger.fill(0);
     st.fingerTable = table;
     st.fingerHeap = PoolCurrentHeap();
+    st.fingerGeneration = PoolGeneration();
   }
   return st.finger;
 }
@@ -83,6 +86,12 @@ const CellRecord& BlankCellTemplate() {
 const CellRecord& FormulaCellTemplate() {
   static const CellRecord formula = MakeTemplate(uint8_t(CellKind::kFormula));
   return formula;
+}
+
+bool IsPlainBlank(const CellRecord* c) {
+  const CellRecord& blank = BlankCellTemplate();
+  return (c->kind & kKindMask) == uint8_t(CellKind::kBlank) &&
+         std::memcmp(&c->font, &blank.font, offsetof(CellRecord, column) - kCellAttributeOffset) == 0;
 }
 
 void ResetCellStore() {

@@ -171,6 +171,10 @@ void ClearAllCells();
 const CellRecord& BlankCellTemplate();
 // The same with kind 1 (a numeric formula).
 const CellRecord& FormulaCellTemplate();
+// Whether a cell is a blank that carries nothing of its own: kind 5 with the attribute bytes and
+// the format byte of the blank-cell template. Such a cell is a placeholder that formulas hang on
+// (linking recreates it) and no file needs to hold it.
+bool IsPlainBlank(const CellRecord* c);
 
 // Forgets the remembered predecessor and turns Undo back on. Start-up and tests; the cells
 // themselves belong to the row table of the current sheet.

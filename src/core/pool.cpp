@@ -4,11 +4,15 @@
 // carry their 16-bit size and the 16-bit offset of the next free block; the list is circular
 // through the head (offset 0, size 0) and kept in address order so that neighbours merge on
 // free. Each page remembers a rover, the list node from which the next search starts, so that
-// filling a page in sequence costs O(1) per allocation. A page whose blocks are all freed loses
-// its owner and is handed to whichever worksheet needs a page next; releasing a heap returns its
-// page memory to the system.
-// State: PoolState (page owners, use counts, rovers, the free counter, the current heap, the
-// out-of-memory flag, fault injection) and pool_detail::pageMemory.
+// filling a page in sequence costs O(1) per allocation. A request that does not fit the heap's
+// current page tries the heap's pages that had room freed on them (a list per heap, so the cost
+// does not grow with the number of pages), then a free page, then a new page: the pool grows
+// page by page up to its limit (1 GiB by default, the most that 30-bit handles can name). A page
+// whose blocks are all freed loses its owner and is handed to whichever worksheet needs a page
+// next; releasing a heap returns its page memory to the system.
+// State: PoolState (the limit, page owners, use counts, rovers, the lists of pages with room and
+// of free pages, the free counter, the current heap, the out-of-memory flag, fault injection,
+// the generation) and pool_detail::pageMemory.
 #include "core/pool.h"
 
 #include <algorithm>
@@ -16,6 +20,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -36,10 +43,11 @@ constexpr uint32_t kMaxListSteps = kPoolPageFreeBytes / 4 + 2;  // bounds every 
 struct PageInfo {
   uint16_t owner = 0;  // heap number; 0 = free page
   uint16_t rover = 0;  // list node (0 = head) where the last search ended
-  uint32_t inUse = 0;  // bytes of allocated blocks
+  uint16_t inUse = 0;  // bytes of allocated blocks
   // Smallest request the page failed since its last free (0: none): larger ones cannot fit
-  // either, so a scan of the heap's pages skips the page without walking its list.
+  // either, so a search of the heap's pages skips the page without walking its list.
   uint16_t noFitFrom = 0;
+  bool roomy = false;  // on its heap's list of pages with freed room
 };
 
 inline bool MayFit(const PageInfo& info, uint32_t need) {
@@ -48,6 +56,8 @@ inline bool MayFit(const PageInfo& info, uint32_t need) {
 
 struct PoolState {
   bool sized = false;
+  uint64_t limit = kPoolDefaultLimit;
+  uint32_t pageCap = 0;  // a cap on the pages set by a test (0: none)
   uint32_t pagesAllowed = 0;
   int64_t capacity = 0;
   int64_t freeCounter = 0;  // capacity minus bytes allocated
@@ -59,7 +69,13 @@ struct PoolState {
   int failAfter = -1;  // successful allocations left before injected failures; -1 = never
   uint64_t generation = 0;  // moves on when pages are released
   std::array<PageInfo, kPoolMaxPages + 1> pages{};
-  std::array<uint16_t, 0x10000> heapPage{};  // the page each heap allocated from last
+  std::array<uint32_t, 0x10000> heapPage{};  // the page each heap allocated from last
+  // Per heap, its pages that had blocks freed since they were last found too full: the only
+  // pages besides the current one where a request can find room. Entries whose page changed
+  // hands meanwhile are skipped when met.
+  std::unordered_map<uint16_t, std::vector<uint32_t>> roomyPages;
+  // Slots of free pages (emptied, or of a released heap), the most recently freed last.
+  std::vector<uint32_t> freePages;
 };
 
 PoolState& State() {
@@ -83,12 +99,13 @@ inline void SetNextBlock(uint8_t* page, uint32_t node, uint32_t next) {
   Put16(page, node + 2, uint16_t(next));
 }
 
-void SizeFromPlatform(uint32_t maxPages) {
+void SizeFromPlatform() {
   PoolState& st = State();
   uint64_t physical = ThePlatform().PhysicalMemory();
   uint64_t pages = physical ? physical / kPoolPageSize : kPoolMaxPages;
+  pages = std::min<uint64_t>(pages, std::max<uint64_t>(st.limit / kPoolPageSize, 1));
   pages = std::min<uint64_t>(pages, kPoolMaxPages);
-  if (maxPages) pages = std::min<uint64_t>(pages, maxPages);
+  if (st.pageCap) pages = std::min<uint64_t>(pages, st.pageCap);
   st.pagesAllowed = uint32_t(pages);
   st.capacity = int64_t(pages) * kPoolPageSize;
   st.freeCounter = st.capacity - st.inUseTotal;
@@ -96,8 +113,8 @@ void SizeFromPlatform(uint32_t maxPages) {
 }
 
 // A zero-filled page holding one free block at offset 4 of 7928 bytes.
-void FormatPage(uint8_t* page) {
-  std::memset(page, 0, kPoolPageSize);
+void FormatPage(uint8_t* page, bool zeroed) {
+  if (!zeroed) std::memset(page, 0, kPoolPageSize);
   SetBlockSize(page, 0, 0);
   SetNextBlock(page, 0, kFirstBlock);
   SetBlockSize(page, kFirstBlock, kPoolPageFreeBytes);
@@ -142,7 +159,16 @@ PoolHandle Taken(uint32_t slot, uint32_t offset, uint32_t need) {
   st.pages[slot].inUse += need;
   st.inUseTotal += need;
   st.freeCounter -= need;
-  st.heapPage[st.currentHeap] = uint16_t(slot);
+  // The page left behind keeps its chance at smaller requests.
+  const uint32_t left = st.heapPage[st.currentHeap];
+  if (left != slot && left != 0) {
+    PageInfo& info = st.pages[left];
+    if (info.owner == st.currentHeap && !info.roomy && info.inUse + 16u <= kPoolPageFreeBytes) {
+      info.roomy = true;
+      st.roomyPages[st.currentHeap].push_back(left);
+    }
+  }
+  st.heapPage[st.currentHeap] = slot;
   if (st.failAfter > 0) --st.failAfter;
   return PoolHandle(slot << 13 | offset);
 }
@@ -151,7 +177,7 @@ PoolHandle Taken(uint32_t slot, uint32_t offset, uint32_t need) {
 
 PoolHandle PoolAlloc(uint32_t size) {
   PoolState& st = State();
-  if (!st.sized) SizeFromPlatform(0);
+  if (!st.sized) SizeFromPlatform();
   if (st.freeCounter < kRefuseBelow || st.failAfter == 0 || size > kPoolLargestBlock) {
     return Fail();
   }
@@ -165,29 +191,49 @@ PoolHandle PoolAlloc(uint32_t size) {
     if (uint32_t offset = SearchPage(current, need)) return Taken(current, offset, need);
   }
 
-  uint32_t freeSlot = 0;
-  for (uint32_t slot = 1; slot <= st.highestPage; ++slot) {
-    const PageInfo& info = st.pages[slot];
-    if (info.owner == heap) {
-      if (slot == current || !MayFit(info, need)) continue;
-      if (uint32_t offset = SearchPage(slot, need)) return Taken(slot, offset, need);
-    } else if (info.owner == 0 && freeSlot == 0 && slot <= st.pagesAllowed) {
-      freeSlot = slot;
+  // The heap's pages with freed room, most recent first. A page that cannot take this request
+  // leaves the list until something on it is freed again.
+  auto roomy = st.roomyPages.find(heap);
+  if (roomy != st.roomyPages.end()) {
+    std::vector<uint32_t>& list = roomy->second;
+    while (!list.empty()) {
+      const uint32_t slot = list.back();
+      PageInfo& info = st.pages[slot];
+      if (info.owner != heap || !info.roomy) {
+        list.pop_back();
+        continue;
+      }
+      if (MayFit(info, need)) {
+        if (uint32_t offset = SearchPage(slot, need)) return Taken(slot, offset, need);
+      }
+      info.roomy = false;
+      list.pop_back();
     }
   }
 
   // A free page: one whose blocks were all freed or whose heap was released, else a slot never
   // used before.
+  uint32_t freeSlot = 0;
+  while (!st.freePages.empty() && freeSlot == 0) {
+    const uint32_t slot = st.freePages.back();
+    st.freePages.pop_back();
+    if (st.pages[slot].owner == 0 && slot <= st.pagesAllowed) freeSlot = slot;
+  }
   if (freeSlot == 0) {
     if (st.highestPage >= st.pagesAllowed) return Fail();
     freeSlot = st.highestPage + 1;
   }
-  if (!pageMemory[freeSlot]) {
-    pageMemory[freeSlot] = static_cast<uint8_t*>(std::malloc(kPoolPageSize));
-    if (!pageMemory[freeSlot]) return Fail();
+  const bool fresh = !pageMemory[freeSlot];
+  if (fresh) {
+    pageMemory[freeSlot] = static_cast<uint8_t*>(std::calloc(1, kPoolPageSize));
+    if (!pageMemory[freeSlot]) {
+      st.freePages.push_back(freeSlot);
+      st.highestPage = std::max(st.highestPage, freeSlot);
+      return Fail();
+    }
   }
-  FormatPage(pageMemory[freeSlot]);
-  st.pages[freeSlot] = PageInfo{heap, 0, 0};
+  FormatPage(pageMemory[freeSlot], fresh);
+  st.pages[freeSlot] = PageInfo{heap, 0, 0, 0, false};
   st.highestPage = std::max(st.highestPage, freeSlot);
   uint32_t offset = SearchPage(freeSlot, need);
   return Taken(freeSlot, offset, need);
@@ -233,10 +279,17 @@ void PoolFree(PoolHandle block, uint32_t size) {
   }
 
   info.noFitFrom = 0;
-  info.inUse -= need;
+  info.inUse = uint16_t(info.inUse - need);
   st.inUseTotal -= need;
   st.freeCounter += need;
-  if (info.inUse == 0) info.owner = 0;
+  if (info.inUse == 0) {
+    info.owner = 0;
+    info.roomy = false;
+    st.freePages.push_back(slot);
+  } else if (!info.roomy && slot != st.heapPage[info.owner]) {
+    info.roomy = true;
+    st.roomyPages[info.owner].push_back(slot);
+  }
 }
 
 uint16_t PoolNewHeap() {
@@ -261,11 +314,16 @@ void PoolReleaseHeap(uint16_t heap) {
     info = PageInfo{};
     std::free(pageMemory[slot]);
     pageMemory[slot] = nullptr;
+    st.freePages.push_back(slot);
   }
   st.heapPage[heap] = 0;
+  st.roomyPages.erase(heap);
 }
 
-int64_t PoolFreeBytes() { return kPoolReportedTotal - State().inUseTotal; }
+int64_t PoolFreeBytes() {
+  if (!State().sized) SizeFromPlatform();
+  return State().capacity - State().inUseTotal;
+}
 
 bool EnoughMemory() { return PoolFreeBytes() > kEnoughMemoryFloor; }
 
@@ -274,7 +332,7 @@ bool PoolOutOfMemory() { return State().outOfMemory; }
 void PoolClearOutOfMemory() { State().outOfMemory = false; }
 
 int64_t PoolCapacity() {
-  if (!State().sized) SizeFromPlatform(0);
+  if (!State().sized) SizeFromPlatform();
   return State().capacity;
 }
 
@@ -285,10 +343,23 @@ void PoolReset(uint32_t maxPages) {
     pageMemory[slot] = nullptr;
   }
   const uint64_t generation = st.generation;
-  st = PoolState{};
+  const uint64_t limit = st.limit;
+  st.~PoolState();
+  new (&st) PoolState();
   st.generation = generation + 1;
-  SizeFromPlatform(maxPages);
+  st.limit = limit;
+  st.pageCap = maxPages;
+  SizeFromPlatform();
 }
+
+void SetPoolLimit(uint64_t bytes) {
+  PoolState& st = State();
+  st.limit = std::clamp<uint64_t>(bytes, kPoolPageSize, uint64_t(kPoolMaxPages) * kPoolPageSize);
+  st.limit -= st.limit % kPoolPageSize;
+  SizeFromPlatform();
+}
+
+uint64_t PoolLimit() { return State().limit; }
 
 uint64_t PoolGeneration() { return State().generation; }
 

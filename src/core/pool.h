@@ -1,7 +1,7 @@
 // core/pool.h — the cell pool: 8192-byte pages owned by one worksheet heap each.
 //
-// Every cell record, text, dependency node, name entry and undo node of a worksheet is a block
-// of this pool. A block is named by a 32-bit handle, (page slot << 13) | offset, 0 meaning none;
+// Every cell record, text, dependency node and name entry of a worksheet is a block of this
+// pool (the undo journal lives outside it). The pool grows page by page up to its limit. A block is named by a 32-bit handle, (page slot << 13) | offset, 0 meaning none;
 // handles stay valid until the block is freed, and page memory never moves. Inside a page the
 // free blocks form a circular first-fit list in address order, merged on free.
 // State: the page table, the free counter, the current heap, the out-of-memory flag.
@@ -14,8 +14,10 @@ using PoolHandle = uint32_t;
 constexpr PoolHandle kNoBlock = 0;
 
 constexpr uint32_t kPoolPageSize = 8192;
-constexpr uint32_t kPoolMaxPages = 4080;          // page slots 1..4080
-constexpr int64_t kPoolReportedTotal = 66842640;  // the fixed figure PoolFreeBytes counts down
+// Page slots 1..131071: a formula's cell operand holds a handle in 30 bits, (page << 13) | offset,
+// which caps the pool at 1 GiB.
+constexpr uint32_t kPoolMaxPages = (1u << 17) - 1;
+constexpr uint64_t kPoolDefaultLimit = uint64_t(1) << 30;  // bytes
 constexpr uint32_t kPoolPageFreeBytes = 7928;  // one free block at offset 4 on a fresh page
 constexpr uint32_t kPoolLargestBlock = 7927;    // rounds to the whole fresh block
 
@@ -46,18 +48,25 @@ uint16_t PoolCurrentHeap();
 // Returns every page of that heap, with its memory; handles into them become invalid.
 void PoolReleaseHeap(uint16_t heap);
 
-// kPoolReportedTotal minus the bytes in use on all owned pages.
+// The capacity minus the bytes in use on all owned pages.
 int64_t PoolFreeBytes();
 // True while PoolFreeBytes() exceeds 16000. Loaders test it between records.
 bool EnoughMemory();
 bool PoolOutOfMemory();
 void PoolClearOutOfMemory();
 
-// Capacity in bytes (pages allowed times 8192).
+// Capacity in bytes (pages allowed times 8192): the limit, or the machine's physical memory when
+// that is smaller. Pages are taken from the system only as they are needed.
 int64_t PoolCapacity();
 
-// Empties the pool completely and sizes it from the platform's physical memory. `maxPages`
-// (when not 0) caps the number of pages, for tests of exhaustion.
+// Sets the limit of the pool in bytes (a setting; default kPoolDefaultLimit), rounded down to
+// whole pages, at least one page and at most kPoolMaxPages pages. Pages in use above a lowered
+// limit stay until they are freed.
+void SetPoolLimit(uint64_t bytes);
+uint64_t PoolLimit();
+
+// Empties the pool completely and sizes it from the limit and the platform's physical memory.
+// `maxPages` (when not 0) caps the number of pages, for tests of exhaustion.
 void PoolReset(uint32_t maxPages = 0);
 
 // A counter that moves on whenever pages are released (a heap released, the pool reset), after

@@ -59,6 +59,7 @@ constexpr KeyInfo kKeys[kSettingKeyCount + 1] = {
     {"BACKUPS=", Kind::kBool},  {"GRIDCLR=", Kind::kColour}, {"PBGRID=", Kind::kBool},
     {"FORM=", Kind::kText},     {"WALLPPR=", Kind::kText},   {"GRID=", Kind::kInt},
     {"PGSIZE=", Kind::kInt},    {"GWIDE=", Kind::kInt},      {"GHIGH=", Kind::kInt},
+    {"POOLMB=", Kind::kInt},
 };
 
 // Key numbers.
@@ -69,10 +70,10 @@ enum Key : int {
   kToolgl, kCurs, kTips, kSep, kComma, kPeriod, kUsdate, kScale, kQbar, kMbar, kSbar, kMdimax,
   kHist, kGform, kWinctrl, kPreopen, kHsize, kGfont, kGsize, kPmono, kPscale, kPframe, kPorient,
   kMttr, kMltr, kMrtr, kMbtr, kMthr, kMbfr, kSave, kLoad, kPreload, kOcfds, kRdtsc, kUndo,
-  kBackups, kGridclr, kPbgrid, kForm, kWallppr, kGrid, kPgsize, kGwide, kGhigh,
+  kBackups, kGridclr, kPbgrid, kForm, kWallppr, kGrid, kPgsize, kGwide, kGhigh, kPoolmb,
 };
 // clang-format on
-static_assert(kGhigh == kSettingKeyCount);
+static_assert(kPoolmb == kSettingKeyCount);
 
 // Sections in the order written, each with its keys in order. FORMAT= and HIST= stand for their
 // list of lines.
@@ -85,7 +86,7 @@ const Section kSections[] = {
     {"[Formats]", {kFormat}},
     {"[Flags]",
      {kPro, kNeg, kZero, kBand, kMcalc, k3don, kDist, kTips, kUsdate, kQbar, kMbar, kSbar, kWinctrl,
-      kPreopen, kMdimax, kOcfds, kUndo, kBackups, kPbgrid}},
+      kPreopen, kMdimax, kOcfds, kUndo, kBackups, kPbgrid, kPoolmb}},
     {"[Chars]", {kPrefix, kCurr, kCurs, kSep, kComma, kPeriod}},
     {"[Colors]", {kBkclr, kBdclr, kValclr, kNegclr, kLblclr, kProclr, kCurclr, kGridclr}},
     {"[Files]", {kAutoexec, kToolmac, kToolgl, kHsize, kHist}},
@@ -102,6 +103,7 @@ constexpr int32_t kPlacementRecordLength = 44;
 constexpr int kMaxFontSize = 255;
 constexpr int kMaxDefaultWidth = 254 * 8;
 constexpr int kMaxDefaultHeight = 254;
+constexpr int kMaxPoolMegabytes = 1024;  // the most 30-bit handles can name
 
 // Colour keys and the colour feature each one sets.
 int ColourFeatureOf(int key) {
@@ -283,6 +285,9 @@ void Store(int key, const Readings& r, ReadProgress& progress) {
     case kPreload: p.preload = r.integer; break;
     case kOcfds: p.ocfds = r.boolean; break;
     case kUndo: SetUndoEnabled(r.boolean); break;
+    case kPoolmb:
+      if (r.integer >= 1 && r.integer <= kMaxPoolMegabytes) SetPoolLimit(uint64_t(r.integer) << 20);
+      break;
     case kBackups: SetWorksheetBackups(r.boolean); break;
     case kGridclr: p.gridColour = uint32_t(r.integer); break;
     case kPbgrid: p.printGridBlack = r.boolean; break;
@@ -425,6 +430,7 @@ std::string ValueText(int key) {
     case kPreload: return std::to_string(p.preload);
     case kOcfds: return BoolText(p.ocfds);
     case kUndo: return BoolText(UndoEnabled());
+    case kPoolmb: return std::to_string(PoolLimit() >> 20);
     case kBackups: return BoolText(WorksheetBackups());
     case kGridclr: return ColourText(p.gridColour);
     case kPbgrid: return BoolText(p.printGridBlack);
@@ -484,6 +490,7 @@ void ResetSettings() {
   ResetNumberSettings();
   SetUndoEnabled(true);
   SetWorksheetBackups(true);
+  if (PoolLimit() != kPoolDefaultLimit) SetPoolLimit(kPoolDefaultLimit);
 }
 
 void ReadSettingsText(std::string_view text) {

@@ -330,6 +330,8 @@ void Writer::WriteCell(const CellRecord* c) {
       sink_.Record(kLabel, d.Text(PoolText(c->text)).bytes);
       break;
     case uint8_t(CellKind::kBlank):
+      // A placeholder that formulas hang on is made again by linking when the file is read.
+      if (IsPlainBlank(c)) return;
       sink_.Record(kBlank, d.bytes);
       break;
     default:

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <random>
@@ -125,7 +126,7 @@ TEST_F(PoolTest, OpeningAndClosingManySheetsNeverRunsOutOfPages) {
     PoolReleaseHeap(heap);
   }
   EXPECT_FALSE(PoolOutOfMemory());
-  EXPECT_EQ(PoolFreeBytes(), kPoolReportedTotal);
+  EXPECT_EQ(PoolFreeBytes(), PoolCapacity());
   ExpectSound();
 }
 
@@ -138,7 +139,7 @@ TEST_F(PoolTest, ExhaustionByTheFreeCounterAndByThePageLimit) {
   // The pool refuses once fewer than 8000 bytes of its capacity are left.
   EXPECT_GE(taken, 3 * 8192 - 8000 - 36);
   EXPECT_LE(taken, 3 * 8192 - 8000 + 36);
-  EXPECT_EQ(PoolFreeBytes(), kPoolReportedTotal - taken);
+  EXPECT_EQ(PoolFreeBytes(), PoolCapacity() - taken);
   ExpectSound();
 
   ResetCore(/*maxPages=*/2);
@@ -176,7 +177,7 @@ TEST_F(PoolTest, DoubleAndStrayFreesLeaveThePoolIntact) {
   PoolFree((4000u << 13) | 100, 20);  // a page that was never used
   ExpectSound();
   PoolFree(b, 20);
-  EXPECT_EQ(PoolFreeBytes(), kPoolReportedTotal);
+  EXPECT_EQ(PoolFreeBytes(), PoolCapacity());
 }
 
 TEST_F(PoolTest, RandomTrafficOverSeveralHeapsKeepsEveryBlockIntact) {
@@ -224,7 +225,7 @@ TEST_F(PoolTest, RandomTrafficOverSeveralHeapsKeepsEveryBlockIntact) {
     PoolFree(b.handle, b.size);
   }
   EXPECT_EQ(PoolFreeBytes(), start);
-  EXPECT_EQ(PoolFreeBytes(), kPoolReportedTotal);
+  EXPECT_EQ(PoolFreeBytes(), PoolCapacity());
   ExpectSound();
   // Every page is whole again.
   for (uint32_t slot = 1; slot <= kPoolMaxPages; ++slot) {
@@ -235,10 +236,56 @@ TEST_F(PoolTest, RandomTrafficOverSeveralHeapsKeepsEveryBlockIntact) {
 
 TEST_F(PoolTest, ReleasingAHeapReturnsItsBytes) {
   for (int i = 0; i < 500; ++i) ASSERT_NE(PoolAlloc(33), kNoBlock);
-  EXPECT_EQ(PoolFreeBytes(), kPoolReportedTotal - 500 * 36);
+  EXPECT_EQ(PoolFreeBytes(), PoolCapacity() - 500 * 36);
   EXPECT_TRUE(EnoughMemory());
   PoolReleaseHeap(heap_);
-  EXPECT_EQ(PoolFreeBytes(), kPoolReportedTotal);
+  EXPECT_EQ(PoolFreeBytes(), PoolCapacity());
+  ExpectSound();
+}
+
+}  // namespace
+
+namespace {
+
+class PoolLimitTest : public CoreTest {
+ protected:
+  void TearDown() override {
+    SetPoolLimit(kPoolDefaultLimit);
+    CoreTest::TearDown();
+  }
+};
+
+// The limit is a whole number of pages between one page and what 30-bit handles can name; the
+// pool grows past the old fixed size of 4080 pages and refuses only at its limit.
+TEST_F(PoolLimitTest, ThePoolGrowsOnDemandUpToItsLimit) {
+  struct Case { int line; uint64_t asked; uint64_t pages; };
+  const Case kCases[] = {
+      {__LINE__, 0, 1},
+      {__LINE__, 3 * kPoolPageSize + 100, 3},
+      {__LINE__, kPoolDefaultLimit, kPoolMaxPages},
+      {__LINE__, uint64_t(1) << 40, kPoolMaxPages},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    SetPoolLimit(c.asked);
+    EXPECT_EQ(PoolLimit(), c.pages * kPoolPageSize);
+    EXPECT_EQ(PoolCapacity(), int64_t(std::min<uint64_t>(
+                                  c.pages, TheHeadlessPlatform().PhysicalMemory() / kPoolPageSize)) *
+                                  kPoolPageSize);
+  }
+
+  SetPoolLimit(5000 * kPoolPageSize);
+  ResetCore();
+  std::vector<PoolHandle> blocks;
+  for (PoolHandle h; (h = PoolAlloc(7000)) != kNoBlock;) blocks.push_back(h);
+  EXPECT_TRUE(PoolOutOfMemory());
+  EXPECT_EQ(blocks.size(), 5000u);  // one block a page
+  ExpectSound();
+  // Freed pages are taken again before the pool grows.
+  for (size_t i = 0; i < blocks.size(); i += 2) PoolFree(blocks[i], 7000);
+  PoolClearOutOfMemory();
+  for (size_t i = 0; i < blocks.size(); i += 2) ASSERT_NE(PoolAlloc(7000), kNoBlock);
+  EXPECT_FALSE(PoolOutOfMemory());
   ExpectSound();
 }
 

@@ -9,6 +9,10 @@
 #include "core/sheet_layout.h"
 #include "core/sheet_state.h"
 #include "files/files_fixture.h"
+#include "formula/evaluator.h"
+#include "formula/formula_hooks.h"
+#include "formula/functions_math.h"
+#include "formula/functions_sheet.h"
 
 namespace {
 
@@ -776,6 +780,121 @@ TEST_F(WorksheetFileTest, SavedFuzzInputsLoadWithoutHarm) {
     EXPECT_TRUE(CheckRowChains(&why)) << why;
   }
   EXPECT_GT(files, 0);
+}
+
+}  // namespace
+
+namespace {
+
+class BigSheetFileTest : public FilesTest {
+ protected:
+  void SetUp() override {
+    FilesTest::SetUp();
+    RegisterMathFunctions();
+    RegisterSheetFunctions();
+    InstallFormulaHooks();
+    InstallEvaluatorHooks();
+  }
+  void TearDown() override {
+    SetPoolLimit(kPoolDefaultLimit);
+    FilesTest::TearDown();
+  }
+};
+
+// Cells written column by column load into the same chains and values as row by row.
+TEST_F(BigSheetFileTest, ColumnOrderedRecordsLoadAsRowOrderedOnes) {
+  Bytes byRow, byColumn;
+  for (uint16_t row = 0; row < 60; ++row) {
+    for (uint16_t column = 0; column < 20; ++column) {
+      byRow.Rec(0x0E, CellHeader(column, row).F64(row * 100 + column + 0.5));
+    }
+  }
+  for (uint16_t column = 0; column < 20; ++column) {
+    for (uint16_t row = 0; row < 60; ++row) {
+      byColumn.Rec(0x0E, CellHeader(column, row).F64(row * 100 + column + 0.5));
+    }
+  }
+  std::vector<std::string> dumps[2];
+  int which = 0;
+  for (const Bytes* records : {&byRow, &byColumn}) {
+    NewSheet(which ? "COLUMNS.WKS" : "ROWS.WKS");
+    const Bytes file = ForeignFile(*records);
+    ASSERT_TRUE(LoadWorksheetBytes(file.b.data(), file.b.size()));
+    for (uint16_t row = 0; row < 60; ++row) {
+      std::string line = DumpRowChain(row);
+      for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
+        line += ' ' + std::to_string(CellDouble(CellAt(h)));
+      }
+      dumps[which].push_back(line);
+    }
+    std::string why;
+    EXPECT_TRUE(CheckRowChains(&why)) << why;
+    ++which;
+  }
+  EXPECT_EQ(dumps[0], dumps[1]);
+  EXPECT_EQ(dumps[1][59].substr(0, 16), "row 59: 0 1 2 3 ");
+}
+
+// A placeholder that a formula's range made is not written; loading makes it again.
+TEST_F(BigSheetFileTest, PlaceholdersAreNotWrittenAndComeBackByLinking) {
+  EnterCell("@SUM(A2..C4)", 0, 0);
+  EnterCell("5", 2, 1);
+  CellAt(GetOrCreateCell(3, 2))->format = 0xF2;  // a blank with a format of its own
+  ASSERT_NE(GetCell(1, 0), 0u);
+  ASSERT_TRUE(SaveWorksheet(Path("sum")));
+  int blanks = 0;
+  for (const Record& r : Records(ReadBytes(Path("sum.wks")))) blanks += r.type == 0x0C;
+  EXPECT_EQ(blanks, 1);
+  NewSheet(Path("sum"));
+  ASSERT_TRUE(LoadWorksheet(Path("sum")));
+  EXPECT_NE(GetCell(1, 0), 0u);  // made again by linking
+  EXPECT_EQ(CellAt(GetCell(3, 2))->format, 0xF2);
+  EnterCell("7", 1, 0);
+  EXPECT_EQ(CellDouble(Cell(0, 0)), 12);
+}
+
+// The whole grid of numbers fits the pool; a small limit stops the same load with the message
+// and an intact pool.
+TEST_F(BigSheetFileTest, AFullGridLoadsAndASmallLimitStopsTheLoad) {
+  for (uint32_t row = 0; row < uint32_t(kRowCount); ++row) {
+    for (uint32_t column = 0; column < uint32_t(kColumnCount); ++column) {
+      const CellHandle h = GetOrCreateCell(row, column);
+      ASSERT_NE(h, 0u) << row << ' ' << column;
+      StoreNumber(CellAt(h), row + column / 1000.0);
+    }
+  }
+  ASSERT_TRUE(SaveWorksheet(Path("grid")));
+  CloseAllWorksheets();
+  ResetWorksheets();
+  PoolReset();
+  NewSheet(Path("grid"));
+  ASSERT_TRUE(LoadWorksheet(Path("grid")));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(LastRow(), kRowCount - 1);
+  EXPECT_EQ(LastColumn(), kColumnCount - 1);
+  size_t cells = 0;
+  for (int row = 0; row < kRowCount; ++row) {
+    for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) ++cells;
+  }
+  EXPECT_EQ(cells, size_t(kRowCount) * kColumnCount);
+  EXPECT_EQ(CellNumber(Cell(8191, 255)), 8191.255);
+  std::string why;
+  EXPECT_TRUE(CheckPoolIntegrity(&why)) << why;
+
+  CloseAllWorksheets();
+  ResetWorksheets();
+  SetPoolLimit(64 * kPoolPageSize);
+  PoolReset();
+  EXPECT_EQ(PoolCapacity(), 64 * int64_t(kPoolPageSize));
+  NewSheet(Path("grid"));
+  EXPECT_FALSE(LoadWorksheet(Path("grid")));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0].rfind("Error at Record: ", 0), 0u);
+  EXPECT_EQ(CellNumber(Cell(0, 0)), 0);
+  EXPECT_EQ(CellNumber(Cell(0, 1)), 0.001);
+  EXPECT_TRUE(CheckPoolIntegrity(&why)) << why;
+  EXPECT_TRUE(CheckRowChains(&why)) << why;
+  EXPECT_GT(PoolFreeBytes(), 0);
 }
 
 }  // namespace
