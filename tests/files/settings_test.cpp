@@ -81,7 +81,7 @@ TEST_F(SettingsTest, EveryKeySurvivesWriteAndRead) {
   // the round trip below checks each of them.
   const auto defaults = KeyValues(DefaultText(dir_));
   const auto values = KeyValues(written);
-  ASSERT_EQ(values.size(), 62u);
+  ASSERT_EQ(values.size(), 63u);
   for (const auto& [key, value] : values) {
     if (key == "START=" || key == "TOOLGL=") continue;
     const auto it = defaults.find(key);  // no HIST= line by default
