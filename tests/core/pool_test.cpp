@@ -274,8 +274,8 @@ TEST_F(PoolLimitTest, ThePoolGrowsOnDemandUpToItsLimit) {
                                   kPoolPageSize);
   }
 
-  SetPoolLimit(5000 * kPoolPageSize);
   ResetCore();
+  SetPoolLimit(5000 * kPoolPageSize);
   std::vector<PoolHandle> blocks;
   for (PoolHandle h; (h = PoolAlloc(7000)) != kNoBlock;) blocks.push_back(h);
   EXPECT_TRUE(PoolOutOfMemory());

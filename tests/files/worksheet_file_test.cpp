@@ -10,7 +10,6 @@
 #include "core/sheet_state.h"
 #include "files/files_fixture.h"
 #include "formula/evaluator.h"
-#include "formula/formula_hooks.h"
 #include "formula/functions_math.h"
 #include "formula/functions_sheet.h"
 
@@ -792,8 +791,6 @@ class BigSheetFileTest : public FilesTest {
     FilesTest::SetUp();
     RegisterMathFunctions();
     RegisterSheetFunctions();
-    InstallFormulaHooks();
-    InstallEvaluatorHooks();
   }
   void TearDown() override {
     SetPoolLimit(kPoolDefaultLimit);
