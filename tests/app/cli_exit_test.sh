@@ -3,20 +3,10 @@
 # ends the run with status 1 after the messages; a damaged file that yielded cells goes on.
 set -u
 cli=${1:?usage: cli_exit_test.sh PATH-TO-TALLIVO-CLI}
-failures=0
-passes=0
+. "$(dirname "$0")/check_lib.sh"
 tab=$'\t'
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
 
 "$cli" -e A1 5 -e B1 x -e C1 "+A1*2" -o "$work/good.wks" || exit 1
 size=$(stat -c %s "$work/good.wks")

@@ -2,20 +2,10 @@
 # End-to-end checks of tallivo-cli with worksheet files: save with -o, load FILE, --records.
 set -u
 cli=${1:?usage: cli_files_test.sh PATH-TO-TALLIVO-CLI}
-failures=0
-passes=0
+. "$(dirname "$0")/check_lib.sh"
 tab=$'\t'
 work=$(mktemp -d /tmp/tallivo-cli-files-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
 
 "$cli" -e A1 1234.5 --format A1 M2 -e A2 "'abc" --width B 20 --name TOTAL A1 -o "$work/budget"
 check "a name without a dot gets .wks in its own case" "yes" "$([ -f "$work/budget.wks" ] && echo yes)"

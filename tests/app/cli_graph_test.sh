@@ -3,20 +3,10 @@
 # commands and the graph records of --records.
 set -u
 cli=${1:?usage: cli_graph_test.sh PATH-TO-TALLIVO-CLI}
-failures=0
-passes=0
+. "$(dirname "$0")/check_lib.sh"
 tab=$'\t'
 work=$(mktemp -d /tmp/tallivo-cli-graph-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
 
 graph_line() {  # FILE: the GRAPH line of the record list without the offset
   "$cli" --records "$1" | grep ' GRAPH ' | cut -c10-

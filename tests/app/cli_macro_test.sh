@@ -3,18 +3,8 @@
 # answers from standard input, and the commands that need a window or permission.
 set -u
 cli=${1:?usage: cli_macro_test.sh PATH-TO-TALLIVO-CLI}
-failures=0
-passes=0
+. "$(dirname "$0")/check_lib.sh"
 tab=$'\t'
-
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
 
 check "a FOR loop in cells sums the counter" \
   "D1${tab}integer${tab}6${tab}6 ${tab}6" \

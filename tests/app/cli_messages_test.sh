@@ -3,18 +3,8 @@
 # where it was found), and the entry leaves the cell as it was.
 set -u
 cli=${1:?usage: cli_messages_test.sh PATH-TO-TALLIVO-CLI}
-failures=0
-passes=0
+. "$(dirname "$0")/check_lib.sh"
 tab=$'\t'
-
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
 
 # formula | message on standard error
 while IFS='|' read -r formula message; do

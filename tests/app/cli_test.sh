@@ -3,18 +3,8 @@
 # standard error or the exit status with what a user must see.
 set -u
 cli=${1:?usage: cli_test.sh PATH-TO-TALLIVO-CLI}
-failures=0
-passes=0
+. "$(dirname "$0")/check_lib.sh"
 tab=$'\t'
-
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
 
 check "number with comma format and a label" \
   "A1${tab}number${tab}1234.5${tab}1,234.50 ${tab}1234.5

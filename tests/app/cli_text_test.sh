@@ -3,20 +3,10 @@
 # text, everything printed is UTF-8 again, file names stay bytes; --json escapes what JSON needs.
 set -u
 cli=${1:?usage: cli_text_test.sh PATH-TO-TALLIVO-CLI}
-failures=0
-passes=0
+. "$(dirname "$0")/check_lib.sh"
 tab=$'\t'
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
 
 check "a UTF-8 text counts its characters, not its bytes" \
   "B1${tab}formula${tab}4${tab}4 ${tab}@LENGTH(A1)" \

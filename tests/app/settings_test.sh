@@ -3,20 +3,10 @@
 # TALLIVO_HOME at start, prints them with --settings, and never writes the file.
 set -u
 cli=${1:?usage: settings_test.sh PATH-TO-TALLIVO-CLI}
-failures=0
-passes=0
+. "$(dirname "$0")/check_lib.sh"
 tab=$'\t'
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
 
 check "without a settings file the defaults are in force" \
   "
