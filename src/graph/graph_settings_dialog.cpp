@@ -168,20 +168,7 @@ QWidget* GraphSettingsDialog::BuildRangesPage() {
     field->installEventFilter(this);
     seriesFields_[size_t(i)] = field;
     seriesForm->addRow(i == 0 ? QStringLiteral("&X: ") : QStringLiteral("&%1: ").arg(i), field);
-    connect(field, &QLineEdit::editingFinished, this, [this, i, field] {
-      if (loading_) return;
-      const std::string text = ToCp1252(field->text().trimmed());
-      Edit(
-          [&](GraphDefinition& g) {
-            ClearError();
-            const CellRange r = text.empty() ? NoRange() : ParseRange(text);
-            if (ErrorRaised())
-              ThePlatform().Beep();
-            else
-              g.setRange(i, r);
-          },
-          true);
-    });
+    ConnectRangeField(field, i);
   }
   auto* resetRanges = new QPushButton(QStringLiteral("&Reset Ranges"));
   seriesForm->addRow(resetRanges);
@@ -210,20 +197,7 @@ QWidget* GraphSettingsDialog::BuildRangesPage() {
     labelGrid->addWidget(caption, s - 1, 0);
     labelGrid->addWidget(field, s - 1, 1);
     labelGrid->addWidget(place, s - 1, 2);
-    connect(field, &QLineEdit::editingFinished, this, [this, s, field] {
-      if (loading_) return;
-      const std::string text = ToCp1252(field->text().trimmed());
-      Edit(
-          [&](GraphDefinition& g) {
-            ClearError();
-            const CellRange r = text.empty() ? NoRange() : ParseRange(text);
-            if (ErrorRaised())
-              ThePlatform().Beep();
-            else
-              g.setRange(kGraphLabelRange1 + s - 1, r);
-          },
-          true);
-    });
+    ConnectRangeField(field, kGraphLabelRange1 + s - 1);
     connect(place, &QComboBox::currentIndexChanged, this, [this, s](int index) {
       if (!loading_) Edit([&](GraphDefinition& g) { g.setLabelPlace(s, uint8_t(index)); });
     });
@@ -603,6 +577,25 @@ void GraphSettingsDialog::UpdateCaption() {
   QString caption = g.name().empty() ? QStringLiteral("* Default *") : FromCp1252(g.name());
   if (!g.overlay().empty()) caption += QStringLiteral(" (%1)").arg(FromCp1252(g.overlay()));
   captionLine_->setText(caption);
+}
+
+// A range field stores its range when left: empty text undefines it, text that does not parse
+// beeps and changes nothing.
+void GraphSettingsDialog::ConnectRangeField(QLineEdit* field, int rangeIndex) {
+  connect(field, &QLineEdit::editingFinished, this, [this, field, rangeIndex] {
+    if (loading_) return;
+    const std::string text = ToCp1252(field->text().trimmed());
+    Edit(
+        [&](GraphDefinition& g) {
+          ClearError();
+          const CellRange r = text.empty() ? NoRange() : ParseRange(text);
+          if (ErrorRaised())
+            ThePlatform().Beep();
+          else
+            g.setRange(rangeIndex, r);
+        },
+        true);
+  });
 }
 
 void GraphSettingsDialog::Edit(const std::function<void(GraphDefinition&)>& edit, bool reload) {

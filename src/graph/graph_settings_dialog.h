@@ -88,6 +88,7 @@ class GraphSettingsDialog : public QDialog {
   // Runs `edit` on the definition of the dialog's worksheet; with `reload` the fields are filled
   // again from the definition afterwards.
   void Edit(const std::function<void(GraphDefinition&)>& edit, bool reload = false);
+  void ConnectRangeField(QLineEdit* field, int rangeIndex);
   // A number field's text evaluated as a formula; the field shows the value.
   double EvaluateField(QLineEdit* field);
 
