@@ -28,7 +28,7 @@ struct AddressState {
   RangeNameLookup nameLookup = nullptr;
 };
 
-AddressState& State() {
+AddressState& TheAddressState() {
   static AddressState state;
   return state;
 }
@@ -89,18 +89,18 @@ bool ReadInteger(std::string_view text, int64_t* out) {
 // --- the error flag ----------------------------------------------------------------------------
 
 void ClearError() {
-  State().error = false;
-  State().errorText.clear();
+  TheAddressState().error = false;
+  TheAddressState().errorText.clear();
 }
 
 void RaiseError(std::string_view text) {
-  State().error = true;
-  State().errorText.assign(text);
+  TheAddressState().error = true;
+  TheAddressState().errorText.assign(text);
 }
 
-bool ErrorRaised() { return State().error; }
+bool ErrorRaised() { return TheAddressState().error; }
 
-const std::string& ErrorText() { return State().errorText; }
+const std::string& ErrorText() { return TheAddressState().errorText; }
 
 // --- small operations --------------------------------------------------------------------------
 
@@ -211,7 +211,7 @@ ParsedCell ParseCellRef(std::string_view rawText) {
 CellRange ParseRange(std::string_view rawText) {
   std::string text = UpperCased(rawText.substr(0, kMaxParsedText));
   if (text.empty()) return NoRange();
-  AddressState& st = State();
+  AddressState& st = TheAddressState();
   if (text == "RANGE") {
     PlatformBlock b = ThePlatform().Selection();
     return MakeRange(b.firstColumn, b.firstRow, b.lastColumn, b.lastRow);
@@ -251,14 +251,14 @@ CellRange ParseRange(std::string_view rawText) {
   return MakeRange(first.column, first.row, last.column, last.row);
 }
 
-uint8_t LastParseFlags() { return State().parseFlags; }
+uint8_t LastParseFlags() { return TheAddressState().parseFlags; }
 
-void SetLastParseFlags(uint8_t mask) { State().parseFlags = mask & 0x0F; }
+void SetLastParseFlags(uint8_t mask) { TheAddressState().parseFlags = mask & 0x0F; }
 
-void SetRangeNameLookup(RangeNameLookup lookup) { State().nameLookup = lookup; }
+void SetRangeNameLookup(RangeNameLookup lookup) { TheAddressState().nameLookup = lookup; }
 
 void ResetAddressState() {
-  AddressState& st = State();
+  AddressState& st = TheAddressState();
   RangeNameLookup lookup = st.nameLookup;
   st = AddressState{};
   st.nameLookup = lookup;

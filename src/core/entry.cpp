@@ -29,13 +29,13 @@ struct EntryState {
   bool suppressed = false;
 };
 
-EntryState& State() {
+EntryState& TheEntryState() {
   static EntryState state;
   return state;
 }
 
 void Report(std::string_view text) {
-  if (!State().suppressed) ShowError(text);
+  if (!TheEntryState().suppressed) ShowError(text);
 }
 
 bool IsNumberChar(unsigned char c) {
@@ -86,7 +86,7 @@ void RestoreAfterFailedFormula(CellHandle h, uint32_t row, uint32_t column, cons
     FreeCellRecord(h);
     SetExtent(b.lastRow, b.lastColumn);
     SetSheetModified(b.modified);
-    State().cell = 0;
+    TheEntryState().cell = 0;
     return;
   }
   CellRecord* c = CellAt(h);
@@ -174,7 +174,7 @@ bool ReadEntryNumber(std::string_view input, double* value) {
 }
 
 EntryResult EnterCell(std::string_view input, uint32_t row, uint32_t column) {
-  EntryState& s = State();
+  EntryState& s = TheEntryState();
   const std::string_view text = input.substr(0, kMaxCellText);
   s.entered = false;
   s.cell = 0;
@@ -333,8 +333,8 @@ EditInfo EditText(uint32_t row, uint32_t column) {
   return info;
 }
 
-void SetEntryMessagesSuppressed(bool on) { State().suppressed = on; }
-bool EntryMessagesSuppressed() { return State().suppressed; }
-CellHandle EntryCell() { return State().cell; }
-bool EntryRecalculated() { return State().entered; }
-void ResetEntryState() { State() = EntryState{}; }
+void SetEntryMessagesSuppressed(bool on) { TheEntryState().suppressed = on; }
+bool EntryMessagesSuppressed() { return TheEntryState().suppressed; }
+CellHandle EntryCell() { return TheEntryState().cell; }
+bool EntryRecalculated() { return TheEntryState().entered; }
+void ResetEntryState() { TheEntryState() = EntryState{}; }

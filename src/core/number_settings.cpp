@@ -2,14 +2,14 @@
 #include "core/number_settings.h"
 
 namespace {
-NumberSettings& State() {
+NumberSettings& TheNumberSettings() {
   static NumberSettings settings;
   return settings;
 }
 }  // namespace
 
-NumberSettings& NumberFormatSettings() { return State(); }
+NumberSettings& NumberFormatSettings() { return TheNumberSettings(); }
 
-void ResetNumberSettings() { State() = NumberSettings(); }
+void ResetNumberSettings() { TheNumberSettings() = NumberSettings(); }
 
-bool DayFirstDates() { return !State().usDateOrder; }
+bool DayFirstDates() { return !TheNumberSettings().usDateOrder; }

@@ -78,7 +78,7 @@ struct PoolState {
   std::vector<uint32_t> freePages;
 };
 
-PoolState& State() {
+PoolState& ThePoolState() {
   static PoolState* state = new PoolState();
   return *state;
 }
@@ -100,7 +100,7 @@ inline void SetNextBlock(uint8_t* page, uint32_t node, uint32_t next) {
 }
 
 void SizeFromPlatform() {
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   uint64_t physical = ThePlatform().PhysicalMemory();
   uint64_t pages = physical ? physical / kPoolPageSize : kPoolMaxPages;
   pages = std::min<uint64_t>(pages, std::max<uint64_t>(st.limit / kPoolPageSize, 1));
@@ -125,7 +125,7 @@ void FormatPage(uint8_t* page, bool zeroed) {
 // or 0 when no block is large enough.
 uint32_t SearchPage(uint32_t slot, uint32_t need) {
   uint8_t* page = pageMemory[slot];
-  PageInfo& info = State().pages[slot];
+  PageInfo& info = ThePoolState().pages[slot];
   uint32_t start = info.rover;
   uint32_t prev = start;
   for (uint32_t steps = 0; steps < kMaxListSteps; ++steps) {
@@ -150,12 +150,12 @@ uint32_t SearchPage(uint32_t slot, uint32_t need) {
 }
 
 PoolHandle Fail() {
-  State().outOfMemory = true;
+  ThePoolState().outOfMemory = true;
   return kNoBlock;
 }
 
 PoolHandle Taken(uint32_t slot, uint32_t offset, uint32_t need) {
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   st.pages[slot].inUse += need;
   st.inUseTotal += need;
   st.freeCounter -= need;
@@ -176,7 +176,7 @@ PoolHandle Taken(uint32_t slot, uint32_t offset, uint32_t need) {
 }  // namespace
 
 PoolHandle PoolAlloc(uint32_t size) {
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   if (!st.sized) SizeFromPlatform();
   if (st.freeCounter < kRefuseBelow || st.failAfter == 0 || size > kPoolLargestBlock) {
     return Fail();
@@ -241,7 +241,7 @@ PoolHandle PoolAlloc(uint32_t size) {
 
 void PoolFree(PoolHandle block, uint32_t size) {
   if (block == kNoBlock) return;
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   uint32_t slot = block >> 13;
   uint32_t offset = block & 0x1FFF;
   uint32_t need = PoolRoundedSize(size);
@@ -293,18 +293,18 @@ void PoolFree(PoolHandle block, uint32_t size) {
 }
 
 uint16_t PoolNewHeap() {
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   if (++st.heapCounter == 0) st.heapCounter = 1;
   return st.heapCounter;
 }
 
-void PoolSetHeap(uint16_t heap) { State().currentHeap = heap; }
+void PoolSetHeap(uint16_t heap) { ThePoolState().currentHeap = heap; }
 
-uint16_t PoolCurrentHeap() { return State().currentHeap; }
+uint16_t PoolCurrentHeap() { return ThePoolState().currentHeap; }
 
 void PoolReleaseHeap(uint16_t heap) {
   if (heap == 0) return;
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   ++st.generation;
   for (uint32_t slot = 1; slot <= st.highestPage; ++slot) {
     PageInfo& info = st.pages[slot];
@@ -321,23 +321,23 @@ void PoolReleaseHeap(uint16_t heap) {
 }
 
 int64_t PoolFreeBytes() {
-  if (!State().sized) SizeFromPlatform();
-  return State().capacity - State().inUseTotal;
+  if (!ThePoolState().sized) SizeFromPlatform();
+  return ThePoolState().capacity - ThePoolState().inUseTotal;
 }
 
 bool EnoughMemory() { return PoolFreeBytes() > kEnoughMemoryFloor; }
 
-bool PoolOutOfMemory() { return State().outOfMemory; }
+bool PoolOutOfMemory() { return ThePoolState().outOfMemory; }
 
-void PoolClearOutOfMemory() { State().outOfMemory = false; }
+void PoolClearOutOfMemory() { ThePoolState().outOfMemory = false; }
 
 int64_t PoolCapacity() {
-  if (!State().sized) SizeFromPlatform();
-  return State().capacity;
+  if (!ThePoolState().sized) SizeFromPlatform();
+  return ThePoolState().capacity;
 }
 
 void PoolReset(uint32_t maxPages) {
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   for (uint32_t slot = 0; slot <= kPoolMaxPages; ++slot) {
     std::free(pageMemory[slot]);
     pageMemory[slot] = nullptr;
@@ -353,20 +353,20 @@ void PoolReset(uint32_t maxPages) {
 }
 
 void SetPoolLimit(uint64_t bytes) {
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   st.limit = std::clamp<uint64_t>(bytes, kPoolPageSize, uint64_t(kPoolMaxPages) * kPoolPageSize);
   st.limit -= st.limit % kPoolPageSize;
   SizeFromPlatform();
 }
 
-uint64_t PoolLimit() { return State().limit; }
+uint64_t PoolLimit() { return ThePoolState().limit; }
 
-uint64_t PoolGeneration() { return State().generation; }
+uint64_t PoolGeneration() { return ThePoolState().generation; }
 
-void PoolFailAfter(int n) { State().failAfter = n < 0 ? -1 : n; }
+void PoolFailAfter(int n) { ThePoolState().failAfter = n < 0 ? -1 : n; }
 
 bool CheckPoolIntegrity(std::string* why) {
-  PoolState& st = State();
+  PoolState& st = ThePoolState();
   auto fault = [why](uint32_t slot, const char* text) {
     if (why) {
       char buffer[96];

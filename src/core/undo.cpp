@@ -31,7 +31,7 @@ struct UndoState {
   bool enabled = true;
 };
 
-UndoState& State() {
+UndoState& TheUndoState() {
   static UndoState state;
   return state;
 }
@@ -182,9 +182,9 @@ void FreeLayoutBlocks() {
 
 }  // namespace
 
-bool UndoEnabled() { return State().enabled; }
+bool UndoEnabled() { return TheUndoState().enabled; }
 
-void SetUndoEnabled(bool enabled) { State().enabled = enabled; }
+void SetUndoEnabled(bool enabled) { TheUndoState().enabled = enabled; }
 
 bool HasUndo() { return RowHead(kUndoWidthSlot) != 0 || RowHead(kUndoSlot) != 0; }
 
@@ -202,7 +202,7 @@ void DropUndo() {
 
 void SaveUndo() {
   DropUndo();
-  if (!State().enabled || !CurrentSheet().rowTable) return;
+  if (!TheUndoState().enabled || !CurrentSheet().rowTable) return;
   SaveResult result = SaveLayout() ? SaveCells() : SaveResult::kNoMemory;
   if (result == SaveResult::kOk) return;
   // A partial snapshot would undo only part of the command: the command goes on without one.

@@ -34,7 +34,7 @@ struct WorksheetsState {
   bool defaultsReady = false;
 };
 
-WorksheetsState& State() {
+WorksheetsState& TheWorksheetsState() {
   static WorksheetsState state;
   return state;
 }
@@ -72,7 +72,7 @@ void FreeSlot(WorksheetSlot& slot, SlotIndex index) {
     cur.graphTable.fill(kNoBlock);
     cur.functionTable.fill(kNoBlock);
   }
-  if (State().parked.rowTable == slot.rowTable.get()) State().parked = Parked{};
+  if (TheWorksheetsState().parked.rowTable == slot.rowTable.get()) TheWorksheetsState().parked = Parked{};
   const uint16_t heap = slot.heap;
   slot.fileName.clear();
   slot.linkedOnly = slot.neverSaved = slot.readOnly = false;
@@ -113,7 +113,7 @@ void ResetNewSheet() {
 }  // namespace
 
 GlobalOptions& DefaultOptions() {
-  WorksheetsState& s = State();
+  WorksheetsState& s = TheWorksheetsState();
   if (!s.defaultsReady) {
     FillBuiltInDefaults(s.defaults);
     s.defaultsReady = true;
@@ -122,14 +122,14 @@ GlobalOptions& DefaultOptions() {
 }
 
 void ResetDefaultOptions() {
-  WorksheetsState& s = State();
+  WorksheetsState& s = TheWorksheetsState();
   FillBuiltInDefaults(s.defaults);
   s.defaultsReady = true;
   NewSheetLayoutDefaults() = NewSheetLayout{};
 }
 
 SlotIndex OpenWorksheetSlot(std::string_view fileName, bool* isNew, bool alwaysNew) {
-  WorksheetsState& s = State();
+  WorksheetsState& s = TheWorksheetsState();
   if (isNew) *isNew = false;
   if (SlotIndex existing = alwaysNew ? 0 : FindWorksheet(fileName)) {
     WorksheetSlot& slot = s.slots[existing];
@@ -174,7 +174,7 @@ SlotIndex OpenWorksheetSlot(std::string_view fileName, bool* isNew, bool alwaysN
 }
 
 SlotIndex FindWorksheet(std::string_view fileName) {
-  WorksheetsState& s = State();
+  WorksheetsState& s = TheWorksheetsState();
   for (int i = 1; i <= s.count; ++i) {
     if (s.slots[i].InUse() && SameName(s.slots[i].fileName, fileName)) return i;
   }
@@ -182,7 +182,7 @@ SlotIndex FindWorksheet(std::string_view fileName) {
 }
 
 void CloseWorksheet(uint16_t heap) {
-  WorksheetsState& s = State();
+  WorksheetsState& s = TheWorksheetsState();
   for (int i = 1; i <= s.count; ++i) {
     WorksheetSlot& slot = s.slots[i];
     if (!slot.InUse() || slot.heap != heap) continue;
@@ -196,22 +196,22 @@ void CloseWorksheet(uint16_t heap) {
 }
 
 void CloseAllWorksheets() {
-  WorksheetsState& s = State();
+  WorksheetsState& s = TheWorksheetsState();
   for (int i = 1; i <= s.count; ++i) {
     if (s.slots[i].InUse()) FreeSlot(s.slots[i], i);
   }
 }
 
 WorksheetSlot& Worksheet(SlotIndex index) {
-  return State().slots[std::clamp(index, 0, kWorksheetSlots - 1)];
+  return TheWorksheetsState().slots[std::clamp(index, 0, kWorksheetSlots - 1)];
 }
 
-int WorksheetCount() { return State().count; }
+int WorksheetCount() { return TheWorksheetsState().count; }
 
 SlotIndex CurrentWorksheet() {
   const PoolHandle* table = CurrentSheet().rowTable;
   if (!table) return 0;
-  WorksheetsState& s = State();
+  WorksheetsState& s = TheWorksheetsState();
   for (int i = 1; i <= s.count; ++i) {
     if (s.slots[i].rowTable.get() == table) return i;
   }
@@ -222,7 +222,7 @@ void SaveCurrentSheet() {
   SlotIndex index = CurrentWorksheet();
   if (index == 0) return;
   SheetState& cur = CurrentSheet();
-  WorksheetSlot& slot = State().slots[index];
+  WorksheetSlot& slot = TheWorksheetsState().slots[index];
   slot.lastRow = cur.lastRow;
   slot.lastColumn = cur.lastColumn;
   slot.graphCount = cur.graphCount;
@@ -241,7 +241,7 @@ void LoadCurrentSheet() {
   SlotIndex index = CurrentWorksheet();
   if (index == 0) return;
   SheetState& cur = CurrentSheet();
-  WorksheetSlot& slot = State().slots[index];
+  WorksheetSlot& slot = TheWorksheetsState().slots[index];
   cur.lastRow = slot.lastRow;
   cur.lastColumn = slot.lastColumn;
   cur.graphCount = slot.graphCount;
@@ -260,22 +260,22 @@ void LoadCurrentSheet() {
 
 void StoreOptions(SlotIndex index) {
   if (index <= 0 || index >= kWorksheetSlots) return;
-  State().slots[index].options = CurrentSheet().options;
+  TheWorksheetsState().slots[index].options = CurrentSheet().options;
 }
 
 void LoadOptions(SlotIndex index) {
   if (index <= 0 || index >= kWorksheetSlots) return;
-  CurrentSheet().options = State().slots[index].options;
+  CurrentSheet().options = TheWorksheetsState().slots[index].options;
 }
 
 void ParkCurrent() {
   SheetState& cur = CurrentSheet();
-  State().parked = Parked{cur.rowTable, cur.layout, PoolCurrentHeap(), cur.lastRow, cur.lastColumn};
+  TheWorksheetsState().parked = Parked{cur.rowTable, cur.layout, PoolCurrentHeap(), cur.lastRow, cur.lastColumn};
 }
 
 void UnparkCurrent() {
   SheetState& cur = CurrentSheet();
-  const Parked& p = State().parked;
+  const Parked& p = TheWorksheetsState().parked;
   cur.rowTable = p.rowTable;
   cur.layout = p.layout;
   PoolSetHeap(p.heap);
@@ -285,7 +285,7 @@ void UnparkCurrent() {
 
 void ActivateWorksheet(SlotIndex index) {
   if (index <= 0 || index >= kWorksheetSlots) return;
-  WorksheetSlot& slot = State().slots[index];
+  WorksheetSlot& slot = TheWorksheetsState().slots[index];
   if (!slot.InUse()) return;
   PoolSetHeap(slot.heap);
   SheetState& cur = CurrentSheet();
@@ -310,7 +310,7 @@ SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew, bool alw
   const SlotIndex index = OpenWorksheetSlot(fileName, &fresh, alwaysNew);
   if (isNew) *isNew = fresh;
   if (index == 0) return 0;
-  WorksheetSlot& slot = State().slots[index];
+  WorksheetSlot& slot = TheWorksheetsState().slots[index];
   if (fresh) {
     PoolSetHeap(slot.heap);
     cur.rowTable = slot.rowTable.get();
@@ -324,7 +324,7 @@ SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew, bool alw
   // The sheet that was current stays current until the new window is activated, which loads the
   // new sheet's options and state from its entry.
   if (previous != 0) {
-    WorksheetSlot& prev = State().slots[previous];
+    WorksheetSlot& prev = TheWorksheetsState().slots[previous];
     PoolSetHeap(prev.heap);
     cur.rowTable = prev.rowTable.get();
     cur.options = keptOptions;
@@ -336,7 +336,7 @@ SlotIndex CreateWorksheetWindow(std::string_view fileName, bool* isNew, bool alw
 }
 
 void ResetWorksheets() {
-  WorksheetsState& s = State();
+  WorksheetsState& s = TheWorksheetsState();
   for (int i = 0; i < kWorksheetSlots; ++i) {
     WorksheetSlot& slot = s.slots[i];
     slot = WorksheetSlot{};

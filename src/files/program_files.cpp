@@ -23,7 +23,7 @@ struct ProgramFilesState {
   std::string configDirectory;
 };
 
-ProgramFilesState& State() {
+ProgramFilesState& TheProgramFilesState() {
   static ProgramFilesState state;
   return state;
 }
@@ -84,22 +84,22 @@ void InitProgramFiles(const char* argv0) {
 }
 
 void SetProgramFiles(const ProgramLocation& location, std::string_view configDirectory) {
-  ProgramFilesState& s = State();
+  ProgramFilesState& s = TheProgramFilesState();
   s.directory = WithSlash(location.directory);
   s.baseName = location.baseName.empty() ? kDefaultBaseName : location.baseName;
   s.configDirectory = configDirectory.empty() ? std::string() : WithSlash(configDirectory);
 }
 
-void ResetProgramFiles() { State() = ProgramFilesState(); }
+void ResetProgramFiles() { TheProgramFilesState() = ProgramFilesState(); }
 
-const std::string& ProgramDirectory() { return State().directory; }
-const std::string& BaseName() { return State().baseName; }
-const std::string& ConfigDirectory() { return State().configDirectory; }
+const std::string& ProgramDirectory() { return TheProgramFilesState().directory; }
+const std::string& BaseName() { return TheProgramFilesState().baseName; }
+const std::string& ConfigDirectory() { return TheProgramFilesState().configDirectory; }
 
-std::string SettingsFileName() { return State().directory + State().baseName + ".INI"; }
-std::string UserFunctionFileName() { return State().directory + State().baseName + ".USR"; }
-std::string MacroLibraryFileName() { return State().directory + State().baseName + ".MAC"; }
-std::string AutoexecFileName() { return State().directory + "AUTOEXEC.WKS"; }
+std::string SettingsFileName() { return TheProgramFilesState().directory + TheProgramFilesState().baseName + ".INI"; }
+std::string UserFunctionFileName() { return TheProgramFilesState().directory + TheProgramFilesState().baseName + ".USR"; }
+std::string MacroLibraryFileName() { return TheProgramFilesState().directory + TheProgramFilesState().baseName + ".MAC"; }
+std::string AutoexecFileName() { return TheProgramFilesState().directory + "AUTOEXEC.WKS"; }
 
 std::string SettingsBackupName(std::string_view settingsFileName) {
   std::string out(settingsFileName);
@@ -108,7 +108,7 @@ std::string SettingsBackupName(std::string_view settingsFileName) {
 }
 
 std::string SettingsFileToRead() {
-  const ProgramFilesState& s = State();
+  const ProgramFilesState& s = TheProgramFilesState();
   if (!s.configDirectory.empty() && !IsWritableDirectory(s.directory)) {
     const std::string fallback = s.configDirectory + s.baseName + ".INI";
     struct stat info;
@@ -118,7 +118,7 @@ std::string SettingsFileToRead() {
 }
 
 std::string SettingsFileToWrite() {
-  const ProgramFilesState& s = State();
+  const ProgramFilesState& s = TheProgramFilesState();
   if (!IsDirectory(s.directory)) return {};
   if (IsWritableDirectory(s.directory)) return SettingsFileName();
   if (s.configDirectory.empty()) return {};

@@ -128,7 +128,7 @@ struct SettingsState {
   ProgramSettings program;
 };
 
-SettingsState& State() {
+SettingsState& TheSettingsState() {
   static SettingsState state;
   return state;
 }
@@ -212,7 +212,7 @@ struct ReadProgress {
 };
 
 void Store(int key, const Readings& r, ReadProgress& progress) {
-  ProgramSettings& p = State().program;
+  ProgramSettings& p = TheSettingsState().program;
   GlobalOptions& o = DefaultOptions();
   NumberSettings& n = NumberFormatSettings();
   if (const int feature = ColourFeatureOf(key); feature >= 0) {
@@ -347,7 +347,7 @@ void ReadLine(std::string_view line, ReadProgress& progress) {
 }
 
 void FinishReading(const ReadProgress& progress) {
-  if (!progress.formatSeen) State().program.formatList = DefaultFormatList();
+  if (!progress.formatSeen) TheSettingsState().program.formatList = DefaultFormatList();
   NumberSettings& n = NumberFormatSettings();
   if (n.decimalSeparator == ',' && n.argumentSeparator == ',') n.argumentSeparator = ';';
 }
@@ -383,7 +383,7 @@ std::string PlacementText(const ProgramSettings& p) {
 
 // The value written for a single-line key.
 std::string ValueText(int key) {
-  const ProgramSettings& p = State().program;
+  const ProgramSettings& p = TheSettingsState().program;
   const GlobalOptions& o = DefaultOptions();
   const NumberSettings& n = NumberFormatSettings();
   if (const int feature = ColourFeatureOf(key); feature >= 0) {
@@ -471,7 +471,7 @@ int SettingKeyNumber(std::string_view key) {
   return 0;
 }
 
-ProgramSettings& Settings() { return State().program; }
+ProgramSettings& Settings() { return TheSettingsState().program; }
 
 std::vector<std::string> DefaultFormatList() {
   return {"F2,Fixed", "S2,Science",  "M2,Comma",    "G,General", "P2,Percent",
@@ -479,7 +479,7 @@ std::vector<std::string> DefaultFormatList() {
 }
 
 void ResetSettings() {
-  ProgramSettings& p = State().program;
+  ProgramSettings& p = TheSettingsState().program;
   p = ProgramSettings();
   p.saveDirectory = ProgramDirectory();
   p.loadDirectory = ProgramDirectory();
@@ -508,7 +508,7 @@ bool ReadSettingsFile(const std::string& path) {
 }
 
 void LoadSettings() {
-  ProgramSettings& p = State().program;
+  ProgramSettings& p = TheSettingsState().program;
   p.saveDirectory = ProgramDirectory();
   p.loadDirectory = ProgramDirectory();
   ReadSettingsFile(SettingsFileToRead());
@@ -516,7 +516,7 @@ void LoadSettings() {
 }
 
 std::string SettingsText() {
-  const ProgramSettings& p = State().program;
+  const ProgramSettings& p = TheSettingsState().program;
   std::string out;
   for (const Section& section : kSections) {
     out += '\n';
@@ -573,7 +573,7 @@ void SaveSettings() {
 
 void AddToHistory(std::string_view entry) {
   if (entry.empty()) return;
-  ProgramSettings& p = State().program;
+  ProgramSettings& p = TheSettingsState().program;
   std::vector<std::string>& list = p.history;
   const std::string e = Cut(entry, kMaxText);
   list.erase(std::remove(list.begin(), list.end(), e), list.end());
@@ -584,7 +584,7 @@ void AddToHistory(std::string_view entry) {
 }
 
 bool PlacementToApply(WindowPlacementToApply* out) {
-  const ProgramSettings& p = State().program;
+  const ProgramSettings& p = TheSettingsState().program;
   if (!p.hasWindowPlacement) return false;
   WindowPlacementToApply result;
   result.fields = p.windowPlacement;

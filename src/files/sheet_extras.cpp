@@ -10,7 +10,7 @@ struct ExtrasState {
   std::array<SheetExtras, kWorksheetSlots> sheets;
 };
 
-ExtrasState& State() {
+ExtrasState& TheExtrasState() {
   static ExtrasState state;
   return state;
 }
@@ -19,7 +19,7 @@ ExtrasState& State() {
 
 SheetExtras& ExtrasOf(SlotIndex index) {
   if (index < 0 || index >= kWorksheetSlots) index = 0;
-  SheetExtras& extras = State().sheets[index];
+  SheetExtras& extras = TheExtrasState().sheets[index];
   const uint16_t heap = index == 0 ? 0 : Worksheet(index).heap;
   if (extras.heap != heap) {
     extras = SheetExtras{};
@@ -38,5 +38,5 @@ void ResetExtras(SlotIndex index) {
 }
 
 void ResetAllExtras() {
-  for (SheetExtras& e : State().sheets) e = SheetExtras{};
+  for (SheetExtras& e : TheExtrasState().sheets) e = SheetExtras{};
 }

@@ -38,7 +38,7 @@ struct SaveState {
   bool backups = true;
 };
 
-SaveState& State() {
+SaveState& TheSaveState() {
   static SaveState state;
   return state;
 }
@@ -519,8 +519,8 @@ std::vector<uint8_t> WorksheetBytes(const CellRange* range) {
   return std::move(sink.Bytes());
 }
 
-void SetWorksheetBackups(bool on) { State().backups = on; }
-bool WorksheetBackups() { return State().backups; }
+void SetWorksheetBackups(bool on) { TheSaveState().backups = on; }
+bool WorksheetBackups() { return TheSaveState().backups; }
 
 bool SaveWorksheet(std::string_view fileName, const CellRange* range) {
   const std::string target = WorksheetFileName(fileName);
@@ -562,7 +562,7 @@ bool SaveWorksheet(std::string_view fileName, const CellRange* range) {
     return false;
   }
   const std::string backup = BackupFileName(target);
-  if (existed && State().backups && backup != target && !MakeBackup(target, backup)) {
+  if (existed && TheSaveState().backups && backup != target && !MakeBackup(target, backup)) {
     std::remove(temp.c_str());
     ShowError("Unable to WRITE");
     return false;
@@ -576,4 +576,4 @@ bool SaveWorksheet(std::string_view fileName, const CellRange* range) {
   return true;
 }
 
-void ResetWorksheetFiles() { State() = SaveState{}; }
+void ResetWorksheetFiles() { TheSaveState() = SaveState{}; }

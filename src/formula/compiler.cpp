@@ -77,7 +77,7 @@ struct CompilerState {
   char decimal = '.';
 };
 
-CompilerState& State() {
+CompilerState& TheCompilerState() {
   static CompilerState state;
   return state;
 }
@@ -92,7 +92,7 @@ std::string UpperText(std::string_view text) {
 
 // Fails the compilation; only the first failure's message and position are kept.
 void Fail(std::string message, size_t at = std::string::npos) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   if (s.error) return;
   s.error = true;
   s.message = std::move(message);
@@ -107,7 +107,7 @@ std::string FunctionLabel(std::string_view name) {
 
 // Appends one byte; at position 240 the code is full.
 void Append(uint8_t byte) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   if (s.error) return;
   if (s.write >= kMaxCodeSize) {
     Fail(std::string(kMaxFormulaSizeMessage));
@@ -121,11 +121,11 @@ void AppendBytes(const uint8_t* bytes, size_t count) {
 }
 
 int Precedence(char c) {
-  size_t at = State().operators.find(c);
+  size_t at = TheCompilerState().operators.find(c);
   return at == std::string::npos ? 0 : int(at) + 1;
 }
 
-bool IsOperatorChar(char c) { return State().operators.find(c) != std::string::npos; }
+bool IsOperatorChar(char c) { return TheCompilerState().operators.find(c) != std::string::npos; }
 
 void EmitOperator(char c) {
   size_t at = kEmitting.find(c);
@@ -164,7 +164,7 @@ void AppendCellOperand(uint16_t row, uint16_t column, bool absoluteRow, bool abs
     Fail("Out of memory");
     return;
   }
-  if (!existed) State().created.emplace_back(row, column);
+  if (!existed) TheCompilerState().created.emplace_back(row, column);
   uint8_t bytes[4];
   WriteLong(bytes, (absoluteRow ? kOperandAbsoluteRow : 0) |
                        (absoluteColumn ? kOperandAbsoluteColumn : 0) |
@@ -174,7 +174,7 @@ void AppendCellOperand(uint16_t row, uint16_t column, bool absoluteRow, bool abs
 
 // A reference, range or range name; false when the text is none of them.
 bool CompileReference(std::string_view text) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   ClearError();
   CellRange r = ParseRange(text);
   const uint8_t flags = LastParseFlags();
@@ -208,7 +208,7 @@ bool CompileReference(std::string_view text) {
 // followed by one) gets a 0 in front. False unless the whole token is a finite number.
 bool ReadNumber(std::string_view token, double* value) {
   std::string t(token);
-  if (size_t at = t.find(State().decimal); at != std::string::npos) t[at] = '.';
+  if (size_t at = t.find(TheCompilerState().decimal); at != std::string::npos) t[at] = '.';
   size_t start = 0;
   if (!t.empty() && (t[0] == '+' || t[0] == '-')) start = 1;
   if (start < t.size() && t[start] == '.') t.insert(start, 1, '0');
@@ -237,7 +237,7 @@ void CompileNumber(double v) {
 
 // "[name]": the external reference's opcode, 8 placeholder bytes and the full path.
 void CompileExternal(std::string_view token, size_t at) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   size_t close = token.find(']');
   std::string name(token.substr(1, close == std::string_view::npos ? 0 : close - 1));
   if (close != token.size() - 1 || name.empty()) {
@@ -269,7 +269,7 @@ void CompileExternal(std::string_view token, size_t at) {
 // A plain operand: reference, range name, string, external file or number, with an optional
 // postfix "%" or "!". `at` is the token's position in the text.
 void CompilePlainOperand(std::string_view token, size_t at) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   const std::string whole(token);
   uint8_t postfix = 0;
   if (!token.empty() && (token.back() == '%' || token.back() == '!')) {
@@ -322,7 +322,7 @@ void CompilePlainOperand(std::string_view token, size_t at) {
 // call written with an argument list; `counter` is the argument counter the call settles. `at` is
 // the name's position in the text.
 void CompileCallOrOperand(std::string_view name, bool withParentheses, int& counter, size_t at) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   if (name.empty() || name[0] != '@') {
     if (withParentheses) {
       // An argument list after something that is not a function.
@@ -410,7 +410,7 @@ void PushOperator(std::vector<char>& stack, char c, size_t at) {
 // Scans an operand from `pos` (which becomes the position after it) and compiles it. `text`
 // starts at position `base` of the compiled text.
 void CompileOperand(const std::string& text, size_t& pos, int& local, size_t base) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   size_t start = pos;
   bool compiledGroup = false;  // a parenthesised group or a call ended before `start`
   const size_t sentinel = text.size() - 1;  // the appended space
@@ -498,7 +498,7 @@ void CompileOperand(const std::string& text, size_t& pos, int& local, size_t bas
 // argument separators met (and what nested calls left unsettled) to `counter`. Separators are
 // refused outside an argument list.
 void ExpressionStep(std::string_view input, int& counter, size_t base, bool argumentList) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   std::string text(input);
   text += ' ';
   const size_t end = input.size();  // the appended space
@@ -586,7 +586,7 @@ void ExpressionStep(std::string_view input, int& counter, size_t base, bool argu
 // After a failure: frees the cells this compilation made for its operands (those still blank
 // and unreferenced), so that a formula that was not stored leaves no trace in the sheet.
 void TakeBackCreatedCells() {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   for (auto it = s.created.rbegin(); it != s.created.rend(); ++it) {
     const CellHandle h = GetCell(it->first, it->second);
     if (!h) continue;
@@ -610,7 +610,7 @@ char ArgumentSeparator() {
 }
 
 bool Compile(std::string_view text, std::string* code) {
-  CompilerState& s = State();
+  CompilerState& s = TheCompilerState();
   // The core's error flag serves the reference parser here; the caller's state survives.
   const bool hadError = ErrorRaised();
   const std::string hadText = ErrorText();
@@ -653,12 +653,12 @@ bool Compile(std::string_view text, std::string* code) {
   return true;
 }
 
-const std::string& CompilerMessage() { return State().message; }
+const std::string& CompilerMessage() { return TheCompilerState().message; }
 
-int CompilerErrorPosition() { return State().errorAt; }
+int CompilerErrorPosition() { return TheCompilerState().errorAt; }
 
 std::string CompilerErrorText() {
-  const CompilerState& s = State();
+  const CompilerState& s = TheCompilerState();
   if (s.errorAt < 0 || s.message == kMaxFormulaSizeMessage) return s.message;
   return s.message + " at " + std::to_string(s.errorAt + 1);
 }
@@ -671,4 +671,4 @@ bool CompileFormula(std::string_view text, uint16_t row, uint16_t column, std::s
   return false;
 }
 
-void ResetCompilerState() { State() = CompilerState{}; }
+void ResetCompilerState() { TheCompilerState() = CompilerState{}; }

@@ -66,7 +66,7 @@ struct EvaluatorState {
   std::vector<LinkedFile> linked;
 };
 
-EvaluatorState& State() {
+EvaluatorState& TheEvaluatorState() {
   static EvaluatorState state;
   return state;
 }
@@ -161,7 +161,7 @@ bool SameFileName(std::string_view a, std::string_view b) { return SameTextIgnor
 
 // Takes a level for a new evaluation; null past the depth bound or without memory.
 EvalLevel* EnterLevel() {
-  EvaluatorState& s = State();
+  EvaluatorState& s = TheEvaluatorState();
   if (s.depth >= kMaxEvaluationDepth) return nullptr;
   if (s.levels.size() <= size_t(s.depth)) {
     EvalLevel* level = new (std::nothrow) EvalLevel;
@@ -171,7 +171,7 @@ EvalLevel* EnterLevel() {
   return s.levels[s.depth++].get();
 }
 
-void LeaveLevel() { --State().depth; }
+void LeaveLevel() { --TheEvaluatorState().depth; }
 
 // Copies code into the level; false when it is not valid code (no end marker where byte 0
 // says).
@@ -512,7 +512,7 @@ void ArgumentValue(Frame& f) {
     f.SetNumber(1.0);
     return;
   }
-  const ArgumentSlot& slot = (*State().slots)[size_t(i) - 1];
+  const ArgumentSlot& slot = (*TheEvaluatorState().slots)[size_t(i) - 1];
   if (slot.kind == ValueKind::kString) {
     f.SetString(slot.text);
   } else {
@@ -535,7 +535,7 @@ void UserFunctionCall(Frame& f) {
     slot.error = f.HasError(i);
     if (f.IsString(i)) slot.text = std::string(f.Text(i));
   }
-  EvaluatorState& s = State();
+  EvaluatorState& s = TheEvaluatorState();
   const ArgumentSlots* outer = s.slots;
   s.slots = &slots;
   ++s.userCalls;
@@ -854,7 +854,7 @@ EvalResult EvaluateCode(const uint8_t* code, size_t size) {
 
 EvalResult EvaluateText(std::string_view text) {
   EvalResult r;
-  if (State().depth >= kMaxEvaluationDepth) {
+  if (TheEvaluatorState().depth >= kMaxEvaluationDepth) {
     r.number = -1.0;
     r.error = true;
     return r;
@@ -868,13 +868,13 @@ EvalResult EvaluateText(std::string_view text) {
   return EvaluateCode(code);
 }
 
-int EvaluationDepth() { return State().depth; }
-uint64_t UserFunctionCallCount() { return State().userCalls; }
+int EvaluationDepth() { return TheEvaluatorState().depth; }
+uint64_t UserFunctionCallCount() { return TheEvaluatorState().userCalls; }
 
 // --- linked worksheets -------------------------------------------------------------------------------
 
 void ClearLinkedSheetCache() {
-  EvaluatorState& s = State();
+  EvaluatorState& s = TheEvaluatorState();
   // The list is emptied first: a release may close a worksheet, which must find no stale entry.
   std::vector<LinkedFile> linked;
   linked.swap(s.linked);
@@ -887,7 +887,7 @@ const PoolHandle* LinkedSheet(std::string_view path) {
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) name += ".WKS";
   if (SlotIndex slot = FindWorksheet(name)) return Worksheet(slot).rowTable.get();
-  EvaluatorState& s = State();
+  EvaluatorState& s = TheEvaluatorState();
   for (const LinkedFile& file : s.linked) {
     if (SameFileName(file.name, name)) return Worksheet(file.slot).rowTable.get();
   }
@@ -898,7 +898,7 @@ const PoolHandle* LinkedSheet(std::string_view path) {
 }
 
 void ForgetLinkedSheet(SlotIndex slot) {
-  std::vector<LinkedFile>& linked = State().linked;
+  std::vector<LinkedFile>& linked = TheEvaluatorState().linked;
   linked.erase(std::remove_if(linked.begin(), linked.end(),
                               [slot](const LinkedFile& f) { return f.slot == slot; }),
                linked.end());
@@ -912,7 +912,7 @@ void InstallEvaluatorRoutines() {
 }
 
 void ResetEvaluatorState() {
-  EvaluatorState& s = State();
+  EvaluatorState& s = TheEvaluatorState();
   ClearLinkedSheetCache();
   s.levels.clear();
   s.depth = 0;

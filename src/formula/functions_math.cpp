@@ -30,7 +30,7 @@ struct MathState {
   std::mt19937_64 generator{0x7A11170ull};
 };
 
-MathState& State() {
+MathState& TheMathState() {
   static MathState state;
   return state;
 }
@@ -252,7 +252,7 @@ void Comb(Frame& f) {
 }
 
 // Uniform on [0, 1): the top 53 bits of the generator's output.
-void Rand(Frame& f) { f.SetNumber(double(State().generator() >> 11) * 0x1.0p-53); }
+void Rand(Frame& f) { f.SetNumber(double(TheMathState().generator() >> 11) * 0x1.0p-53); }
 
 // --- special functions
 // -----------------------------------------------------------------------------------
@@ -336,7 +336,7 @@ bool CompileArgumentText(Frame& f, std::string* code) {
 
 // One evaluation of compiled formula text with @X = x. False for ERR or a string result.
 bool EvaluateAt(const std::string& code, double x, double* out) {
-  State().x = x;
+  TheMathState().x = x;
   const EvalResult r = EvaluateCode(code);
   if (r.error || r.isString || !std::isfinite(r.number)) return false;
   *out = r.number;
@@ -353,9 +353,9 @@ bool MentionsX(std::string_view text) {
 // gives @X back to its caller; a call at the top leaves the value its rule names.
 class NumericalScope {
  public:
-  NumericalScope() : saved_(State().x) { ++State().numericalNesting; }
+  NumericalScope() : saved_(TheMathState().x) { ++TheMathState().numericalNesting; }
   ~NumericalScope() {
-    if (--State().numericalNesting > 0) State().x = saved_;
+    if (--TheMathState().numericalNesting > 0) TheMathState().x = saved_;
   }
   NumericalScope(const NumericalScope&) = delete;
   NumericalScope& operator=(const NumericalScope&) = delete;
@@ -382,7 +382,7 @@ void Intg(Frame& f) {
   bool ok = true;
   for (int i = 0; i <= kPoints && ok; ++i)
     ok = EvaluateAt(code, usesX ? (i == kPoints ? b : a + i * h) : 0, &values[i]);
-  State().x = 0;
+  TheMathState().x = 0;
   if (!ok || UserFunctionCallCount() != calls) return f.Fail();
   double t[4];
   for (int level = 0; level < 4; ++level) {
@@ -414,7 +414,7 @@ void Recur(Frame& f) {
   f.Fail();
 }
 
-void X(Frame& f) { f.SetNumber(State().x); }
+void X(Frame& f) { f.SetNumber(TheMathState().x); }
 
 // --- @XYTERP
 // ----------------------------------------------------------------------------------------------
@@ -554,15 +554,15 @@ void RegisterMathFunctions() {
   for (const auto& r : kRoutines) RegisterFunction(uint8_t(r.op), r.routine);
   RegisterStatisticsFunctions();
   std::random_device entropy;
-  State().generator.seed((uint64_t(entropy()) << 32) ^ entropy());
+  TheMathState().generator.seed((uint64_t(entropy()) << 32) ^ entropy());
 }
 
 void ResetMathFunctionState() {
-  State().x = 0;
-  State().numericalNesting = 0;
+  TheMathState().x = 0;
+  TheMathState().numericalNesting = 0;
 }
 
-double FormulaVariableX() { return State().x; }
-void SetFormulaVariableX(double value) { State().x = value; }
+double FormulaVariableX() { return TheMathState().x; }
+void SetFormulaVariableX(double value) { TheMathState().x = value; }
 
-void SeedRandomGenerator(uint64_t seed) { State().generator.seed(seed); }
+void SeedRandomGenerator(uint64_t seed) { TheMathState().generator.seed(seed); }

@@ -45,7 +45,7 @@ struct RecalcState {
   size_t memoryLimit = 0;
 };
 
-RecalcState& State() {
+RecalcState& TheRecalcState() {
   static RecalcState state;
   return state;
 }
@@ -88,20 +88,20 @@ void ForEachReference(const uint8_t* code, size_t size, bool create, Visit visit
         }
       }
     } else if (token.opcode == uint8_t(Op::kLink)) {
-      State().usesLinks = true;
+      TheRecalcState().usesLinks = true;
     }
   }
 }
 
 bool HasRoom() {
-  const RecalcState& s = State();
+  const RecalcState& s = TheRecalcState();
   return s.memoryLimit == 0 || s.list.size() + s.stack.size() < s.memoryLimit;
 }
 
 bool AppendToList(CellHandle cell) {
   if (!HasRoom()) return false;
   try {
-    State().list.push_back(cell);
+    TheRecalcState().list.push_back(cell);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -111,7 +111,7 @@ bool AppendToList(CellHandle cell) {
 bool PushWalk(CellHandle cell, PoolHandle next) {
   if (!HasRoom()) return false;
   try {
-    State().stack.push_back(WalkEntry{cell, next});
+    TheRecalcState().stack.push_back(WalkEntry{cell, next});
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -130,14 +130,14 @@ void Finish(CellHandle cell) {
   if (AppendToList(cell)) {
     c->kind |= kKindQueued;
   } else {
-    State().overflow = true;
+    TheRecalcState().overflow = true;
     c->kind &= uint8_t(~kMarks);
   }
 }
 
 // Evaluates the list from the last cell appended to the first, then empties it.
 void EvaluateList() {
-  RecalcState& s = State();
+  RecalcState& s = TheRecalcState();
   for (size_t i = s.list.size(); i-- > 0;) {
     CellHandle cell = s.list[i];
     CellAt(cell)->kind &= uint8_t(~kMarks);
@@ -148,7 +148,7 @@ void EvaluateList() {
 }
 
 void ReportOverflow() {
-  if (State().overflow) ShowError(kCalcStackExceeded);
+  if (TheRecalcState().overflow) ShowError(kCalcStackExceeded);
 }
 
 }  // namespace
@@ -170,7 +170,7 @@ void Unlink(CellHandle cell) {
 
 void Walk(CellHandle start) {
   if (!start) return;
-  RecalcState& s = State();
+  RecalcState& s = TheRecalcState();
   CellRecord* first = CellAt(start);
   if (first->kind & kKindVisited) return;
   s.stack.clear();
@@ -211,7 +211,7 @@ void Walk(CellHandle start) {
 }
 
 void RecalculateFrom(CellHandle cell) {
-  RecalcState& s = State();
+  RecalcState& s = TheRecalcState();
   if (!cell || s.running) return;
   s.running = true;
   s.overflow = false;
@@ -224,7 +224,7 @@ void RecalculateFrom(CellHandle cell) {
 }
 
 void RecalculateAll() {
-  RecalcState& s = State();
+  RecalcState& s = TheRecalcState();
   if (s.running) return;
   s.running = true;
   s.overflow = false;
@@ -246,10 +246,10 @@ void RecalculateIfAutomatic() {
   if (!Options().manualRecalc()) RecalculateAll();
 }
 
-uint64_t RecalculatedCount() { return State().evaluated; }
-bool SheetUsesLinks() { return State().usesLinks; }
-void SetSheetUsesLinks(bool on) { State().usesLinks = on; }
-void SetRecalcMemoryLimit(size_t entries) { State().memoryLimit = entries; }
+uint64_t RecalculatedCount() { return TheRecalcState().evaluated; }
+bool SheetUsesLinks() { return TheRecalcState().usesLinks; }
+void SetSheetUsesLinks(bool on) { TheRecalcState().usesLinks = on; }
+void SetRecalcMemoryLimit(size_t entries) { TheRecalcState().memoryLimit = entries; }
 
 bool CheckDependencyLinks(std::string* why) {
   auto fail = [why](const std::string& text) {
@@ -301,7 +301,7 @@ bool CheckDependencyLinks(std::string* why) {
 }
 
 void ResetRecalcState() {
-  RecalcState& s = State();
+  RecalcState& s = TheRecalcState();
   s.list = {};
   s.stack = {};
   s.overflow = false;

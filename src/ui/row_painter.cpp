@@ -49,7 +49,7 @@ struct PainterState {
   std::vector<QString> failed;    // names that could not be loaded (not retried)
 };
 
-PainterState& State() {
+PainterState& ThePainterState() {
   static PainterState state;
   return state;
 }
@@ -68,7 +68,7 @@ bool IsNegative(const CellRecord* cell) { return CellNumber(cell) < 0; }
 // The picture of `key` from the cache, loading it on first use; null when the cache is full or
 // the file cannot be read.
 const QImage* FindPicture(const QString& file) {
-  PainterState& s = State();
+  PainterState& s = ThePainterState();
   const QString key = file.toUpper();
   for (const Picture& p : s.pictures)
     if (p.key == key) return &p.image;
@@ -201,8 +201,8 @@ CellShow TextOf(CellHandle h, const GlobalOptions& o, int widthChars) {
       const int slot = c->value[0] - 1;
       t.show = Show::kPicture;
       t.pictureMode = std::clamp(int(c->value[1]), 0, 2);
-      if (slot >= 0 && slot < int(State().pictures.size()))
-        t.picture = &State().pictures[size_t(slot)].image;
+      if (slot >= 0 && slot < int(ThePainterState().pictures.size()))
+        t.picture = &ThePainterState().pictures[size_t(slot)].image;
       return t;
     }
     default:
@@ -451,21 +451,21 @@ CellColours CellColoursFor(const CellRecord* cell, const ColourInputs& in) {
   return out;
 }
 
-void SetCellFontNames(std::vector<QString> names) { State().fontNames = std::move(names); }
+void SetCellFontNames(std::vector<QString> names) { ThePainterState().fontNames = std::move(names); }
 
 QString CellFontName(uint8_t index, const QString& defaultFamily) {
-  const std::vector<QString>& names = State().fontNames;
+  const std::vector<QString>& names = ThePainterState().fontNames;
   if (index == 255 || index >= names.size()) return defaultFamily;
   return names[index];
 }
 
 QString ResolvedFamily(const QString& family) { return QFontInfo(QFont(family)).family(); }
 
-int PictureCacheCount() { return int(State().pictures.size()); }
+int PictureCacheCount() { return int(ThePainterState().pictures.size()); }
 
 void ResetPictureCache() {
-  State().pictures.clear();
-  State().failed.clear();
+  ThePainterState().pictures.clear();
+  ThePainterState().failed.clear();
 }
 
 namespace {

@@ -39,7 +39,7 @@ struct WindowsState {
   bool rangePromptOpen = false;
 };
 
-WindowsState& State() {
+WindowsState& TheWindowsState() {
   static WindowsState state;
   return state;
 }
@@ -77,7 +77,7 @@ WorksheetWindow::WorksheetWindow(SlotIndex slot, const QString& caption, bool na
   connectPane(secondPane, 2);
   connect(pageTabs, &PageTabs::pick, this, &WorksheetWindow::pagePicked);
   connect(columnScroller, &ColumnScroller::moved, this, &WorksheetWindow::scrollerMoved);
-  State().windows.push_back(this);
+  TheWindowsState().windows.push_back(this);
   if (Worksheet(slot_).InUse()) {
     SheetLayout* layout = Worksheet(slot_).layout.get();
     firstPane->setSheetLayout(layout);
@@ -88,7 +88,7 @@ WorksheetWindow::WorksheetWindow(SlotIndex slot, const QString& caption, bool na
 }
 
 WorksheetWindow::~WorksheetWindow() {
-  auto& list = State().windows;
+  auto& list = TheWindowsState().windows;
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
   if (GridPane::ActiveGrid() == firstPane || GridPane::ActiveGrid() == secondPane)
     GridPane::SetActiveGrid(nullptr);
@@ -142,13 +142,13 @@ WorksheetWindow* WorksheetWindow::OpenWorksheetWindow(QMdiArea* area, std::strin
   return sheetWindow;
 }
 
-const std::vector<WorksheetWindow*>& WorksheetWindow::Windows() { return State().windows; }
-void WorksheetWindow::SetRangePromptOpen(bool open) { State().rangePromptOpen = open; }
-bool WorksheetWindow::RangePromptOpen() { return State().rangePromptOpen; }
+const std::vector<WorksheetWindow*>& WorksheetWindow::Windows() { return TheWindowsState().windows; }
+void WorksheetWindow::SetRangePromptOpen(bool open) { TheWindowsState().rangePromptOpen = open; }
+bool WorksheetWindow::RangePromptOpen() { return TheWindowsState().rangePromptOpen; }
 
 void WorksheetWindow::SetZoomAll(int percent) {
   SetGridZoom(percent);
-  for (WorksheetWindow* w : State().windows) {
+  for (WorksheetWindow* w : TheWindowsState().windows) {
     w->firstPane->refresh();
     w->secondPane->refresh();
     w->layoutPanes();
@@ -637,7 +637,7 @@ void WorksheetWindow::closeSheet() {
   if (GridPane::ActiveGrid() == firstPane || GridPane::ActiveGrid() == secondPane)
     GridPane::SetActiveGrid(nullptr);
   if (Worksheet(slot_).InUse()) CloseWorksheet(Worksheet(slot_).heap);
-  auto& list = State().windows;
+  auto& list = TheWindowsState().windows;
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
   emit closed(list.empty());
 }
