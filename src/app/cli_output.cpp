@@ -120,22 +120,23 @@ struct CellFields {
 
 CellFields Fields(uint32_t row, uint32_t column, CellHandle h) {
   const CellRecord* c = CellAt(h);
-  const uint8_t kind = c->kind & 0x0F;
+  const uint8_t kind = c->kind & kKindAndErrorMask;
   CellFields f;
   f.address = CellText(uint16_t(row), uint16_t(column), false, false);
   f.kind = KindName(kind);
-  if (kind == 4 || kind == 0) {
-    const std::string text = kind == 4 ? PoolText(c->text) : PoolText(CellStringResult(c));
-    f.value = kind == 4 && !text.empty() ? text.substr(1) : text;
+  if (KindHasString(kind)) {
+    const bool label = KindIsLabel(kind);
+    const std::string text = label ? PoolText(c->text) : PoolText(CellStringResult(c));
+    f.value = label && !text.empty() ? text.substr(1) : text;
     f.display = f.value;
-  } else if (kind >= 1 && kind <= 3) {
+  } else if (KindIsNumeric(kind)) {
     const double number = CellNumber(c);
     f.value = ShortestNumber(number);
     f.numeric = std::isfinite(number);
-    uint8_t format = c->format & 0x7F;
-    if (format == 0x7F) format = Options().globalFormat() & 0x7F;
+    uint8_t format = c->format & kFormatCodeMask;
+    if (format == kFormatDefault) format = Options().globalFormat() & kFormatCodeMask;
     f.display = FormatValue(ColumnChars(column), format, number);
-  } else if (kind == 5) {
+  } else if (KindIs(kind, CellKind::kBlank)) {
     f.blank = true;
   } else {
     f.value = "ERR";

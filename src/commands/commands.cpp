@@ -263,7 +263,7 @@ CommandResult ChangeOptions(bool recalculate, const std::function<void(GlobalOpt
 }  // namespace
 
 CommandResult SetGlobalFormat(uint8_t format) {
-  return ChangeOptions(false, [format](GlobalOptions& o) { o.setGlobalFormat(format & 0x7F); });
+  return ChangeOptions(false, [format](GlobalOptions& o) { o.setGlobalFormat(format & kFormatCodeMask); });
 }
 
 CommandResult SetSheetProtection(bool on) {

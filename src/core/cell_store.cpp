@@ -15,6 +15,7 @@
 
 #include "core/address.h"
 #include "core/dependents.h"
+#include "core/format.h"
 #include "core/sheet_state.h"
 
 namespace {
@@ -59,8 +60,8 @@ void ForgetFingers() {
 CellRecord MakeTemplate(uint8_t kind) {
   CellRecord r{};
   r.font = 255;
-  r.format = 0xFF;
-  r.colour = 0xC0;
+  r.format = kFormatProtected | kFormatDefault;
+  r.colour = kColourDefault;
   r.kind = kind;
   return r;
 }

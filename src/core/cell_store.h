@@ -48,11 +48,17 @@ constexpr uint8_t kStyleUnderline = 0x04;
 constexpr uint8_t kStyleStrikeOut = 0x08;
 constexpr uint8_t kStyleAlignmentMask = 0x70;  // alignment index 0..6 in bits 4..6
 constexpr int kStyleAlignmentShift = 4;
+constexpr uint8_t kStylePlain = 0x80;  // draw without the bits above
+// The bits that choose a cell's font face.
+constexpr uint8_t kStyleFontBits =
+    kStyleBold | kStyleItalic | kStyleUnderline | kStyleStrikeOut | kStylePlain;
 inline int CellAlignment(uint8_t style) { return (style & kStyleAlignmentMask) >> kStyleAlignmentShift; }
 // Bits of the colour byte.
 constexpr uint8_t kColourIndexMask = 0x0F;      // palette index of the text colour
 constexpr uint8_t kColourAutomaticText = 0x40;  // text colour chosen by the cell's kind
 constexpr uint8_t kColourNoShade = 0x80;        // no background of its own
+// The colour byte of a new cell: automatic text colour, no background.
+constexpr uint8_t kColourDefault = kColourAutomaticText | kColourNoShade;
 
 // Low three bits of the kind byte.
 enum class CellKind : uint8_t {
@@ -72,6 +78,8 @@ constexpr uint8_t kKindErrorMark = 0x08;
 constexpr uint8_t kKindFileForm = 0x10;
 constexpr uint8_t kKindVisited = 0x20;
 constexpr uint8_t kKindQueued = 0x40;
+// The kind with its error mark: an erroneous cell compares unequal to every CellKind.
+constexpr uint8_t kKindAndErrorMask = kKindMask | kKindErrorMark;
 
 // The kind of a missing cell in the predicates below.
 constexpr uint8_t kMissingKind = 255;
@@ -82,16 +90,18 @@ inline CellRecord* CellAt(CellHandle h) { return reinterpret_cast<CellRecord*>(P
 inline uint8_t KindOf(CellHandle h) { return h ? CellAt(h)->kind : kMissingKind; }
 
 // Predicates on the low four bits (an erroneous formula counts as none of them).
-inline bool KindIsFormula(uint8_t kind) { return (kind & 0x0F) <= 1; }
+inline bool KindIs(uint8_t kind, CellKind k) { return (kind & kKindAndErrorMask) == uint8_t(k); }
+inline bool KindIsFormula(uint8_t kind) {
+  return KindIs(kind, CellKind::kStringFormula) || KindIs(kind, CellKind::kFormula);
+}
 inline bool KindIsNumeric(uint8_t kind) {
-  uint8_t k = kind & 0x0F;
-  return k >= 1 && k <= 3;
+  return KindIs(kind, CellKind::kFormula) || KindIs(kind, CellKind::kNumber) ||
+         KindIs(kind, CellKind::kInteger);
 }
 inline bool KindHasString(uint8_t kind) {
-  uint8_t k = kind & 0x0F;
-  return k == 0 || k == 4;
+  return KindIs(kind, CellKind::kStringFormula) || KindIs(kind, CellKind::kLabel);
 }
-inline bool KindIsLabel(uint8_t kind) { return (kind & 0x0F) == 4; }
+inline bool KindIsLabel(uint8_t kind) { return KindIs(kind, CellKind::kLabel); }
 
 // --- values ------------------------------------------------------------------------------------
 
@@ -167,7 +177,7 @@ void FreeCellRecord(CellHandle cell);
 // Frees every cell of the sheet (all rows, whatever the extent says) and resets the extent to 0.
 void ClearAllCells();
 
-// Template of new cells: kind 5, format 0xFF, font 255, colour 0xC0.
+// Template of new cells: blank, protected default format, default font, kColourDefault.
 const CellRecord& BlankCellTemplate();
 // The same with kind 1 (a numeric formula).
 const CellRecord& FormulaCellTemplate();

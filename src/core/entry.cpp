@@ -57,8 +57,8 @@ void DropContent(CellRecord* c) {
 }
 
 bool ReadsAsDateOrTime(std::string_view text, uint8_t format) {
-  const bool dateFormat = format == 0x79 || format == 0x7A;
-  const bool timeFormat = format == 0x7B || format == 0x7C;
+  const bool dateFormat = format == kFormatD4 || format == kFormatD5;
+  const bool timeFormat = format == kFormatT3 || format == kFormatT4;
   const unsigned char first = static_cast<unsigned char>(text[0]);
   if (dateFormat && (text.find('/') == std::string_view::npos || first == '+' || first == '-'))
     return false;
@@ -98,9 +98,9 @@ void RestoreAfterFailedFormula(CellHandle h, uint32_t row, uint32_t column, cons
   } else {
     std::memcpy(c->value, b.value, sizeof c->value);
   }
-  if (kind <= 1) {
+  if (KindIsFormula(kind)) {
     TheEngineLayers().LinkFormula(h);
-    if (kind == 0) TheEngineLayers().EvaluateCell(h);
+    if (kind == uint8_t(CellKind::kStringFormula)) TheEngineLayers().EvaluateCell(h);
   }
 }
 
@@ -200,13 +200,13 @@ EntryResult EnterCell(std::string_view input, uint32_t row, uint32_t column) {
       Report("Protected Cell");
       return EntryResult::kProtected;
     }
-    if ((c->kind & kKindMask) <= 1) TheEngineLayers().UnlinkFormula(h);
+    if (KindIsFormula(c->kind & kKindMask)) TheEngineLayers().UnlinkFormula(h);
     SetSheetModified(true);
   }
   s.cell = h;
   CellRecord* c = CellAt(h);
-  const int alignment = (c->style >> 4) & 0x07;
-  const uint8_t format = c->format & 0x7F;
+  const int alignment = CellAlignment(c->style);
+  const uint8_t format = c->format & kFormatCodeMask;
   // A string result belongs to the old formula; the old text stays until it is replaced.
   if ((c->kind & kKindMask) == static_cast<uint8_t>(CellKind::kStringFormula)) {
     PoolHandle result = CellStringResult(c);
@@ -223,8 +223,8 @@ EntryResult EnterCell(std::string_view input, uint32_t row, uint32_t column) {
     compact.erase(std::remove(compact.begin(), compact.end(), ' '), compact.end());
     if (!compact.empty()) {
       double value = 0;
-      const bool isDate = format == 0x79 || format == 0x7A;
-      const bool ok = isDate ? ReadDateValue(compact, format == 0x7A, &value)
+      const bool isDate = format == kFormatD4 || format == kFormatD5;
+      const bool ok = isDate ? ReadDateValue(compact, format == kFormatD5, &value)
                              : ReadTimeValue(compact, &value);
       // A text that is no date or time goes on as any other entry would.
       if (ok) {
@@ -236,7 +236,7 @@ EntryResult EnterCell(std::string_view input, uint32_t row, uint32_t column) {
   }
 
   if (!stored && !text.empty() && IsValueStart(static_cast<unsigned char>(text[0])) &&
-      format != 0x7E) {
+      format != kFormatLabels) {
     double value = 0;
     bool isNumber = ReadEntryNumber(text, &value);
     if (text.size() >= 2 && (text[0] == '+' || text[0] == '-') &&
@@ -298,7 +298,7 @@ EditInfo EditText(uint32_t row, uint32_t column) {
     return info;
   }
   const CellRecord* c = CellAt(h);
-  if ((c->format & 0x80) && Options().protection()) {
+  if ((c->format & kFormatProtected) && Options().protection()) {
     info.text = "* Protected *";
     info.editable = false;
     return info;
@@ -306,16 +306,19 @@ EditInfo EditText(uint32_t row, uint32_t column) {
   const uint8_t kind = c->kind & kKindMask;
   if (kind == static_cast<uint8_t>(CellKind::kLabel)) {
     info.text = PoolText(c->text);
-  } else if (kind <= 1 || kind >= 6) {
+  } else if (kind == static_cast<uint8_t>(CellKind::kStringFormula) ||
+             kind == static_cast<uint8_t>(CellKind::kFormula) ||
+             kind >= static_cast<uint8_t>(CellKind::kError6)) {
     if (c->text) info.text = TheEngineLayers().FormulaText(h);
-  } else if (kind == 2 || kind == 3) {
+  } else if (kind == static_cast<uint8_t>(CellKind::kNumber) ||
+             kind == static_cast<uint8_t>(CellKind::kInteger)) {
     info.text = FormatGeneral(CellNumber(c));
   }
 
   std::string d;
-  if ((c->format & 0x7F) != 0x7F) d = FormatName(c->format);
+  if ((c->format & kFormatCodeMask) != kFormatDefault) d = FormatName(c->format);
   if (c->style != 0) {
-    const int alignment = (c->style >> 4) & 0x07;
+    const int alignment = CellAlignment(c->style);
     d += ',';
     d += alignment == 0 ? ' ' : AlignmentPrefix(alignment);
   }

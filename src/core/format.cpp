@@ -240,8 +240,8 @@ void CutGeneral(std::string& text, int width) {
 }
 
 uint8_t ResolveDefault(uint8_t code) {
-  code &= 0x7F;
-  if (code == kFormatDefault) code = Options().globalFormat() & 0x7F;
+  code &= kFormatCodeMask;
+  if (code == kFormatDefault) code = Options().globalFormat() & kFormatCodeMask;
   if (code == kFormatDefault) code = kFormatGeneral;
   return code;
 }
@@ -280,8 +280,8 @@ std::string FormatValue(int width, uint8_t formatCode, double value) {
   if (Options().zeroSuppressed() && value == 0) code = kFormatHidden;
   if (code == kFormatHidden) return {};
   if (!std::isfinite(value)) return "ERR";
-  int type = code >> 4;
-  int low = code & 0x0F;
+  int type = code >> kFormatTypeShift;
+  int low = code & kFormatDigitsMask;
   std::string text;
   std::string trail = " ";
   switch (type) {
@@ -396,8 +396,8 @@ std::string FormatTime(int hours, int minutes, int seconds, int mode) {
 std::string FormatName(uint8_t formatCode) {
   static const char* const kSpecial[16] = {"+",  "G",  "D1", "D2", "D3", "T", "H",  "T1",
                                            "T2", "D4", "D5", "T3", "T4", "",  "Lb", ""};
-  int type = (formatCode >> 4) & 7;
-  int low = formatCode & 0x0F;
+  int type = (formatCode & kFormatTypeMask) >> kFormatTypeShift;
+  int low = formatCode & kFormatDigitsMask;
   std::string name;
   if (type == 7) {
     name = kSpecial[low];
@@ -419,15 +419,15 @@ uint8_t ParseFormatLetters(std::string_view text) {
   }
   auto plus = [n](int base) { return uint8_t(base + n); };
   switch (letter) {
-    case 'F': return plus(0x00);
-    case 'S': return plus(0x10);
-    case 'E': return plus(0x50);
+    case 'F': return plus(kFormatFixed);
+    case 'S': return plus(kFormatScientific);
+    case 'E': return plus(kFormatEngineering);
     case 'A': return plus(0x48);
-    case 'C': return plus(0x20);
-    case 'M': return plus(0x40);
+    case 'C': return plus(kFormatCurrency);
+    case 'M': return plus(kFormatComma);
     case 'G': return kFormatGeneral;
     case '+': return kFormatBar;
-    case 'P': return plus(0x30);
+    case 'P': return plus(kFormatPercent);
     case 'D': return n <= 3 ? plus(0x71) : plus(0x75);
     case 'T':
       if (n == 0) return kFormatText;
@@ -504,19 +504,19 @@ std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn) {
     uint8_t format = ResolveDefault(cell->format);
     if (format == kFormatHidden) continue;
     uint8_t kind = cell->kind & kKindMask;
-    bool erroneous = (cell->kind & kKindErrorMark) != 0 || kind >= 6;
-    if (kind == 5) continue;
+    bool erroneous = (cell->kind & kKindErrorMark) != 0 || kind >= uint8_t(CellKind::kError6);
+    if (kind == uint8_t(CellKind::kBlank)) continue;
     if (erroneous) {
       PlaceText(line, at + std::max(field - 4, 0), "ERR");
       continue;
     }
-    if (format == kFormatText && kind <= 1) {
+    if (format == kFormatText && KindIsFormula(kind)) {
       PlaceText(line, at, TheEngineLayers().FormulaText(h));
       continue;
     }
-    if (kind == 0) {
+    if (kind == uint8_t(CellKind::kStringFormula)) {
       PlaceLabel(line, at, field, PoolText(CellStringResult(cell)));
-    } else if (kind == 4) {
+    } else if (kind == uint8_t(CellKind::kLabel)) {
       PlaceLabel(line, at, field, PoolText(cell->text));
     } else {
       std::string text = FormatValue(field, format, CellNumber(cell));

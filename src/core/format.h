@@ -14,6 +14,10 @@
 
 // Bits and special codes of a FormatCode.
 constexpr uint8_t kFormatProtected = 0x80;
+constexpr uint8_t kFormatCodeMask = 0x7F;    // the format without the protection bit
+constexpr uint8_t kFormatTypeMask = 0x70;    // bits 4..6: the type
+constexpr int kFormatTypeShift = 4;
+constexpr uint8_t kFormatDigitsMask = 0x0F;  // bits 0..3: decimals or sub-code of type 7
 constexpr uint8_t kFormatFixed = 0x00;
 constexpr uint8_t kFormatScientific = 0x10;
 constexpr uint8_t kFormatCurrency = 0x20;

@@ -57,12 +57,12 @@ std::string CellTextForNames(uint32_t row, uint32_t column) {
   CellHandle h = GetCell(row, column);
   if (!h) return {};
   const CellRecord* c = CellAt(h);
-  const uint8_t kind = c->kind & 0x0F;
-  if (kind == 4) {
+  const uint8_t kind = c->kind;
+  if (KindIsLabel(kind)) {
     std::string t = PoolText(c->text);
     return t.empty() ? t : t.substr(1);
   }
-  if (kind == 0) return PoolText(CellStringResult(c));
+  if (KindIs(kind, CellKind::kStringFormula)) return PoolText(CellStringResult(c));
   return {};
 }
 

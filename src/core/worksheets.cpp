@@ -3,6 +3,7 @@
 // Reads and writes: the table of 256 entries and its count (module state below), the
 // current-sheet variables (sheet_state.h), the pool's current heap, DefaultOptions.
 #include "core/worksheets.h"
+#include "core/format.h"
 #include "core/text_case.h"
 
 #include <algorithm>
@@ -46,7 +47,7 @@ void FillBuiltInDefaults(GlobalOptions& o) {
   o = GlobalOptions{};
   o.setLabelPrefix('\'');
   o.setPageSize(8192);
-  o.setGlobalFormat(0x71);  // general
+  o.setGlobalFormat(kFormatGeneral);
   // Colour features in the settings dialog's order: label, value, negative, unlocked, cursor,
   // odd rows, background.
   const uint32_t kFeatures[GlobalOptions::kColourFeatureCount] = {

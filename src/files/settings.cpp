@@ -18,6 +18,7 @@
 #include <cstdio>
 
 #include "core/cell_store.h"
+#include "core/format.h"
 #include "core/global_options.h"
 #include "core/number_settings.h"
 #include "core/sheet_layout.h"
@@ -266,7 +267,7 @@ void Store(int key, const Readings& r, ReadProgress& progress) {
     case kMdimax: p.maximized = r.boolean; break;
     case kHist: AddToHistory(Cut(r.text, kMaxText)); break;
     case kGform:
-      if (r.integer >= 0 && r.integer <= 0x7F) o.setGlobalFormat(uint8_t(r.integer));
+      if (r.integer >= 0 && r.integer <= kFormatCodeMask) o.setGlobalFormat(uint8_t(r.integer));
       break;
     case kWinctrl: p.winControlKeys = r.boolean; break;
     case kPreopen: p.preOpen = r.boolean; break;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/cell_store.h"
+#include "core/format.h"
 #include "core/graph_definition.h"
 #include "core/messages.h"
 #include "core/names.h"
@@ -227,7 +228,7 @@ bool Loader::Run() {
     for (int row = 0; row < kRowCount; ++row) {
       for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
         CellRecord* c = CellAt(h);
-        if ((c->kind & kKindFileForm) && (c->kind & kKindMask) <= 1 && c->text) {
+        if ((c->kind & kKindFileForm) && KindIsFormula(c->kind & kKindMask) && c->text) {
           uint8_t* code = PoolPtr(c->text);
           MendForeignColumnOffsets(code, CodeBufferSize(code), c->column);
         }
@@ -260,13 +261,13 @@ void Loader::ReadCellRecord(uint8_t low, uint8_t colour, const RecordView& v) {
   c->format = format;
   if (colour == 0) {
     std::memset(c->shade, 0, sizeof c->shade);
-    c->colour = 0xC0;
+    c->colour = kColourDefault;
   } else {
     const PaletteColour& shade = kPalette[colour >> 4];
     c->shade[0] = shade.red;
     c->shade[1] = shade.green;
     c->shade[2] = shade.blue;
-    c->colour = colour & 0x0F;
+    c->colour = colour & kColourIndexMask;
   }
   switch (low) {
     case kBlank:
@@ -438,8 +439,8 @@ void Loader::ReadWk1Record(uint16_t type, const RecordView& v) {
       extras.layout.first.cursorColumn = v.Word(0);
       extras.layout.first.cursorRow = v.Word(2);
       // The global format is the window's format byte; 0x7F (default) keeps ours.
-      const uint8_t format = v.Byte(4) & 0x7F;
-      if (format != 0x7F) o.setGlobalFormat(format);
+      const uint8_t format = v.Byte(4) & kFormatCodeMask;
+      if (format != kFormatDefault) o.setGlobalFormat(format);
       extras.layout.defaultColumnChars = v.Word(6);
       break;
     }
@@ -817,7 +818,7 @@ void FinishLoadedFormulas(bool recalculate) {
   for (int row = 0; row < kRowCount; ++row) {
     for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
       CellRecord* c = CellAt(h);
-      if (!(c->kind & kKindFileForm) || (c->kind & kKindMask) > 1 || !c->text) continue;
+      if (!(c->kind & kKindFileForm) || !KindIsFormula(c->kind & kKindMask) || !c->text) continue;
       if (!CodeToCellForm(PoolPtr(c->text), c->row, c->column)) {
         c = CellAt(h);
         c->kind &= uint8_t(~kKindFileForm);

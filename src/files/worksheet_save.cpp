@@ -339,7 +339,7 @@ void Writer::WriteCell(const CellRecord* c) {
   }
   if (c->font != 255) fontsUsed_[c->font] = true;
   if (c->font != 255 || c->size != 0 || c->style != 0 || c->borders != 0 || c->shade[0] != 0 ||
-      c->shade[1] != 0 || c->shade[2] != 0 || c->colour != 0xC0) {
+      c->shade[1] != 0 || c->shade[2] != 0 || c->colour != kColourDefault) {
     attributes_.push_back({uint8_t(c->row), uint8_t(c->row >> 8), c->column, 0, c->font, c->size,
                            c->style, c->borders, c->shade[0], c->shade[1], c->shade[2], c->colour});
   }

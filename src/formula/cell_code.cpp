@@ -12,7 +12,7 @@
 bool CellCodeFileForm(CellHandle cell, std::string* tokens) {
   if (!cell) return false;
   const CellRecord* c = CellAt(cell);
-  if ((c->kind & kKindMask) > 1 || !c->text) return false;
+  if (!KindIsFormula(c->kind & kKindMask) || !c->text) return false;
   const uint8_t* code = PoolPtr(c->text);
   uint8_t out[kMaxCodeSize];
   if (c->kind & kKindFileForm) {

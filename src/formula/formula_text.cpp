@@ -292,7 +292,7 @@ std::string BuildText(const uint8_t* code, size_t size) {
 std::string CellFormulaText(CellHandle cell) {
   if (!cell) return {};
   const CellRecord* c = CellAt(cell);
-  if ((c->kind & kKindMask) > 1 || !c->text) return {};
+  if (!KindIsFormula(c->kind & kKindMask) || !c->text) return {};
   const uint8_t* code = PoolPtr(c->text);
   if (c->kind & kKindFileForm) {
     return FileFormFormulaText(code, CodeBufferSize(code), c->row, c->column);

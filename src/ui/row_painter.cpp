@@ -116,8 +116,8 @@ struct CellShow {
 };
 
 uint8_t EffectiveFormat(const CellRecord* c, const GlobalOptions& o) {
-  uint8_t f = c->format & 0x7F;
-  return f == kFormatDefault ? (o.globalFormat() & 0x7F) : f;
+  uint8_t f = c->format & kFormatCodeMask;
+  return f == kFormatDefault ? (o.globalFormat() & kFormatCodeMask) : f;
 }
 
 // Reads "OBJECT(name,mode)" after the "|" prefix.
@@ -141,7 +141,7 @@ bool ParsePictureLabel(const std::string& body, CellShow* out) {
 CellShow TextOf(CellHandle h, const GlobalOptions& o, int widthChars) {
   CellRecord* c = CellAt(h);
   CellShow t;
-  const uint8_t kind = c->kind & 0x0F;
+  const uint8_t kind = c->kind & kKindAndErrorMask;
   const uint8_t format = EffectiveFormat(c, o);
   if (format == kFormatHidden) return t;
   t.show = Show::kText;
@@ -247,7 +247,7 @@ FontEntry& FindFont(const QString& family, int pixelSize, uint8_t style, bool pr
   entry.printing = printing;
   entry.font = QFont(family);
   entry.font.setPixelSize(pixelSize);
-  if (!(style & 0x80)) {
+  if (!(style & kStylePlain)) {
     entry.font.setBold(style & kStyleBold);
     entry.font.setItalic(style & kStyleItalic);
     entry.font.setUnderline(style & kStyleUnderline);
@@ -273,9 +273,9 @@ class FontSlot {
     if (entry_ && key == key_) return;
     key_ = key;
     const int size = (c && c->size) ? c->size : d_.defaultSize;
-    const uint8_t style = c ? uint8_t(c->style & 0x8F) : 0;
+    const uint8_t style = c ? uint8_t(c->style & kStyleFontBits) : 0;
     const QString family = CellFontName(c ? c->font : 255, d_.defaultFamily);
-    entry_ = &FindFont(family, std::max(1, size * scale_ / 100), (style & 0x80) ? 0x80 : style,
+    entry_ = &FindFont(family, std::max(1, size * scale_ / 100), (style & kStylePlain) ? kStylePlain : style,
                        printing_);
     p_.setFont(entry_->font);
     run_ = QGlyphRun();
@@ -386,7 +386,7 @@ void QueueBorders(uint8_t borders, const QRect& cell, std::vector<QRect>& queue)
 
 }  // namespace
 
-QRgb PaletteColour(int index) { return kPalette[index & 0x0F]; }
+QRgb PaletteColour(int index) { return kPalette[index & kColourIndexMask]; }
 
 QRgb WordColour(uint32_t word) {
   return qRgb(int(word & 0xFF), int((word >> 8) & 0xFF), int((word >> 16) & 0xFF));
@@ -406,7 +406,7 @@ CellColours CellColoursFor(const CellRecord* cell, const ColourInputs& in) {
   CellColours out{in.rowBackground, kBlack};
   const bool mono = in.printing && !d.printColour;
   const bool unlocked = cell && o.protection() && !(cell->format & kFormatProtected);
-  const uint8_t kind = cell ? (cell->kind & 0x0F) : kMissingKind;
+  const uint8_t kind = cell ? (cell->kind & kKindAndErrorMask) : kMissingKind;
   const bool numeric = cell && KindIsNumeric(kind);
   const bool negative = numeric && d.colourNegative && IsNegative(cell);
   const int byKind = numeric ? (negative ? kFeatureNegative : kFeatureValue)
@@ -431,7 +431,7 @@ CellColours CellColoursFor(const CellRecord* cell, const ColourInputs& in) {
   } else if (unlocked) {
     out.foreground = PaletteColour(FeatureForeground(o.colourFeature(kFeatureUnlocked)));
   } else if (!(cell->colour & kColourAutomaticText)) {
-    out.foreground = PaletteColour(cell->colour & 0x0F);
+    out.foreground = PaletteColour(cell->colour & kColourIndexMask);
   } else {
     const uint32_t word = o.colourFeature(byKind >= 0 ? byKind : kFeatureValue);
     out.foreground =
@@ -648,7 +648,7 @@ void PaintRow(QPainter& p, const RowPaint& r) {
     if (t.show == Show::kText || t.show == Show::kFill) {
       fonts.Select(c);
       const QFontMetrics& fm = fonts.Metrics();
-      const uint8_t code = (c->style >> 4) & 7;
+      const uint8_t code = uint8_t(CellAlignment(c->style));
       Align align = t.align;
       if (code >= 1 && code <= 6) align = Align(code);
       QString text = t.text;
@@ -678,7 +678,7 @@ void PaintRow(QPainter& p, const RowPaint& r) {
         // Fills stay in their own column.
         while (!t.isValue && t.show != Show::kFill && end > right && next <= last) {
           const CellHandle nh = cells[size_t(next)];
-          if (nh && (CellAt(nh)->kind & 0x0F) != uint8_t(CellKind::kBlank)) break;
+          if (nh && !KindIs(CellAt(nh)->kind, CellKind::kBlank)) break;
           const int nw = widthOf(next);
           const QRect spill(right, top, nw, fillHeight);
           if (nw > 0) {

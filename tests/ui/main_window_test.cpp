@@ -22,6 +22,7 @@
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/entry.h"
+#include "core/format.h"
 #include "core/global_options.h"
 #include "core/messages.h"
 #include "core/names.h"
@@ -293,7 +294,7 @@ class MainWindowTest : public QObject, private MainWindowFixture {
         const CellHandle h = GetCell(uint32_t(row), uint32_t(column));
         QVERIFY(h);
         QCOMPARE(CellAt(h)->style & 1, 1);
-        QCOMPARE(CellAt(h)->format & 0x7F, 0x42);
+        QCOMPARE(CellAt(h)->format & kFormatCodeMask, 0x42);
       }
     }
   }
