@@ -1,8 +1,9 @@
 // formula/compiler.cpp — formula text to formula code.
 //
-// The operator string " ,#\x1C\x1D\\=<>?\x1F|+-*/^\x1E\x1B&" (the second character is the
-// argument separator) gives every operator its precedence: its position, lowest first. Operators
-// wait on a stack until one of lower or equal precedence arrives, so equal levels associate to
+// Every operator is one character on the operator stack, standing for its opcode; its precedence
+// comes from the opcode table (opcodes.def). Below all operators rank the space (the bottom of
+// the stack, and a space between operands), then the argument separator, then "#". Operators
+// wait on the stack until one of lower or equal precedence arrives, so equal levels associate to
 // the left; prefix operators are pushed without popping, as nothing stands between them and the
 // operator before them. Every parenthesised group and every argument list is compiled by a
 // recursive expression step; function calls count their arguments in a counter of their own.
@@ -44,9 +45,13 @@ constexpr size_t kMaxOperatorStack = 40;
 // Only this many characters of a function name count.
 constexpr size_t kMaxNameCompare = 80;
 
-// Maps an operator character at position p (from 1) to opcode p + 7; characters not in it (the
-// space, the separator, "#" and unary plus) emit nothing.
-constexpr std::string_view kEmitting = "\x1E+-*/^=?\x1F|<>\x1D\x1C\\_&";
+// The operator characters: the one at position p stands for opcode kNegate + p. Two-character
+// operators and the word operators are read into these single characters first.
+constexpr std::string_view kOperatorChars = "\x1E+-*/^=?\x1F|<>\x1D\x1C\\\x1B&";
+// Precedences below every operator of the opcode table.
+constexpr int kSpacePrecedence = 1;
+constexpr int kSeparatorPrecedence = 2;
+constexpr int kHashPrecedence = 3;
 
 struct TwoCharOperator {
   char first;
@@ -72,7 +77,6 @@ struct CompilerState {
   int errorAt = -1;             // the first failure's position in the text, -1 when not known
   size_t textLength = 0;        // length of the text being compiled (the end's position)
   std::vector<std::pair<uint16_t, uint16_t>> created;  // (row, column) of cells made for operands
-  std::string operators;  // the operator string of this compilation
   char separator = ',';
   char decimal = '.';
 };
@@ -120,16 +124,28 @@ void AppendBytes(const uint8_t* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) Append(bytes[i]);
 }
 
-int Precedence(char c) {
-  size_t at = TheCompilerState().operators.find(c);
-  return at == std::string::npos ? 0 : int(at) + 1;
+// The opcode an operator character stands for; -1 for any other character.
+int OperatorOpcode(char c) {
+  const size_t at = kOperatorChars.find(c);
+  return at == std::string_view::npos ? -1 : int(Op::kNegate) + int(at);
 }
 
-bool IsOperatorChar(char c) { return TheCompilerState().operators.find(c) != std::string::npos; }
+int Precedence(char c) {
+  if (c == ' ') return kSpacePrecedence;
+  if (c == TheCompilerState().separator) return kSeparatorPrecedence;
+  if (c == '#') return kHashPrecedence;
+  const int opcode = OperatorOpcode(c);
+  return opcode < 0 ? 0 : OpcodePrecedence(uint8_t(opcode));
+}
 
+bool IsOperatorChar(char c) {
+  return c == ' ' || c == TheCompilerState().separator || c == '#' || OperatorOpcode(c) >= 0;
+}
+
+// Appends the opcode of an operator; unary plus computes nothing and emits nothing.
 void EmitOperator(char c) {
-  size_t at = kEmitting.find(c);
-  if (at != std::string_view::npos) Append(uint8_t(at + 1 + 7));
+  const int opcode = OperatorOpcode(c);
+  if (opcode >= 0 && opcode != int(Op::kUnaryPlus)) Append(uint8_t(opcode));
 }
 
 bool StartsReference(char c) {
@@ -620,7 +636,6 @@ bool Compile(std::string_view text, std::string* code) {
   s = CompilerState{};
   s.separator = ArgumentSeparator();
   s.decimal = NumberFormatSettings().decimalSeparator;
-  s.operators = std::string(" ") + s.separator + "#\x1C\x1D\\=<>?\x1F|+-*/^\x1E\x1B&";
   s.out[1] = 0;
   if (text.size() > kMaxCellText) text = text.substr(0, kMaxCellText);
   s.textLength = text.size();

@@ -16,13 +16,15 @@
 namespace {
 
 struct OpcodeInfo {
-  uint16_t cls = 11;
+  uint16_t cls = kClassFixed1;
   std::string_view name;
+  int precedence = 0;
 };
 
 constexpr std::array<OpcodeInfo, 256> MakeOpcodeTable() {
   std::array<OpcodeInfo, 256> table{};
-#define TALLIVO_OPCODE(code, id, text, klass) table[code] = OpcodeInfo{klass, text};
+#define TALLIVO_OPCODE(code, id, text, klass, precedence) \
+  table[code] = OpcodeInfo{kClass##klass, text, precedence};
 #include "formula/opcodes.def"
   return table;
 }
@@ -31,7 +33,8 @@ constexpr std::array<OpcodeInfo, 256> kOpcodes = MakeOpcodeTable();
 
 constexpr std::array<std::string_view, 256> MakeIdentifierTable() {
   std::array<std::string_view, 256> table{};
-#define TALLIVO_OPCODE(code, id, text, klass) table[code] = std::string_view(#id).substr(1);
+#define TALLIVO_OPCODE(code, id, text, klass, precedence) \
+  table[code] = std::string_view(#id).substr(1);
 #include "formula/opcodes.def"
   return table;
 }
@@ -122,6 +125,8 @@ void AppendCellOperandDump(std::string& out, const uint8_t* p, CodeForm form) {
 }  // namespace
 
 uint16_t OpcodeClass(uint8_t opcode) { return kOpcodes[opcode].cls; }
+
+int OpcodePrecedence(uint8_t opcode) { return kOpcodes[opcode].precedence; }
 
 std::string_view OpcodeName(uint8_t opcode) {
   return opcode >= 0x08 && opcode <= kLastNamedOpcode ? kOpcodes[opcode].name

@@ -24,11 +24,11 @@ constexpr uint8_t kLastNamedOpcode = 0xBB;
 constexpr size_t kMaxFunctionName = 12;
 
 enum class Op : uint8_t {
-#define TALLIVO_OPCODE(code, id, name, cls) id = code,
+#define TALLIVO_OPCODE(code, id, name, cls, precedence) id = code,
 #include "formula/opcodes.def"
 };
 
-// Opcode classes. Classes 10..14 take (class - 10) arguments.
+// Opcode classes (the class column of opcodes.def). Classes 10..14 take (class - 10) arguments.
 constexpr uint16_t kClassConstant = 0;      // 8-byte double
 constexpr uint16_t kClassCell = 1;          // one cell operand
 constexpr uint16_t kClassRange = 2;         // two cell operands, ending corner first
@@ -40,6 +40,10 @@ constexpr uint16_t kClassExternal = 7;      // 8 bytes of corners, then a path a
 constexpr uint16_t kClassPrefix = 8;        // unary minus / plus
 constexpr uint16_t kClassInfix = 9;         // binary operators
 constexpr uint16_t kClassFixed0 = 10;       // functions with 0..4 arguments: 10..14
+constexpr uint16_t kClassFixed1 = 11;
+constexpr uint16_t kClassFixed2 = 12;
+constexpr uint16_t kClassFixed3 = 13;
+constexpr uint16_t kClassFixed4 = 14;
 constexpr uint16_t kClassVariable = 15;     // function with a count byte
 constexpr uint16_t kClassPostfix = 16;      // "%" and "!"
 constexpr uint16_t kClassUserFunction = 0xFE;  // index byte into the sheet's user functions
@@ -47,6 +51,9 @@ constexpr uint16_t kClassUserFunction = 0xFE;  // index byte into the sheet's us
 // The class of an opcode (the 256-entry class table). Opcode 0xFF, the named-range call, has
 // class 11 here; walkers tell it apart by its opcode.
 uint16_t OpcodeClass(uint8_t opcode);
+// The binding strength of an operator opcode in the formula compiler (opcodes.def), higher
+// binding tighter; 0 for every opcode that is no operator.
+int OpcodePrecedence(uint8_t opcode);
 // The name table entry of an opcode 0x08..0xBB ("" for the unnamed ones and for every other
 // opcode). Functions are named without their "@".
 std::string_view OpcodeName(uint8_t opcode);

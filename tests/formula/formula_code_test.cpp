@@ -2,6 +2,7 @@
 #include <set>
 #include <vector>
 
+#include "formula/value_stack.h"
 #include "formula_fixture.h"
 
 namespace {
@@ -10,9 +11,12 @@ struct Listed {
   int code;
   std::string_view name;
   int cls;
+  int precedence;
+  std::string_view identifier;
 };
 constexpr Listed kListed[] = {
-#define TALLIVO_OPCODE(code, id, name, cls) {code, name, cls},
+#define TALLIVO_OPCODE(code, id, name, cls, precedence) \
+  {code, name, kClass##cls, precedence, #id},
 #include "formula/opcodes.def"
 };
 
@@ -46,6 +50,39 @@ TEST(OpcodeTableTest, ListsEveryOpcodeOnceInOrderWithValidClasses) {
       EXPECT_TRUE(functionNames.insert(l.name).second) << "duplicate name " << l.name;
       EXPECT_EQ(FindFunctionOpcode(l.name), l.code);
     }
+  }
+}
+
+// Exactly the operators carry a precedence, and each operator has a level of its own above the
+// compiler's separators (space 1, argument separator 2, "#" 3), so that no two operators tie.
+TEST(OpcodeTableTest, OperatorsAndOnlyOperatorsHaveDistinctPrecedences) {
+  std::set<int> levels;
+  for (const Listed& l : kListed) {
+    SCOPED_TRACE(testing::Message() << "opcode " << l.identifier);
+    EXPECT_EQ(OpcodePrecedence(uint8_t(l.code)), l.precedence);
+    // #NOT# is an operator with the class of a one-argument function.
+    const bool isOperator =
+        l.cls == kClassPrefix || l.cls == kClassInfix || l.code == int(Op::kNot);
+    if (!isOperator) {
+      EXPECT_EQ(l.precedence, 0);
+      continue;
+    }
+    EXPECT_GT(l.precedence, 3);
+    EXPECT_TRUE(levels.insert(l.precedence).second) << "shared level " << l.precedence;
+  }
+}
+
+// Every opcode a formula can hold is evaluated by a routine of its own once the engine has
+// started; only the end marker, the unnamed opcodes and @REPLACE (named, but it computes
+// nothing) have none: code holding them evaluates to ERR.
+using OpcodeRoutineTest = FormulaTest;
+
+TEST_F(OpcodeRoutineTest, EveryListedOpcodeHasAnEvaluationRoutine) {
+  for (const Listed& l : kListed) {
+    SCOPED_TRACE(testing::Message() << "opcode " << l.identifier);
+    const bool exempt = l.code == kEndMarker || l.code == int(Op::kReplace) ||
+                        l.identifier.substr(0, 8) == "kUnnamed";
+    EXPECT_EQ(RegisteredFunction(uint8_t(l.code)) != nullptr, !exempt);
   }
 }
 
