@@ -15,7 +15,9 @@
 #include "core/messages.h"
 #include "formula/formula_text.h"
 #include "macros/command_handlers.h"
+#include "core/names.h"
 #include "macros/interpreter_internal.h"
+#include "macros/macro_library.h"
 #include "macros/sheet_changes.h"
 #include "macros/vocabulary.h"
 
@@ -253,6 +255,14 @@ MacroProgress RunMacroAt(uint16_t column, uint16_t row, int sliceMs) {
   return Start(MacroPosition{CurrentWorksheet(), column, row, 0}, {}, sliceMs);
 }
 
+MacroProgress RunMacroIn(SlotIndex sheet, uint16_t column, uint16_t row, int sliceMs) {
+  if (!IsValidCell(row, column) || sheet <= 0 || sheet >= kWorksheetSlots ||
+      !Worksheet(sheet).InUse()) {
+    return MacroProgress::kEnded;
+  }
+  return Start(MacroPosition{sheet, column, row, 0}, {}, sliceMs);
+}
+
 MacroProgress RunMacroText(std::string_view text, int sliceMs) {
   return Start(MacroPosition{CurrentWorksheet(), 0, kMacroTextRow, 0}, text, sliceMs);
 }
@@ -315,6 +325,7 @@ void ResetMacroState() {
   MacroState& s = TheMacroState();
   ClearRun(s);
   s.line.clear();
+  ResetMacroLibrary();
 }
 
 // --- for the command routines -------------------------------------------------------------------
@@ -336,20 +347,31 @@ void MacroFail(std::string_view message, bool trappable) {
 
 std::string MacroSyntaxErrorText() { return "Syntax Error: " + MacroCellText(); }
 
-void MacroJumpTo(uint16_t column, uint16_t row) {
+void MacroJumpTo(uint16_t column, uint16_t row, SlotIndex sheet) {
   MacroState& s = TheMacroState();
-  s.position = MacroPosition{s.position.sheet, column, row, 0};
+  s.position = MacroPosition{sheet != 0 ? sheet : s.position.sheet, column, row, 0};
   s.lineLoaded = false;
 }
 
-bool MacroCallAt(uint16_t column, uint16_t row, const MacroPosition* returnTo) {
+bool MacroCallAt(uint16_t column, uint16_t row, const MacroPosition* returnTo, SlotIndex sheet) {
   MacroState& s = TheMacroState();
   if (s.stack.size() >= static_cast<size_t>(kMaxMacroNesting)) {
     MacroFail("Stack Overflow, Nesting>20 ");
     return false;
   }
   s.stack.push_back(returnTo ? *returnTo : MacroNextStep());
-  MacroJumpTo(column, row);
+  MacroJumpTo(column, row, sheet);
+  return true;
+}
+
+bool MacroCall::Target(size_t i, SlotIndex* sheet, CellRange* out) {
+  if (failed) return false;
+  const MacroState& s = TheMacroState();
+  if (FindMacroName(Arg(i), s.position.sheet, sheet, out)) return true;
+  if (!Range(i, out)) return false;
+  // A range text, "CURSOR" or "RANGE" names cells of the macro's sheet; a name that only the
+  // current sheet knows leads there.
+  *sheet = LookupName(Arg(i)) != 0 ? CurrentWorksheet() : s.position.sheet;
   return true;
 }
 
@@ -393,14 +415,32 @@ void MacroAskInput(const MacroInputRequest& request, const MacroPendingInput& pe
 
 // --- control-flow commands ----------------------------------------------------------------------
 
+namespace {
+
+// The first cell of a target argument and its sheet; "NUL" is a syntax error.
+bool TargetCell(MacroCall& call, size_t i, SlotIndex* sheet, CellAddress* cell) {
+  CellRange r;
+  if (!call.Target(i, sheet, &r)) return false;
+  if (!RangeIsValid(r)) {
+    call.SyntaxError();
+    return false;
+  }
+  *cell = CellAddress{r.firstColumn, r.firstRow};
+  return true;
+}
+
+}  // namespace
+
 void DoCall(MacroCall& call) {
+  SlotIndex sheet = 0;
   CellAddress cell;
-  if (call.Cell(0, &cell)) MacroCallAt(cell.column, cell.row);
+  if (TargetCell(call, 0, &sheet, &cell)) MacroCallAt(cell.column, cell.row, nullptr, sheet);
 }
 
 void DoJump(MacroCall& call) {
+  SlotIndex sheet = 0;
   CellAddress cell;
-  if (call.Cell(0, &cell)) MacroJumpTo(cell.column, cell.row);
+  if (TargetCell(call, 0, &sheet, &cell)) MacroJumpTo(cell.column, cell.row, sheet);
 }
 
 void DoReturn(MacroCall&) {
@@ -435,10 +475,11 @@ void DoIf(MacroCall& call) {
 void DoWhile(MacroCall& call) {
   const double value = call.Value(0);
   if (call.failed || value != 1) return;
+  SlotIndex sheet = 0;
   CellAddress cell;
-  if (!call.Cell(1, &cell)) return;
+  if (!TargetCell(call, 1, &sheet, &cell)) return;
   const MacroPosition again = MacroCurrentStep();
-  MacroCallAt(cell.column, cell.row, &again);
+  MacroCallAt(cell.column, cell.row, &again, sheet);
 }
 
 void DoFor(MacroCall& call) {
@@ -492,8 +533,9 @@ void DoOnError(MacroCall& call) {
     s.hasHandler = false;
     return;
   }
+  SlotIndex sheet = 0;
   CellAddress cell;
-  if (!call.Cell(0, &cell)) return;
+  if (!TargetCell(call, 0, &sheet, &cell)) return;
   s.hasHandler = true;
-  s.handler = MacroPosition{s.position.sheet, cell.column, cell.row, 0};
+  s.handler = MacroPosition{sheet, cell.column, cell.row, 0};
 }

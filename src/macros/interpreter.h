@@ -34,6 +34,9 @@ enum class MacroProgress : uint8_t {
 // Starts the macro whose first line is the cell (column, row) of the current worksheet and runs
 // it. `sliceMs` 0 runs without a time limit. A macro already running is stopped first.
 MacroProgress RunMacroAt(uint16_t column, uint16_t row, int sliceMs = 0);
+// Starts the macro whose first line is the cell (column, row) of worksheet `sheet` (such as the
+// macro library): its lines are read from that sheet, its commands act on the current one.
+MacroProgress RunMacroIn(SlotIndex sheet, uint16_t column, uint16_t row, int sliceMs = 0);
 // Translates `text` as one line and runs it with no cell position.
 MacroProgress RunMacroText(std::string_view text, int sliceMs = 0);
 // Runs on after a wait or a slice. Does nothing while an input is still awaited.
@@ -66,5 +69,6 @@ std::string MacroCellText();
 void AdjustMacroCells(
     const std::function<void(SlotIndex sheet, uint16_t* column, uint16_t* row)>& adjust);
 
-// Puts the interpreter back to idle, closes its text files (tests and start-up).
+// Puts the interpreter back to idle, closes its text files and forgets the macro library (tests
+// and start-up).
 void ResetMacroState();

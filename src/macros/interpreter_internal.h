@@ -42,6 +42,7 @@ struct MacroPendingInput {
   uint16_t column = 0;  // the target cell (GET, INLABEL, INVALUE, FILEPICK)
   uint16_t row = 0;
   bool menuCall = false;                // MENUCALL (else MENUBRANCH)
+  SlotIndex menuSheet = 0;              // the sheet holding the menu
   std::vector<CellAddress> menuItems;   // the cell of each item
 };
 
@@ -86,6 +87,10 @@ struct MacroCall {
   bool Range(size_t i, CellRange* out);
   // The first cell of a range argument; "NUL" is a syntax error here.
   bool Cell(size_t i, CellAddress* out);
+  // A range argument that names where the macro goes on (CALL, JUMP, WHILE, ONERROR, the
+  // menus): a range name of the macro's sheet, else of the macro library, else a range of the
+  // macro's sheet (a name of the current sheet only leads there). Gives the sheet too.
+  bool Target(size_t i, SlotIndex* sheet, CellRange* out);
   // A value: "NUL" and "FALSE" 0, "TRUE" 1, else the formula's number (0 on any error).
   double Value(size_t i);
   // The value rounded; magnitudes of 2147483647 or more give 0.
@@ -107,11 +112,13 @@ struct MacroCall {
 void MacroFail(std::string_view message, bool trappable = true);
 // "Syntax Error: " followed by the cell of the line ("" for a macro given as text).
 std::string MacroSyntaxErrorText();
-// Continues at the start of the line in (column, row) of the macro's sheet.
-void MacroJumpTo(uint16_t column, uint16_t row);
-// Pushes the position after the current command (or `returnTo`) and continues at the cell.
-// False (after "Stack Overflow, Nesting>20 ") when the stack is full.
-bool MacroCallAt(uint16_t column, uint16_t row, const MacroPosition* returnTo = nullptr);
+// Continues at the start of the line in (column, row) of `sheet` (0: the macro's sheet).
+void MacroJumpTo(uint16_t column, uint16_t row, SlotIndex sheet = 0);
+// Pushes the position after the current command (or `returnTo`) and continues at the cell of
+// `sheet` (0: the macro's sheet). False (after "Stack Overflow, Nesting>20 ") when the stack is
+// full.
+bool MacroCallAt(uint16_t column, uint16_t row, const MacroPosition* returnTo = nullptr,
+                 SlotIndex sheet = 0);
 // The position of the step being run (step index at that step) / after it.
 MacroPosition MacroCurrentStep();
 MacroPosition MacroNextStep();

@@ -10,6 +10,7 @@
 #include "core/entry.h"
 #include "core/format.h"
 #include "core/number_settings.h"
+#include "core/sheet_scope.h"
 #include "core/text_case.h"
 #include "core/worksheets.h"
 #include "files/worksheet_file.h"
@@ -140,7 +141,8 @@ std::string ItemText(uint16_t column, uint16_t row) {
 
 void ShowMenu(MacroCall& call, bool isCall) {
   CellRange r;
-  if (!call.Range(0, &r) || !RangeIsValid(r)) {
+  SlotIndex sheet = 0;
+  if (!call.Target(0, &sheet, &r) || !RangeIsValid(r)) {
     if (!call.failed) call.SyntaxError();
     return;
   }
@@ -150,13 +152,19 @@ void ShowMenu(MacroCall& call, bool isCall) {
   MacroPendingInput pending;
   pending.kind = MacroInputKind::kMenu;
   pending.menuCall = isCall;
-  for (uint32_t column = r.firstColumn; column <= lastColumn; ++column) {
-    std::string item = ItemText(static_cast<uint16_t>(column), r.firstRow);
-    if (item.empty()) break;
-    request.items.push_back(std::move(item));
-    request.descriptions.push_back(
-        r.firstRow + 1 < kRowCount ? ItemText(static_cast<uint16_t>(column), r.firstRow + 1) : "");
-    pending.menuItems.push_back(CellAddress{static_cast<uint16_t>(column), r.firstRow});
+  pending.menuSheet = sheet;
+  {
+    // The items are part of the macro: they are read from the sheet that holds them.
+    SheetScope scope(sheet);
+    for (uint32_t column = r.firstColumn; column <= lastColumn; ++column) {
+      std::string item = ItemText(static_cast<uint16_t>(column), r.firstRow);
+      if (item.empty()) break;
+      request.items.push_back(std::move(item));
+      request.descriptions.push_back(
+          r.firstRow + 1 < kRowCount ? ItemText(static_cast<uint16_t>(column), r.firstRow + 1)
+                                     : "");
+      pending.menuItems.push_back(CellAddress{static_cast<uint16_t>(column), r.firstRow});
+    }
   }
   if (request.items.empty() || r.firstRow + 2 >= kRowCount) {
     call.SyntaxError();
@@ -206,9 +214,9 @@ void MacroHandleReply(const MacroPendingInput& pending, const std::string& reply
       const CellAddress item = pending.menuItems[choice - 1];
       const uint16_t row = static_cast<uint16_t>(item.row + 2);
       if (pending.menuCall) {
-        MacroCallAt(item.column, row);
+        MacroCallAt(item.column, row, nullptr, pending.menuSheet);
       } else {
-        MacroJumpTo(item.column, row);
+        MacroJumpTo(item.column, row, pending.menuSheet);
       }
       return;
     }

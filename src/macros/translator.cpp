@@ -1,7 +1,7 @@
 // macros/translator.cpp — macro line translation.
 //
-// Reads: the vocabulary; through the context, the range names of the current sheet and the
-// evaluator (repeat counts). Writes nothing.
+// Reads: the vocabulary; through the context, the range names of the current sheet and of the
+// macro library and the evaluator (repeat counts). Writes nothing.
 #include "macros/translator.h"
 
 #include <cmath>
@@ -10,13 +10,16 @@
 #include "core/text_case.h"
 #include "formula/compiler.h"
 #include "formula/evaluator.h"
+#include "macros/macro_library.h"
 #include "macros/vocabulary.h"
 
 namespace {
 
+// A range name of the current sheet (the one holding the line), else of the macro library.
 bool SheetHasName(std::string_view name) {
   if (name.empty() || name.size() > kMaxNameLength) return false;
-  return NameCount() > 0 && FindName(UpperCase(name), 1, NameCount()) > 0;
+  if (NameCount() > 0 && FindName(UpperCase(name), 1, NameCount()) > 0) return true;
+  return MacroLibraryHasName(name);
 }
 
 double EvaluateCountText(std::string_view text, bool* ok) {

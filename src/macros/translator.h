@@ -37,7 +37,8 @@ struct MacroLineContext {
   bool (*isRangeName)(std::string_view name) = nullptr;
   double (*evaluateCount)(std::string_view text, bool* ok) = nullptr;
 };
-// The context of the current worksheet (range names of the current sheet, the evaluator).
+// The context of the current worksheet (range names of the current sheet and of the macro
+// library, the evaluator).
 MacroLineContext SheetLineContext();
 
 // Replaces the typographic quotes and marks (bytes 0x94, 0x82, 0x88, 0x98, 0xA6, 0x93, 0xB7) by
