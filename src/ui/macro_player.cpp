@@ -16,6 +16,7 @@
 
 #include "macros/vocabulary.h"
 #include "ui/cp1252.h"
+#include "ui/macro_sound.h"
 #include "ui/qt_platform.h"
 
 namespace {
@@ -65,7 +66,7 @@ PlayedKey KeyFor(uint8_t byte) {
 
 }  // namespace
 
-MacroPlayer::MacroPlayer(QObject* parent) : QObject(parent) {}
+MacroPlayer::MacroPlayer(QObject* parent) : QObject(parent), sound_(new MacroSound(this)) {}
 
 void MacroPlayer::WatchKeys() {
   // The newest filter of the application sees a key first: the user's key is the macro's
@@ -86,6 +87,12 @@ void MacroPlayer::Start(uint16_t column, uint16_t row) {
   keys_.clear();
   waiting_ = Waiting::kNothing;
   After(RunMacroAt(column, row, kSliceMs));
+}
+
+void MacroPlayer::StartIn(SlotIndex sheet, uint16_t column, uint16_t row) {
+  keys_.clear();
+  waiting_ = Waiting::kNothing;
+  After(RunMacroIn(sheet, column, row, kSliceMs));
 }
 
 void MacroPlayer::StartText(const std::string& text) {
@@ -278,9 +285,14 @@ MacroWait MacroPlayer::Delay(int milliseconds) {
 }
 
 MacroWait MacroPlayer::Tone(int frequency, int milliseconds) {
-  // Without an audio output the tone is the system beep; the macro still waits its duration.
-  if (frequency >= 10) QApplication::beep();
+  // Without an audio output the tone is the warning beep; the macro still waits its duration
+  // (a frequency below 10 is silence of that length).
+  if (frequency >= 10 && !sound_->PlayTone(frequency, milliseconds)) TheQtPlatform().Beep();
   return Delay(milliseconds);
+}
+
+void MacroPlayer::PlayWave(std::string_view fileName, int) {
+  sound_->PlayWave(FromCp1252(fileName));
 }
 
 MacroWait MacroPlayer::StepWait(std::string_view caption) {

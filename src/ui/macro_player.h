@@ -6,8 +6,9 @@
 // widget that has the focus, each followed by a sentinel event that posts the next one, and the
 // interpreter resumes once the last has been consumed; {?} waits for the user's Enter, GET for
 // the user's next key, INLABEL and INVALUE open an input dialog, MENUBRANCH and MENUCALL a menu
-// with the descriptions as status tips, FILEPICK a file dialog (Cancel acts as Break), DELAY and
-// TONE a timer, single-step mode a caption and the step key, EXEC the question "Run program:
+// with the descriptions as status tips, FILEPICK a file dialog (Cancel acts as Break), DELAY a
+// timer, TONE a sine tone (ui/macro_sound.h; a beep without audio output) and a timer for its
+// length, PLAYWAVE a sound file, single-step mode a caption and the step key, EXEC the question "Run program:
 // COMMAND?" (No by default). Nothing waits in a nested event loop or a busy loop.
 // Played keys carry kPlayedKeyMark as their native scan code, so that a played Esc never breaks.
 // State: per object (the keys being played, what the macro waits for).
@@ -23,6 +24,7 @@
 #include "platform/platform.h"
 
 class QKeyEvent;
+class MacroSound;
 
 class MacroPlayer : public QObject {
   Q_OBJECT
@@ -36,6 +38,9 @@ class MacroPlayer : public QObject {
 
   // Starts the macro whose first line is (column, row) of the active sheet / a macro text.
   void Start(uint16_t column, uint16_t row);
+  // Starts the macro whose lines are in worksheet `sheet` (the macro library) at (column, row);
+  // its commands act on the active sheet.
+  void StartIn(SlotIndex sheet, uint16_t column, uint16_t row);
   void StartText(const std::string& text);
   // The user's Break (Esc, Ctrl+Break, the stop button).
   void Break();
@@ -50,6 +55,7 @@ class MacroPlayer : public QObject {
   MacroWait MacroInput(const MacroInputRequest& request, std::string* reply);
   MacroWait Delay(int milliseconds);
   MacroWait Tone(int frequency, int milliseconds);
+  void PlayWave(std::string_view fileName, int mode);
   MacroWait StepWait(std::string_view caption);
   ProgramRun RunProgram(std::string_view commandLine);
 
@@ -73,6 +79,7 @@ class MacroPlayer : public QObject {
   void Reply(const std::string& reply);
   void Cancel();
 
+  MacroSound* sound_;
   std::string keys_;
   size_t nextKey_ = 0;
   Waiting waiting_ = Waiting::kNothing;

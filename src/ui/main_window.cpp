@@ -190,6 +190,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
         break;
     }
   };
+  platform.onZoom = [this](int percent) { SetZoom(percent); };
+  platform.activeWindowSplit = [this] {
+    const WorksheetWindow* w = activeSheetWindow();
+    return w && w->splitActive();
+  };
   RunMacroAt = [this](const CellRange& r) {
     if (!activeSheetWindow()) return;
     macroPlayer_->Start(r.firstColumn, r.firstRow);
@@ -228,6 +233,8 @@ MainWindow::~MainWindow() {
   QtPlatform& platform = TheQtPlatform();
   platform.macroPlayer = nullptr;
   platform.onShowBar = nullptr;
+  platform.onZoom = nullptr;
+  platform.activeWindowSplit = nullptr;
   platform.onMode = nullptr;
   platform.onProgress = nullptr;
   platform.onRepaint = nullptr;
@@ -363,24 +370,7 @@ void MainWindow::BuildQuickBar() {
 #define BUTTON_SEPARATOR() quickBar_->addSeparator();
 #include "ui/commands.def"
 
-  // The macro button bar: 13 buttons whose captions name macros of the macro library.
-  macroBar_ = new QToolBar(QStringLiteral("Macro Buttons"), this);
-  macroBar_->setObjectName("macroBar");
-  macroBar_->setToolTip("Toolbar");
-  macroBar_->setMovable(false);
-  for (int i = 0; i < 13; ++i) {
-    auto* b = new QToolButton(macroBar_);
-    b->setObjectName(QStringLiteral("macroButton%1").arg(i));
-    b->setText(QString());
-    b->setToolTip("Toolbar");
-    b->setFixedSize(26, 22);
-    b->setAutoRaise(false);
-    // Blank buttons are still seen as buttons, waiting for a macro library to name them.
-    b->setStyleSheet(
-        QStringLiteral("QToolButton { border: 1px solid #a8a8a8; background: #e8e8e8; }"));
-    macroBar_->addWidget(b);
-    buttons_.emplace_back(b, Cmd::kMacroButton);
-  }
+  BuildMacroBar();
 }
 
 // --- start-up and shut-down ----------------------------------------------------------------------
@@ -395,6 +385,7 @@ void MainWindow::Startup(const QStringList& arguments) {
   }
   FillFormatBox();
   WorksheetWindow::SetZoomAll(100);
+  LoadMacroLibrary();
   ApplyBarSettings();
   FillHistory();
   started_ = true;
@@ -424,6 +415,7 @@ void MainWindow::ShowStartupSheet() {
     opened = OpenByName(autoexec_) != nullptr;
   }
   if (!opened && Settings().preOpen && clientArea_->subWindowList().isEmpty()) NewSheet();
+  RunLibraryAutoexec();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -774,10 +766,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kUnsynch: sheetWindow->setSynch(false); break;
     case Cmd::kSplitClear: sheetWindow->splitAtCursor(0); break;
     case Cmd::kBorders: sheetWindow->setTitles(tag); break;
-    case Cmd::kZoom:
-      WorksheetWindow::SetZoomAll(tag);
-      Settings().zoom = tag;
-      break;
+    case Cmd::kZoom: SetZoom(tag); break;
     case Cmd::kExtReset: ClearLinkedSheetCache(); break;
     case Cmd::kNewView: {
       if (int(clientArea_->subWindowList().size()) >= kMaxChildWindows) {
@@ -836,6 +825,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
       }
       break;
     case Cmd::kMacroStop: macroPlayer_->Break(); break;
+    case Cmd::kMacroButton: RunMacroButton(tag); break;
     case Cmd::kMacroPick:
       if (!entryActive_) StartEntry(QStringLiteral("{"));
       OpenFunctionList(true);
@@ -850,6 +840,22 @@ void MainWindow::Run(Cmd cmd, int tag) {
     default: ThePlatform().Beep(); break;
   }
   RefreshSheetViews();
+}
+
+void MainWindow::SetZoom(int percent) {
+  WorksheetWindow::SetZoomAll(percent);
+  Settings().zoom = percent;
+  // The menu's radio item of that zoom is checked; a zoom the menu does not offer checks none.
+  QAction* match = action(Cmd::kZoom, percent);
+  for (const ActionInfo& info : actions_) {
+    if (info.cmd == Cmd::kZoom && info.action != match && info.action->isChecked()) {
+      if (QActionGroup* group = info.action->actionGroup()) {
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+      }
+      info.action->setChecked(false);
+    }
+  }
+  if (match) match->setChecked(true);
 }
 
 void MainWindow::OpenGraphSettings(int tag) {

@@ -35,6 +35,7 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class QTextBrowser;
+class QTimer;
 class WorksheetWindow;
 class FunctionListDialog;
 class GraphSettingsDialog;
@@ -132,8 +133,17 @@ class MainWindow : public QMainWindow {
   void GotoPrompt();
   // Recomputes the enabled state of every menu item and button.
   void UpdateMenuState();
+  // The zoom of every worksheet window in percent ("&Zoom" items, VIEWZOOM); kept for the
+  // settings file.
+  void SetZoom(int percent);
   // Runs a menu or button command (tag: the item's tag).
   void Run(Cmd cmd, int tag = 0);
+
+  // Starts the macro whose first line is `cell` of worksheet `sheet` by the frame's timer, at its
+  // first tick 26 ms or more after the request (macro buttons); a later request replaces one
+  // still pending. The commands of the macro act on the sheet active then.
+  void StartMacroSoon(SlotIndex sheet, CellAddress cell);
+  static constexpr int kMacroStartDelayMs = 26;
 
   // The call point for running the macro at a cell (the macro interpreter installs it). Unset:
   // "AUTOEXEC" ranges and macro buttons do nothing.
@@ -161,6 +171,12 @@ class MainWindow : public QMainWindow {
   // The file history's entries at the end of `menu`.
   void AddHistoryItems(QMenu* menu);
   void BuildQuickBar();
+  // The macro button bar (macro_bar.cpp): its 13 buttons; the macro library opened and its first
+  // names put on the buttons; a button's macro started; the library's AUTOEXEC run.
+  void BuildMacroBar();
+  void LoadMacroLibrary();
+  void RunMacroButton(int index);
+  void RunLibraryAutoexec();
   void BuildEntryRow();
   void BuildFormatBar();
   // Fills the speed format box from the settings' format list.
@@ -215,6 +231,12 @@ class MainWindow : public QMainWindow {
   QMdiArea* clientArea_;
   QToolBar* quickBar_ = nullptr;
   QToolBar* macroBar_ = nullptr;
+  struct PendingMacroStart {
+    SlotIndex sheet = 0;
+    CellAddress cell;
+  };
+  QTimer* macroStartTimer_ = nullptr;
+  PendingMacroStart pendingMacroStart_;
   MacroPlayer* macroPlayer_ = nullptr;
   QToolBar* formatBar_ = nullptr;
   QWidget* entryPanel_ = nullptr;

@@ -136,6 +136,20 @@ void QtPlatform::ShowBar(WindowBar bar, bool visible) {
   if (onShowBar) onShowBar(bar, visible);
 }
 
+void QtPlatform::SetZoom(int percent) {
+  if (onZoom) onZoom(percent);
+}
+
+double QtPlatform::ViewSetting(int n) {
+  if (n == 0) return GridZoom();
+  if (n == 1) return activeWindowSplit && activeWindowSplit() ? 1 : 0;
+  return 0;
+}
+
+void QtPlatform::PlayWave(std::string_view fileName, int mode) {
+  if (macroPlayer) macroPlayer->PlayWave(fileName, mode);
+}
+
 ProgramRun QtPlatform::RunProgram(std::string_view commandLine) {
   return macroPlayer ? macroPlayer->RunProgram(commandLine) : ProgramRun::kRefused;
 }

@@ -41,6 +41,9 @@ class QtPlatform : public Platform {
   MacroWait StepWait(std::string_view caption) override;
   ProgramRun RunProgram(std::string_view commandLine) override;
   void ShowBar(WindowBar bar, bool visible) override;
+  void SetZoom(int percent) override;
+  double ViewSetting(int n) override;
+  void PlayWave(std::string_view fileName, int mode) override;
 
   // The desktop side of running macros (set by the main window); without it the platform has no
   // window to type into and asks nothing.
@@ -53,6 +56,10 @@ class QtPlatform : public Platform {
   std::function<void()> onRepaint;
   // Shows or hides one of the bars of the main window (VIEW in a macro).
   std::function<void(WindowBar, bool)> onShowBar;
+  // Sets the zoom of every worksheet window (VIEWZOOM in a macro).
+  std::function<void(int)> onZoom;
+  // Whether the active worksheet window is split (@QVIEW(1)).
+  std::function<bool()> activeWindowSplit;
 
   // When set, message and question boxes are not shown: messages go here as "CAPTION TEXT" and
   // questions take the next scripted answer (kCancel when none is left). Tests use it.

@@ -1,8 +1,14 @@
 // Qt Test: macros on the desktop — keys played into the main window, a played Esc against the
-// user's Esc, {?} waiting for the user's entry, the step caption.
+// user's Esc, {?} waiting for the user's entry, the step caption, the input dialogs, the menu,
+// GET, the file dialog, the macro library and its bar, AUTOEXEC, the zoom, sounds.
 #include <QAction>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "core/entry.h"
@@ -10,8 +16,10 @@
 #include "core/names.h"
 #include "files/worksheet_file.h"
 #include "macros/interpreter.h"
+#include "macros/macro_library.h"
 #include "main_window_fixture.h"
 #include "ui/macro_player.h"
+#include "ui/macro_sound.h"
 #include "ui_fixture.h"
 
 class MacroPlayerTest : public QObject, private MainWindowFixture {
@@ -25,6 +33,51 @@ class MacroPlayerTest : public QObject, private MainWindowFixture {
       for (const char* line : lines) EnterCell(std::string("'") + line, row++, 25);
     }
     MainWindow::RunMacroAt(MakeRange(25, 0, 25, 0));
+  }
+
+  // Enters `text` into `cell` of the active sheet.
+  void Put(const char* cell, const std::string& text) {
+    SheetScope scope(Slot());
+    const ParsedCell c = ParseCellRef(cell);
+    EnterCell(text, c.row, c.column);
+  }
+  std::string ContentsAt(const char* cell) {
+    SheetScope scope(Slot());
+    const ParsedCell c = ParseCellRef(cell);
+    return CellContentsText(GetCell(c.row, c.column));
+  }
+
+  // The visible dialog or menu of the macro named `name`, once it is there.
+  template <typename T>
+  T* Shown(const char* name) {
+    T* found = nullptr;
+    for (int i = 0; i < 200 && !found; ++i) {
+      for (T* w : frame_->findChildren<T*>(QString::fromLatin1(name))) {
+        if (w->isVisible()) found = w;
+      }
+      if (!found) QTest::qWait(10);
+    }
+    return found;
+  }
+
+  // Writes the macro library TALLIVO.MAC into the program directory: names BUMP (B1: adds 1 to
+  // A1 of the active sheet), GREET (B5), the subroutine INC (B12: adds 1 to A3) and, when
+  // `autoexec`, AUTOEXEC (B9: puts 7 into C1).
+  void WriteLibrary(bool autoexec) {
+    Start();
+    {
+      SheetScope scope(Slot());
+      EnterCell("'{LET A1,A1+1}", 0, 1);
+      EnterCell("'{LET A2,2}", 4, 1);
+      EnterCell("'{LET C1,7}", 8, 1);
+      EnterCell("'{LET A3,A3+1}{RET}", 11, 1);
+      QVERIFY(DefineName("BUMP", MakeRange(1, 0, 1, 0)) != 0);
+      QVERIFY(DefineName("INC", MakeRange(1, 11, 1, 11)) != 0);
+      QVERIFY(DefineName("GREET", MakeRange(1, 4, 1, 4)) != 0);
+      if (autoexec) QVERIFY(DefineName("AUTOEXEC", MakeRange(1, 8, 1, 8)) != 0);
+      QVERIFY(SaveWorksheet(Path("TALLIVO.MAC").toStdString()));
+    }
+    CloseWindow();
   }
 
  private slots:
@@ -118,6 +171,194 @@ class MacroPlayerTest : public QObject, private MainWindowFixture {
     QVERIFY(second);
     QTRY_VERIFY(!MacroRunning());
     QCOMPARE(NumberAt(second->slot(), 0, 1), 1.0);
+  }
+
+  void theAutoexecWorksheetRunsItsMacroWithoutAsking() {
+    Start();
+    {
+      SheetScope scope(Slot());
+      EnterCell("'{LET B1,B1+5}", 4, 0);
+      QVERIFY(DefineName("AUTOEXEC", MakeRange(0, 4, 0, 4)) != 0);
+      QVERIFY(SaveWorksheet(Path("AUTOEXEC.WKS").toStdString()));
+    }
+    CloseWindow();
+    Start();
+    QTRY_VERIFY(!MacroRunning());
+    QVERIFY(frame_->activeSheetWindow());
+    QCOMPARE(NumberAt(Slot(), 0, 1), 5.0);
+    QVERIFY(messages_.isEmpty());
+    QFile::remove(Path("AUTOEXEC.WKS"));
+  }
+
+  void inputDialogsEnterTheRepliesAndCancelBreaks() {
+    Start();
+    RunLines({"{INLABEL \"Your name\",B1}{INVALUE \"How many\",B2}{INLABEL \"Again\",B3}"});
+    auto* dialog = Shown<QInputDialog>("macroInputDialog");
+    QVERIFY(dialog);
+    QCOMPARE(dialog->labelText(), QString("Your name"));
+    dialog->setTextValue("2024.prn");
+    dialog->accept();
+    dialog = nullptr;
+    QTRY_VERIFY((dialog = Shown<QInputDialog>("macroInputDialog")) &&
+                dialog->labelText() == "How many");
+    dialog->setTextValue("12");
+    dialog->accept();
+    QTRY_VERIFY((dialog = Shown<QInputDialog>("macroInputDialog")) &&
+                dialog->labelText() == "Again");
+    dialog->reject();
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(ContentsAt("B1"), std::string("'2024.prn"));
+    QCOMPARE(NumberAt(Slot(), 1, 1), 12.0);
+    QCOMPARE(ContentsAt("B3"), std::string());
+    QCOMPARE(messages_, QStringList{"Error: Break! Z1"});
+  }
+
+  void menuBranchShowsTheItemsAndGoesOnBelowTheChosenOne() {
+    Start();
+    Put("AA10", "'Add");
+    Put("AA11", "'Add a row");
+    Put("AB10", "'Quit");
+    Put("AB11", "'Leave the macro");
+    Put("AA12", "'{LET B1,1}");
+    Put("AB12", "'{LET B1,2}");
+    RunLines({"{MENUBRANCH AA10}"});
+    QMenu* menu = Shown<QMenu>("macroMenu");
+    QVERIFY(menu);
+    const QList<QAction*> items = menu->actions();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items[0]->text(), QString("Add"));
+    QCOMPARE(items[1]->text(), QString("Quit"));
+    QCOMPARE(items[1]->statusTip(), QString("Leave the macro"));
+    items[1]->trigger();
+    menu->close();
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(NumberAt(Slot(), 0, 1), 2.0);
+    QVERIFY(messages_.isEmpty());
+
+    // Closing the menu without a choice is a Break.
+    RunLines({"{MENUCALL AA10}"});
+    menu = Shown<QMenu>("macroMenu");
+    QVERIFY(menu);
+    menu->close();
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(messages_, QStringList{"Error: Break! Z1"});
+  }
+
+  void getTakesTheNextKeyAsALabel() {
+    MainWindow& f = Start();
+    QApplication::setActiveWindow(&f);
+    RunLines({"{GET B1}{LET B2,1}"});
+    QTest::qWait(30);
+    QVERIFY(MacroRunning());
+    QTest::keyClick(Grid(), Qt::Key_Q, Qt::NoModifier);
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(ContentsAt("B1"), std::string("'q"));
+    QCOMPARE(NumberAt(Slot(), 1, 1), 1.0);
+    // The key went to the macro, not into an entry.
+    QVERIFY(!f.entryActive());
+  }
+
+  void filePickEntersTheChosenNameAndCancelBreaks() {
+    Start();
+    QFile file(Path("pick.wks"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const std::string offered = Path("pick.wks").toStdString();
+    RunLines({("{FILEPICK \"" + offered + "\",\"Worksheets (*.wks)\",B1}").c_str()});
+    auto* dialog = Shown<QFileDialog>("macroFileDialog");
+    QVERIFY(dialog);
+    QCOMPARE(QFileInfo(dialog->directory().absolutePath()).canonicalFilePath(),
+             QFileInfo(home_.path()).canonicalFilePath());
+    dialog->selectFile(Path("pick.wks"));
+    static_cast<QDialog*>(dialog)->accept();
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(QFileInfo(QString::fromStdString(ContentsAt("B1").substr(1))).fileName(),
+             QString("pick.wks"));
+
+    RunLines({("{FILEPICK \"" + offered + "\",\"*.wks\",B2}").c_str()});
+    dialog = Shown<QFileDialog>("macroFileDialog");
+    QVERIFY(dialog);
+    dialog->reject();
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(ContentsAt("B2"), std::string());
+    QCOMPARE(messages_, QStringList{"Error: Break! Z1"});
+  }
+
+  void theLibraryCaptionsTheBarAndItsButtonsRunItsMacros() {
+    WriteLibrary(/*autoexec=*/false);
+    MainWindow& f = Start();
+    QVERIFY(MacroLibrary() != 0);
+    QToolButton* first = f.button("macroButton0");
+    QToolButton* second = f.button("macroButton1");
+    QToolButton* fourth = f.button("macroButton3");
+    QVERIFY(first && second && fourth);
+    QCOMPARE(first->text(), QString("BUMP"));
+    QCOMPARE(second->text(), QString("GREET"));
+    QCOMPARE(f.button("macroButton2")->text(), QString("INC"));
+    QCOMPARE(fourth->text(), QString());
+    QVERIFY(first->isEnabled());
+    QVERIFY(!fourth->isEnabled());
+    // The library is no window of its own.
+    QCOMPARE(f.clientArea()->subWindowList().size(), qsizetype(1));
+
+    // A button starts its macro by the timer; the commands act on the active sheet.
+    first->click();
+    QVERIFY(!MacroRunning());
+    QCOMPARE(KindAt(Slot(), 0, 0), uint8_t(0xFF));
+    QTRY_COMPARE(NumberAt(Slot(), 0, 0), 1.0);
+    QTRY_VERIFY(!MacroRunning());
+    second->click();
+    QTRY_COMPARE(NumberAt(Slot(), 1, 0), 2.0);
+
+    // A macro of the sheet calls the library's names.
+    RunLines({"{INC}{inc}{CALL INC}{LET D1,A3}"});
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(NumberAt(Slot(), 0, 3), 3.0);
+    QCOMPARE(messages_.join("|"), QString());
+    CloseWindow();
+    QFile::remove(Path("TALLIVO.MAC"));
+  }
+
+  void theLibrarysAutoexecRunsAtStart() {
+    WriteLibrary(/*autoexec=*/true);
+    MainWindow& f = Start();
+    QCOMPARE(f.button("macroButton0")->text(), QString("AUTOEXEC"));
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(NumberAt(Slot(), 0, 2), 7.0);
+    QVERIFY(messages_.isEmpty());
+    CloseWindow();
+    QFile::remove(Path("TALLIVO.MAC"));
+  }
+
+  void viewZoomSetsTheWindowsZoomThatQviewReads() {
+    MainWindow& f = Start();
+    RunLines({"{VIEWZOOM 150}{LET B1,@QVIEW(0)}"});
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(GridZoom(), 150);
+    QCOMPARE(NumberAt(Slot(), 0, 1), 150.0);
+    QVERIFY(f.action(Cmd::kZoom, 150)->isChecked());
+    QVERIFY(!f.action(Cmd::kZoom, 100)->isChecked());
+    RunLines({"{VIEWZOOM 900}{LET B2,@QVIEW(0)}{VIEWZOOM 110}{LET B3,@QVIEW(0)}"});
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(NumberAt(Slot(), 1, 1), 200.0);
+    QCOMPARE(NumberAt(Slot(), 2, 1), 110.0);
+    // A zoom the menu does not offer checks no item.
+    for (int zoom : {200, 150, 125, 100, 87, 75, 65, 50}) {
+      QVERIFY(!f.action(Cmd::kZoom, zoom)->isChecked());
+    }
+    f.Run(Cmd::kZoom, 100);
+    QCOMPARE(GridZoom(), 100);
+    QVERIFY(f.action(Cmd::kZoom, 100)->isChecked());
+  }
+
+  void toneAndWaveNeitherHangNorFailWithoutAudio() {
+    Start();
+    RunLines({"{TONE 440,40}{TONE 5,20}{PLAYWAVE \"missing.wav\",1}{LET B1,1}"});
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(NumberAt(Slot(), 0, 1), 1.0);
+    QVERIFY(messages_.isEmpty());
+    // Without an audio output the audible tone is a beep; the silent one never beeps.
+    QCOMPARE(TheQtPlatform().beeps, MacroSound::HasAudioOutput() ? 0 : 1);
   }
 };
 
