@@ -26,6 +26,7 @@
 #include "files/settings.h"
 #include "files/sheet_extras.h"
 #include "files/worksheet_file.h"
+#include "macros/macro_library.h"
 #include "platform/platform.h"
 #include "ui/cp1252.h"
 #include "ui/entry_line.h"
@@ -67,14 +68,19 @@ WorksheetWindow* MainWindow::OpenByName(const QString& name) {
   }
   const std::string absolute = ToCp1252(info.absoluteFilePath());
   if (const SlotIndex open = FindWorksheet(absolute)) {
+    bool shown = false;
     for (WorksheetWindow* w : WorksheetWindow::Windows()) {
       if (w->slot() != open) continue;
+      shown = true;
       if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget())) {
         clientArea_->setActiveSubWindow(sub);
         sub->raise();
       }
       break;
     }
+    // The macro library is open without a window: a window now shows it, so that its macros can
+    // be edited (the library keeps the entry when the window closes).
+    if (!shown && open == MacroLibrary()) return ShowMacroLibrary(absolute);
     ThePlatform().Beep();
     return nullptr;
   }

@@ -12,6 +12,7 @@
 #include "core/names.h"
 #include "core/sheet_scope.h"
 #include "files/program_files.h"
+#include "files/sheet_extras.h"
 #include "files/settings.h"
 #include "macros/interpreter.h"
 #include "macros/macro_library.h"
@@ -87,6 +88,14 @@ void MainWindow::RunMacroButton(int index) {
 void MainWindow::StartMacroSoon(SlotIndex sheet, CellAddress cell) {
   pendingMacroStart_ = PendingMacroStart{sheet, cell};
   macroStartTimer_->start(kMacroStartDelayMs);
+}
+
+WorksheetWindow* MainWindow::ShowMacroLibrary(const std::string& fileName) {
+  WorksheetWindow* sheetWindow = WorksheetWindow::OpenWorksheetWindow(clientArea_, fileName, false);
+  if (!sheetWindow) return nullptr;
+  sheetWindow->redraw();
+  sheetWindow->applyLayout(ExtrasOf(sheetWindow->slot()).layout);
+  return AdoptWindow(sheetWindow, true);
 }
 
 void MainWindow::RunLibraryAutoexec() {

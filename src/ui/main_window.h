@@ -177,6 +177,8 @@ class MainWindow : public QMainWindow {
   void LoadMacroLibrary();
   void RunMacroButton(int index);
   void RunLibraryAutoexec();
+  // A window on the macro library's entry (opened by name while no window showed it).
+  WorksheetWindow* ShowMacroLibrary(const std::string& fileName);
   void BuildEntryRow();
   void BuildFormatBar();
   // Fills the speed format box from the settings' format list.

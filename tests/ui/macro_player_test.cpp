@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolButton>
@@ -315,6 +316,19 @@ class MacroPlayerTest : public QObject, private MainWindowFixture {
     QTRY_VERIFY(!MacroRunning());
     QCOMPARE(NumberAt(Slot(), 0, 3), 3.0);
     QCOMPARE(messages_.join("|"), QString());
+
+    // Opened by name, the library gets a window of its own; closing it keeps the library.
+    const SlotIndex library = MacroLibrary();
+    WorksheetWindow* shown = f.OpenByName(Path("TALLIVO.MAC"));
+    QVERIFY(shown);
+    QCOMPARE(shown->slot(), library);
+    QCOMPARE(f.clientArea()->subWindowList().size(), qsizetype(2));
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(TheQtPlatform().beeps, 0);
+    qobject_cast<QMdiSubWindow*>(shown->parentWidget())->close();
+    QTRY_COMPARE(f.clientArea()->subWindowList().size(), qsizetype(1));
+    QCOMPARE(MacroLibrary(), library);
+    QCOMPARE(f.button("macroButton0")->text(), QString("BUMP"));
     CloseWindow();
     QFile::remove(Path("TALLIVO.MAC"));
   }
