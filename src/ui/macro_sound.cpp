@@ -16,87 +16,68 @@
 #include <QSoundEffect>
 #endif
 
-namespace {
-
 #ifdef TALLIVO_HAVE_MULTIMEDIA
 
-// Produces `frames` frames of a sine wave in the sink's format as the sink pulls them.
-class ToneGenerator : public QIODevice {
- public:
-  ToneGenerator(const QAudioFormat& format, int frequency, qint64 frames, QObject* parent)
-      : QIODevice(parent), format_(format), remaining_(frames) {
-    const double rate = std::max(1, format.sampleRate());
-    // A frequency the format cannot carry is played as the highest one it can.
-    const double hz = std::min(double(frequency), rate / 2 - 1);
-    step_ = 2 * M_PI * hz / rate;
-  }
+ToneGenerator::ToneGenerator(const QAudioFormat& format, int frequency, qint64 frames,
+                             QObject* parent)
+    : QIODevice(parent), format_(format), remaining_(std::max<qint64>(0, frames)) {
+  const double rate = std::max(1, format.sampleRate());
+  // A frequency the format cannot carry is played as the highest one it can.
+  const double hz = std::clamp(double(frequency), 0.0, rate / 2 - 1);
+  step_ = 2 * M_PI * hz / rate;
+}
 
-  bool isSequential() const override { return true; }
-  bool atEnd() const override { return remaining_ == 0; }
-  qint64 bytesAvailable() const override {
-    return remaining_ * format_.bytesPerFrame() + QIODevice::bytesAvailable();
-  }
+qint64 ToneGenerator::bytesAvailable() const {
+  return remaining_ * format_.bytesPerFrame() + QIODevice::bytesAvailable();
+}
 
- protected:
-  qint64 readData(char* data, qint64 maxSize) override {
-    const int frameBytes = format_.bytesPerFrame();
-    const int sampleBytes = format_.bytesPerSample();
-    if (frameBytes <= 0 || sampleBytes <= 0) return -1;
-    const qint64 frames = std::min(maxSize / frameBytes, remaining_);
-    char* out = data;
-    for (qint64 i = 0; i < frames; ++i) {
-      const double v = kLevel * std::sin(phase_);
-      phase_ = std::fmod(phase_ + step_, 2 * M_PI);
-      for (int c = 0; c < format_.channelCount(); ++c) {
-        WriteSample(v, out);
-        out += sampleBytes;
-      }
-    }
-    remaining_ -= frames;
-    return frames * frameBytes;
-  }
-  qint64 writeData(const char*, qint64) override { return -1; }
-
- private:
-  static constexpr double kLevel = 0.3;  // a tone, not a blast
-
-  void WriteSample(double v, char* out) const {
-    switch (format_.sampleFormat()) {
-      case QAudioFormat::UInt8: {
-        const auto s = quint8(std::lround(128 + v * 127));
-        std::memcpy(out, &s, sizeof s);
-        break;
-      }
-      case QAudioFormat::Int16: {
-        const auto s = qint16(std::lround(v * 32767));
-        std::memcpy(out, &s, sizeof s);
-        break;
-      }
-      case QAudioFormat::Int32: {
-        const auto s = qint32(std::lround(v * 2147483647.0));
-        std::memcpy(out, &s, sizeof s);
-        break;
-      }
-      case QAudioFormat::Float: {
-        const auto s = float(v);
-        std::memcpy(out, &s, sizeof s);
-        break;
-      }
-      default:
-        std::memset(out, 0, size_t(format_.bytesPerSample()));
-        break;
+qint64 ToneGenerator::readData(char* data, qint64 maxSize) {
+  const int frameBytes = format_.bytesPerFrame();
+  const int sampleBytes = format_.bytesPerSample();
+  if (frameBytes <= 0 || sampleBytes <= 0) return -1;
+  const qint64 frames = std::min(maxSize / frameBytes, remaining_);
+  char* out = data;
+  for (qint64 i = 0; i < frames; ++i) {
+    const double v = kLevel * std::sin(phase_);
+    phase_ = std::fmod(phase_ + step_, 2 * M_PI);
+    for (int c = 0; c < format_.channelCount(); ++c) {
+      WriteSample(v, out);
+      out += sampleBytes;
     }
   }
+  remaining_ -= frames;
+  return frames * frameBytes;
+}
 
-  QAudioFormat format_;
-  qint64 remaining_;
-  double phase_ = 0;
-  double step_ = 0;
-};
+void ToneGenerator::WriteSample(double v, char* out) const {
+  switch (format_.sampleFormat()) {
+    case QAudioFormat::UInt8: {
+      const auto s = quint8(std::lround(128 + v * 127));
+      std::memcpy(out, &s, sizeof s);
+      break;
+    }
+    case QAudioFormat::Int16: {
+      const auto s = qint16(std::lround(v * 32767));
+      std::memcpy(out, &s, sizeof s);
+      break;
+    }
+    case QAudioFormat::Int32: {
+      const auto s = qint32(std::lround(v * 2147483647.0));
+      std::memcpy(out, &s, sizeof s);
+      break;
+    }
+    case QAudioFormat::Float: {
+      const auto s = float(v);
+      std::memcpy(out, &s, sizeof s);
+      break;
+    }
+    default:
+      std::memset(out, 0, size_t(format_.bytesPerSample()));
+      break;
+  }
+}
 
 #endif
-
-}  // namespace
 
 struct MacroSound::Playing {
 #ifdef TALLIVO_HAVE_MULTIMEDIA

@@ -363,7 +363,84 @@ class MacroPlayerTest : public QObject, private MainWindowFixture {
     f.Run(Cmd::kZoom, 100);
     QCOMPARE(GridZoom(), 100);
     QVERIFY(f.action(Cmd::kZoom, 100)->isChecked());
+    // @QVIEW(1): whether the active window is split.
+    RunLines({"{LET B4,@QVIEW(1)}"});
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(NumberAt(Slot(), 3, 1), 0.0);
+    f.activeSheetWindow()->splitAtCursor(1);
+    RunLines({"{LET B4,@QVIEW(1)}"});
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(NumberAt(Slot(), 3, 1), 1.0);
   }
+
+  void theSettingsMayNameAnotherLibrary() {
+    WriteLibrary(/*autoexec=*/false);
+    QVERIFY(QFile::rename(Path("TALLIVO.MAC"), Path("tools.mac")));
+    MainWindow& f = Start(true, {}, ("[Files]\nTOOLMAC=" + Path("tools.mac")).toUtf8() + "\n");
+    QCOMPARE(f.button("macroButton1")->text(), QString("GREET"));
+    f.button("macroButton1")->click();
+    QTRY_COMPARE(NumberAt(Slot(), 1, 0), 2.0);
+    CloseWindow();
+    QFile::remove(Path("tools.mac"));
+  }
+
+#ifdef TALLIVO_HAVE_MULTIMEDIA
+  void theToneIsASineOfTheAskedFrequencyAndLength() {
+    struct Case {
+      QAudioFormat::SampleFormat sampleFormat;
+      int channels;
+      int frequency;
+      int expectedCrossings;  // sign changes of 250 ms at 8000 Hz
+    };
+    const Case cases[] = {
+        {QAudioFormat::Int16, 1, 440, 220},
+        {QAudioFormat::Float, 2, 440, 220},
+        {QAudioFormat::Int16, 1, 1000, 500},
+        // Beyond what 8000 Hz carries: the highest tone it can (3999 Hz), never noise.
+        {QAudioFormat::Int16, 1, 50000, 2000},
+    };
+    for (const Case& c : cases) {
+      QAudioFormat format;
+      format.setSampleRate(8000);
+      format.setChannelCount(c.channels);
+      format.setSampleFormat(c.sampleFormat);
+      ToneGenerator tone(format, c.frequency, 2000, nullptr);
+      tone.open(QIODevice::ReadOnly);
+      QCOMPARE(tone.bytesAvailable(), qint64(2000) * format.bytesPerFrame());
+      QByteArray all;
+      while (!tone.atEnd()) {
+        const QByteArray part = tone.read(999);
+        QVERIFY(!part.isEmpty());
+        all += part;
+      }
+      QCOMPARE(all.size(), qsizetype(2000 * format.bytesPerFrame()));
+      QVERIFY(tone.read(100).isEmpty());
+      int crossings = 0;
+      double peak = 0, previous = 0;
+      for (int i = 0; i < 2000; ++i) {
+        double v[2] = {0, 0};
+        for (int ch = 0; ch < c.channels; ++ch) {
+          const char* at = all.constData() + i * format.bytesPerFrame() + ch * format.bytesPerSample();
+          if (c.sampleFormat == QAudioFormat::Float) {
+            float f;
+            std::memcpy(&f, at, sizeof f);
+            v[ch] = f;
+          } else {
+            qint16 s;
+            std::memcpy(&s, at, sizeof s);
+            v[ch] = s / 32767.0;
+          }
+        }
+        if (c.channels == 2) QCOMPARE(v[0], v[1]);
+        if ((v[0] > 0) != (previous > 0) && i > 0) ++crossings;
+        previous = v[0];
+        peak = std::max(peak, std::fabs(v[0]));
+      }
+      QVERIFY2(std::abs(crossings - c.expectedCrossings) <= 2, qPrintable(QString::number(crossings)));
+      QVERIFY(peak > 0.25 && peak <= 0.3001);
+    }
+  }
+#endif
 
   void toneAndWaveNeitherHangNorFailWithoutAudio() {
     Start();
