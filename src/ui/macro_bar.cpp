@@ -100,7 +100,12 @@ WorksheetWindow* MainWindow::ShowMacroLibrary(const std::string& fileName) {
 
 void MainWindow::RunLibraryAutoexec() {
   const SlotIndex library = MacroLibrary();
-  if (library == 0 || MacroRunning() || !activeSheetWindow()) return;
+  if (library == 0 || !activeSheetWindow()) return;
+  if (MacroRunning()) {
+    // The autoexec worksheet's own macro runs first; the library's follows when it ends.
+    libraryAutoexecPending_ = true;
+    return;
+  }
   CellRange autoexec = NoRange();
   {
     SheetScope scope(library);

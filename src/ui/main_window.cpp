@@ -169,7 +169,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
   macroPlayer_->onCaption = [this](const QString& caption) {
     setWindowTitle(caption.isEmpty() ? QStringLiteral("TALLIVO") : caption);
   };
-  macroPlayer_->onEnded = [this] { UpdateMenuState(); };
+  macroPlayer_->onEnded = [this] {
+    UpdateMenuState();
+    if (libraryAutoexecPending_) {
+      libraryAutoexecPending_ = false;
+      QTimer::singleShot(0, this, [this] { RunLibraryAutoexec(); });
+    }
+  };
   platform.macroPlayer = macroPlayer_;
   platform.onShowBar = [this](WindowBar bar, bool visible) {
     switch (bar) {

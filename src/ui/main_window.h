@@ -239,6 +239,7 @@ class MainWindow : public QMainWindow {
   };
   QTimer* macroStartTimer_ = nullptr;
   PendingMacroStart pendingMacroStart_;
+  bool libraryAutoexecPending_ = false;  // waits for the macro running at start to end
   MacroPlayer* macroPlayer_ = nullptr;
   QToolBar* formatBar_ = nullptr;
   QWidget* entryPanel_ = nullptr;

@@ -341,6 +341,25 @@ class MacroPlayerTest : public QObject, private MainWindowFixture {
     QCOMPARE(NumberAt(Slot(), 0, 2), 7.0);
     QVERIFY(messages_.isEmpty());
     CloseWindow();
+
+    // With an autoexec worksheet whose macro is still running, the library's follows it.
+    QVERIFY(QFile::rename(Path("TALLIVO.MAC"), Path("kept.mac")));
+    Start();
+    {
+      SheetScope scope(Slot());
+      EnterCell("'{DELAY 30}{LET B1,C1+1}", 4, 0);
+      QVERIFY(DefineName("AUTOEXEC", MakeRange(0, 4, 0, 4)) != 0);
+      QVERIFY(SaveWorksheet(Path("AUTOEXEC.WKS").toStdString()));
+    }
+    CloseWindow();
+    QVERIFY(QFile::rename(Path("kept.mac"), Path("TALLIVO.MAC")));
+    Start();
+    QTRY_COMPARE(NumberAt(Slot(), 0, 2), 7.0);
+    QTRY_VERIFY(!MacroRunning());
+    QCOMPARE(NumberAt(Slot(), 0, 1), 1.0);
+    QVERIFY(messages_.isEmpty());
+    CloseWindow();
+    QFile::remove(Path("AUTOEXEC.WKS"));
     QFile::remove(Path("TALLIVO.MAC"));
   }
 
