@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "commands/cell_changes.h"
 #include "core/cell_store.h"
 #include "core/entry.h"
 #include "core/format.h"
@@ -70,8 +71,9 @@ CommandResult ChangeAttributes(const CellRange& range, const std::function<void(
   });
 }
 
-// Frees what a cell holds besides its attributes and makes it blank.
-void EraseContents(CellHandle h) {
+}  // namespace
+
+void EraseCellContents(CellHandle h) {
   CellRecord* c = CellAt(h);
   const uint8_t kind = c->kind & kKindMask;
   if (kind <= uint8_t(CellKind::kFormula) && !(c->kind & kKindFileForm)) Unlink(h);
@@ -84,8 +86,6 @@ void EraseContents(CellHandle h) {
   std::memset(c->value, 0, sizeof c->value);
   c->kind = uint8_t(CellKind::kBlank);
 }
-
-}  // namespace
 
 CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandResult()>& apply) {
   if (CurrentWorksheet() == 0) {
@@ -119,7 +119,7 @@ CommandResult EnterIntoCell(uint32_t row, uint32_t column, std::string_view text
   });
 }
 
-CommandResult EraseRange(const CellRange& range) {
+CommandResult EraseRange(const CellRange& range, bool all) {
   const CellRange r = Ordered(range);
   return RunCommand(CommandSteps{}, [&]() -> CommandResult {
     const bool protectedSheet = Options().protection();
@@ -128,7 +128,10 @@ CommandResult EraseRange(const CellRange& range) {
         const CellRecord* c = CellAt(h);
         if (c->column > r.lastColumn) break;
         if (protectedSheet && (c->format & kFormatProtected)) continue;
-        EraseContents(h);
+        EraseCellContents(h);
+        if (all) {
+          std::memcpy(&CellAt(h)->font, &BlankCellTemplate().font, kCellLookSize);
+        }
       }
     }
     return CommandResult{};

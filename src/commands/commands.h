@@ -58,9 +58,10 @@ CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandR
 // compiler's message; both leave the cell as it was.
 CommandResult EnterIntoCell(uint32_t row, uint32_t column, std::string_view text);
 
-// Erases the contents of the cells of `range` (their format and attributes stay); locked cells
-// under protection keep their contents.
-CommandResult EraseRange(const CellRange& range);
+// Erases the contents of the cells of `range` (their format and attributes stay; with `all` they
+// go back to the blank template too); locked cells under protection keep their contents. The
+// records stay, so formulas referring to them keep their references.
+CommandResult EraseRange(const CellRange& range, bool all = false);
 
 // Attribute commands on the cells of `range`. With protection on, locked cells and empty
 // positions (which are locked) keep their look; elsewhere missing cells are created blank.

@@ -345,7 +345,8 @@ void PushRange(Frame& f) {
   f.SetCellValue(cell);
   CellValue v = ValueOfCell(cell);
   f.SetNumber(v.kind == ValueKind::kNumber ? v.number : 0);
-  f.SetError(cell == 0);
+  // A range with either corner gone (a deleted cell, a copy off the sheet) is ERR.
+  f.SetError(cell == 0 || OperandCell(f.Operand() + 4) == 0);
   f.MarkRangeOperand();
 }
 

@@ -272,6 +272,10 @@ bool CodeToCellForm(uint8_t* code, uint16_t row, uint16_t column) {
   return true;
 }
 
+bool VisitCellOperands(uint8_t* code, size_t size, const std::function<bool(uint8_t*)>& visit) {
+  return ForEachOperand(code, size, visit);
+}
+
 bool CallsUserFunction(const uint8_t* code, size_t size) {
   CodeWalker walker(code, size);
   CodeToken token;

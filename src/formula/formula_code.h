@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -151,6 +152,11 @@ void EncodeFileOperand(uint16_t targetRow, uint16_t targetColumn, bool absoluteR
 // more (a reference to nothing).
 void DecodeFileOperand(const uint8_t* operand, uint16_t baseRow, uint16_t baseColumn,
                        uint16_t* row, uint16_t* column, bool* absoluteRow, bool* absoluteColumn);
+
+// Calls `visit` with the address of every 4-byte cell operand of the code (cell and range operands
+// and the operand inside a named-range call), in either form. Gives false when the walk breaks or
+// a call of `visit` gives false (the walk goes on to the end either way).
+bool VisitCellOperands(uint8_t* code, size_t size, const std::function<bool(uint8_t*)>& visit);
 
 // True when the code calls a user function (opcode 0xFE).
 bool CallsUserFunction(const uint8_t* code, size_t size);

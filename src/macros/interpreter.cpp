@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "commands/block_commands.h"
 #include "core/cell_store.h"
 #include "core/messages.h"
 #include "formula/formula_text.h"
@@ -215,6 +216,7 @@ MacroProgress Start(MacroPosition position, std::string_view text, int sliceMs) 
   s.line.clear();
   if (CurrentWorksheet() == 0) return MacroProgress::kEnded;
   InstallErrorTrap();
+  SetMacroCellsHook(&AdjustMacroCells);  // inserted and deleted rows move the macro's cells
   s.position = position;
   s.text = text;
   s.singleStep = singleStep;
