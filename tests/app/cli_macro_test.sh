@@ -51,8 +51,8 @@ check "the end of standard input is a Break" \
 check "commands that need a window say so" \
   "Error: Needs a window: GRAPH
 Error: Needs a window: HELP
-Error: Not available: COPY" \
-  "$("$cli" --macro-text '{GRAPH}' --macro-text '{HELP}' --macro-text '{COPY A1,B1}' 2>&1)"
+Error: Not available: BORDER" \
+  "$("$cli" --macro-text '{GRAPH}' --macro-text '{HELP}' --macro-text '{BORDER 1,A1}' 2>&1)"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
