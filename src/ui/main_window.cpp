@@ -33,6 +33,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <QMouseEvent>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -355,7 +356,8 @@ QToolButton* MainWindow::QuickButton(const char* name, const QString& glyph, con
   b->setProperty("tag", tag);
   quickBar_->addWidget(b);
   buttons_.emplace_back(b, cmd);
-  connect(b, &QToolButton::clicked, this, [this, cmd, tag] { Run(cmd, tag); });
+  // A two-way button sets its tag from the half pressed (MainWindow::eventFilter).
+  connect(b, &QToolButton::clicked, this, [this, cmd, b] { Run(cmd, b->property("tag").toInt()); });
   return b;
 }
 
@@ -364,13 +366,17 @@ void MainWindow::BuildQuickBar() {
   quickBar_->setObjectName("quickBar");
   quickBar_->setMovable(false);
   quickBar_->setIconSize(QSize(22, 22));
-  enum class Look { kGlyph, kOpenIcon, kSaveIcon, kToggle };
+  enum class Look { kGlyph, kOpenIcon, kSaveIcon, kToggle, kTwoWay };
   auto add = [this](Cmd cmd, int tag, const char* name, const char* glyph, const char* hint,
                     Look look) {
     QToolButton* b = QuickButton(name, QString::fromUtf8(glyph), hint, cmd, tag);
     if (look == Look::kOpenIcon) b->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     if (look == Look::kSaveIcon) b->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     if (look == Look::kToggle) b->setCheckable(true);
+    if (look == Look::kTwoWay) {
+      b->setProperty("twoWay", true);
+      b->installEventFilter(this);
+    }
   };
 #define BUTTON(Id, tag, name, glyph, hint, look) add(Cmd::k##Id, tag, name, glyph, hint, Look::look);
 #define BUTTON_SEPARATOR() quickBar_->addSeparator();
@@ -843,6 +849,17 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kLock: ToggleProtection(); break;
     case Cmd::kGraph: OpenGraphSettings(tag); break;
     case Cmd::kGraphClear: ClearGraphSettings(); break;
+    case Cmd::kErase:
+    case Cmd::kRangeErase:
+    case Cmd::kRangeEraseAll:
+    case Cmd::kRangeCopy:
+    case Cmd::kCopyCells:
+    case Cmd::kMoveCells:
+    case Cmd::kInsert:
+    case Cmd::kDelete:
+    case Cmd::kInsDelRows:
+    case Cmd::kInsDelCols:
+    case Cmd::kMoveBlock: RunBlockCommand(cmd, tag); break;
     default: ThePlatform().Beep(); break;
   }
   RefreshSheetViews();
@@ -974,6 +991,12 @@ void MainWindow::ShowTip() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
+    // A two-way quick button: the upper half has tag 1, the lower half tag 0.
+    if (auto* b = qobject_cast<QToolButton*>(watched); b && b->property("twoWay").toBool()) {
+      const auto* press = static_cast<QMouseEvent*>(event);
+      b->setProperty("tag", press->position().y() < b->height() / 2.0 ? 1 : 0);
+      return false;
+    }
     // Clicking a keyboard indicator toggles its state; "Auto"/"Manual" toggles recalculation.
     if (watched == recalcIndicator_) {
       ToggleRecalc();

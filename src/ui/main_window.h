@@ -38,6 +38,7 @@ class QTextBrowser;
 class QTimer;
 class WorksheetWindow;
 class FunctionListDialog;
+class CopySpecialDialog;
 class GraphSettingsDialog;
 class MacroPlayer;
 class GridPane;
@@ -99,6 +100,8 @@ class MainWindow : public QMainWindow {
   QLineEdit* entryLine() const { return entryLine_; }
   RangePrompt* rangePrompt() const { return rangePrompt_; }
   FunctionListDialog* functionList() const;
+  // The Range menu's copy dialog (created on first use).
+  CopySpecialDialog* copySpecialDialog();
   // The graph settings dialog (created on first use), or null before.
   GraphSettingsDialog* graphSettings() const { return graphSettings_; }
   QAction* action(Cmd cmd, int tag = -1) const;
@@ -214,6 +217,11 @@ class MainWindow : public QMainWindow {
   // folder); the current directory when none of them exists.
   QString SaveAsFolder(const WorksheetWindow* sheetWindow) const;
   void ToggleProtection();
+  // Copy, move, erase, insert and delete (block_actions.cpp): the command `cmd` with `tag`; the
+  // two prompts of Copy or Move; the move-block buttons (one row up or down).
+  void RunBlockCommand(Cmd cmd, int tag);
+  void CopyMovePrompts(bool move);
+  void MoveBlock(bool down);
   // "&Graph" menu: the graph settings dialog on the page of `tag`; "&Clear..." after asking.
   void OpenGraphSettings(int tag);
   void ClearGraphSettings();
@@ -273,6 +281,7 @@ class MainWindow : public QMainWindow {
   std::vector<std::pair<QToolButton*, Cmd>> buttons_;
   FunctionListDialog* functionList_ = nullptr;
   GraphSettingsDialog* graphSettings_ = nullptr;
+  CopySpecialDialog* copySpecialDialog_ = nullptr;
   QTextBrowser* help_ = nullptr;
 
   // The entry in progress.

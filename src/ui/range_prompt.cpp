@@ -65,9 +65,14 @@ void RangePrompt::Type(const QString& text) {
 
 bool RangePrompt::Accept() {
   if (!open_) return false;
+  if (text().trimmed().isEmpty()) {
+    // An empty answer ends the command without effect.
+    Cancel();
+    return true;
+  }
   ClearError();
   CellRange r = ParseRange(ToCp1252(text().trimmed()));
-  if (text().trimmed().isEmpty() || ErrorRaised() || !RangeIsValid(r) ||
+  if (ErrorRaised() || !RangeIsValid(r) ||
       !IsValidCell(r.lastRow, r.lastColumn)) {
     ClearError();
     ThePlatform().Beep();

@@ -37,7 +37,8 @@ class RangePrompt : public QWidget {
   // The selection moved: the text becomes its range text.
   void Follow(const CellRange& selection);
   // Parses the text as a range (or name) of the current sheet and runs the action. An
-  // unreadable text beeps and keeps the prompt open; gives whether the prompt closed.
+  // unreadable text beeps and keeps the prompt open; an empty text closes it without running the
+  // action. Gives whether the prompt closed.
   bool Accept();
   // Closes without running the action.
   void Cancel();

@@ -145,7 +145,7 @@ class MainWindowTest : public QObject, private MainWindowFixture {
         {__LINE__, Cmd::kPaste, false, false},   {__LINE__, Cmd::kFind, false, false},
         {__LINE__, Cmd::kData, false, false},    {__LINE__, Cmd::kArray, false, false},
         {__LINE__, Cmd::kGraph, false, true},    {__LINE__, Cmd::kMacroStep, false, true},
-        {__LINE__, Cmd::kCopyCells, false, false}, {__LINE__, Cmd::kNewView, false, true},
+        {__LINE__, Cmd::kCopyCells, false, true}, {__LINE__, Cmd::kNewView, false, true},
         {__LINE__, Cmd::kTips, false, false},
     };
     for (bool sheet : {false, true}) {
