@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,7 @@
 #include "core/pool.h"
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
+#include "files/worksheet_file.h"
 #include "formula/recalc.h"
 #include "platform/headless/headless_platform.h"
 
@@ -572,6 +577,50 @@ TEST_F(BlockCommandsTest, PageBreakMarkerMovesNothing) {
   ASSERT_TRUE(InsertPageBreak(R("A5..C7")).Done());
   EXPECT_EQ(Text("A5"), "|::");
   EXPECT_EQ(Text("A6"), "");
+}
+
+TEST_F(BlockCommandsTest, GnumericRecalculatesASheetOfCopiesAndInsertionsToOurValues) {
+  if (std::system("command -v ssconvert >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "ssconvert is not installed";
+  }
+  // Formulas read cells to their right and below only: the peer misreads negative offsets.
+  for (int row = 1; row <= 6; ++row) {
+    Enter(("D" + std::to_string(row)).c_str(), std::to_string(row * 3).c_str());
+    Enter(("C" + std::to_string(row)).c_str(), std::to_string(row + 100).c_str());
+  }
+  Enter("A1", "+D1*2+$D$6");
+  Enter("B1", "@SUM(D1..D3)+C1");
+  ASSERT_TRUE(CopyMove(false, R("A1..B1"), R("A2..A5")).Done());
+  ASSERT_TRUE(InsertDelete(R("A3"), ShiftKind::kRows, true).Done());
+  Enter("D3", "1000");
+  ASSERT_TRUE(InsertDelete(R("B1"), ShiftKind::kColumns, true).Done());
+  ASSERT_TRUE(CopyMove(false, R("A1..E7"), R("G4")).Done());
+  ASSERT_TRUE(CopyMove(true, R("A1..E10"), R("A20")).Done());
+  ASSERT_TRUE(CopySpecial(CopySpecialMode::kValue, R("A21..C23"), R("M1"), 1).Done());
+  Enter("A1", "7");  // the peer's text file starts at the first row in use
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tallivo-blocks-peer";
+  std::filesystem::create_directories(dir);
+  ASSERT_TRUE(SaveWorksheet((dir / "peer.wk1").string()));
+  const std::string command = "cd '" + dir.string() +
+                              "' && ssconvert --recalc peer.wk1 peer.csv >ssconvert.log 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(dir / "peer.csv");
+  std::string line;
+  int compared = 0;
+  for (uint32_t row = 0; std::getline(in, line); ++row) {
+    std::stringstream fields(line);
+    std::string field;
+    for (uint32_t column = 0; std::getline(fields, field, ','); ++column) {
+      const CellHandle h = GetCell(row, column);
+      if (!h || !KindIsNumeric(CellAt(h)->kind)) continue;
+      SCOPED_TRACE(RangeText(MakeRange(uint16_t(column), uint16_t(row), uint16_t(column),
+                                       uint16_t(row))));
+      EXPECT_DOUBLE_EQ(std::strtod(field.c_str(), nullptr), CellNumber(CellAt(h)));
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 25);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
