@@ -1,0 +1,41 @@
+// macros/data_macro_commands.cpp — the macro commands of the data and label tools: DATASORT,
+// DATAFILL, REPLACE, RANGEPREFIX, RANGEJUSTIFY and BLOCKCASE.
+//
+// Each reads its arguments as the command table says and runs the worksheet command, which takes
+// one undo group. A refusal of the command reaches the user through ShowError, which stops the
+// macro (or goes to its ONERROR handler).
+// Reads and writes: the current worksheet through commands/.
+#include <array>
+
+#include "commands/commands.h"
+#include "commands/sort.h"
+#include "macros/command_handlers.h"
+#include "macros/interpreter_internal.h"
+
+namespace {
+
+// A range argument that may be left out: not written (also an empty argument), or "NUL", is
+// the undefined range.
+bool OptionalRange(MacroCall& call, size_t i, CellRange* out) {
+  *out = CellRange{};
+  if (i >= call.Count() || call.Arg(i).empty()) return true;
+  return call.Range(i, out);
+}
+
+}  // namespace
+
+// DATASORT data, key 1, order 1, ..., key 4, order 4: an order of 1 (or one not written) is
+// ascending, any other value descending.
+void DoDataSort(MacroCall& call) {
+  CellRange data;
+  if (!call.Range(0, &data)) return;
+  std::array<CellRange, 4> keys;
+  SortOrders ascending = kAllAscending;
+  for (size_t k = 0; k < 4; ++k) {
+    if (!OptionalRange(call, 1 + 2 * k, &keys[k])) return;
+    const size_t order = 2 + 2 * k;
+    if (order < call.Count()) ascending[k] = call.Integer(order) == 1;
+  }
+  if (call.failed) return;
+  SortRange(data, keys, ascending);
+}

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# End-to-end checks of the data and label tools through macros in tallivo-cli: DATASORT, and
+# Undo of each as one step.
+set -u
+cli=${1:?usage: cli_data_test.sh PATH-TO-TALLIVO-CLI}
+. "$(dirname "$0")/check_lib.sh"
+# Entry texts of the printed cells, one "CELL=TEXT" a line.
+texts() { "$@" -p 2>&1 | awk -F'\t' '/\t/ {print $1 "=" $5} !/\t/ {print}'; }
+three=(-e A1 3 -e A2 1 -e A3 2 -e B1 x -e B2 y -e B3 z -e D1 +B3)
+
+check "DATASORT moves whole rows; a formula outside keeps its position" \
+  "A1=1
+B1='y
+D1=+B3
+A2=2
+B2='z
+A3=3
+B3='x" \
+  "$(texts "$cli" "${three[@]}" --macro-text '{DATASORT A1..B3,A1,1}')"
+
+check "DATASORT: an order other than 1 is descending; a key not written is undefined" \
+  "A1=3
+B1='x
+D1=+B3
+A2=2
+B2='z
+A3=1
+B3='y" \
+  "$(texts "$cli" "${three[@]}" --macro-text '{DATASORT A1..B3,A1,0,,}')"
+
+check "DATASORT without key 1, or with NUL, does nothing" \
+  "A1=3
+A2=1" \
+  "$(texts "$cli" -e A1 3 -e A2 1 --macro-text '{DATASORT A1..A2}{DATASORT A1..A2,NUL,1}')"
+
+check "Undo after DATASORT puts the rows back" \
+  "A1=3
+A2=1" \
+  "$(texts "$cli" -e A1 3 -e A2 1 --macro-text '{DATASORT A1..A2,A1}' --undo)"
+
+check "DATASORT with a key that is not a range is a syntax error" \
+  "Error: Syntax Error: " \
+  "$("$cli" -e A1 3 --macro-text '{DATASORT A1..A2,B}' 2>&1 >/dev/null)"
+
+echo "cli_data_test: $passes passed, $failures failed"
+[ "$failures" -eq 0 ]
