@@ -8,6 +8,7 @@
 #include <array>
 
 #include "commands/commands.h"
+#include "commands/fill.h"
 #include "commands/sort.h"
 #include "macros/command_handlers.h"
 #include "macros/interpreter_internal.h"
@@ -38,4 +39,19 @@ void DoDataSort(MacroCall& call) {
   }
   if (call.failed) return;
   SortRange(data, keys, ascending);
+}
+
+// DATAFILL range, start, step, type, order: type 1 Linear, 2 Multiply, 3 Power (any other is a
+// bad argument); order 1 fills row by row, any other value column by column.
+void DoDataFill(MacroCall& call) {
+  CellRange range;
+  if (!call.Range(0, &range)) return;
+  if (!RangeIsValid(range)) return call.SyntaxError();
+  const double start = call.Value(1);
+  const double step = call.Value(2);
+  const int type = call.Integer(3);
+  const bool rowOrder = call.Integer(4) == 1;
+  if (call.failed) return;
+  if (type < 1 || type > 3) return call.SyntaxError();
+  FillSeries(range, FillType(type), rowOrder, step, start);
 }

@@ -42,5 +42,20 @@ check "DATASORT with a key that is not a range is a syntax error" \
   "Error: Syntax Error: " \
   "$("$cli" -e A1 3 --macro-text '{DATASORT A1..A2,B}' 2>&1 >/dev/null)"
 
+check "DATAFILL by rows and by columns, Multiply" \
+  "A1=1 B1=2 C1=3 E1=1 A2=4 B2=5 C2=6 E2=2 E3=4 A4=1 B4=3 C4=5 E4=8 A5=2 B5=4 C5=6" \
+  "$(texts "$cli" --macro-text '{DATAFILL A1..C2,1,1,1,1}{DATAFILL A4..C5,1,1,1,0}{DATAFILL E1..E4,1,2,2,1}' | tr '\n' ' ' | sed 's/ $//')"
+
+check "DATAFILL with a type outside 1..3 is a syntax error and fills nothing" \
+  "Error: Syntax Error: 
+Error: Syntax Error: " \
+  "$("$cli" --macro-text '{DATAFILL A1..A2,1,1,4,1}' -p 2>&1; "$cli" --macro-text '{DATAFILL A1..A2,1,1,0,1}' -p 2>&1)"
+
+check "DATAFILL stops before a value that is not finite" \
+  "Error: Fill Overflow at A3
+A1=10
+A2=1E+200" \
+  "$(texts "$cli" -e A1 7 --macro-text '{DATAFILL A1..A3,10,200,3,1}')"
+
 echo "cli_data_test: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
