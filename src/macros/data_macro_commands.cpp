@@ -9,6 +9,7 @@
 
 #include "commands/commands.h"
 #include "commands/fill.h"
+#include "commands/find_replace.h"
 #include "commands/sort.h"
 #include "macros/command_handlers.h"
 #include "macros/interpreter_internal.h"
@@ -54,4 +55,16 @@ void DoDataFill(MacroCall& call) {
   if (call.failed) return;
   if (type < 1 || type > 3) return call.SyntaxError();
   FillSeries(range, FillType(type), rowOrder, step, start);
+}
+
+// REPLACE find, replace, range, case: the texts are formula arguments evaluated to strings; the
+// range is the scope ("NUL", or none written, for Global); case 1: the case must match, 0 or
+// none written: case-insensitive. Runs Replace All.
+void DoReplace(MacroCall& call) {
+  FindState state;
+  if (!call.Text(0, &state.findText) || !call.Text(1, &state.replaceText)) return;
+  if (call.Count() > 2 && !call.Range(2, &state.scope)) return;
+  state.caseInsensitive = call.Count() <= 3 || call.Integer(3) != 1;
+  if (call.failed) return;
+  ReplaceAll(state);
 }

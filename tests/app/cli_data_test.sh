@@ -57,5 +57,23 @@ A1=10
 A2=1E+200" \
   "$(texts "$cli" -e A1 7 --macro-text '{DATAFILL A1..A3,10,200,3,1}')"
 
+check "REPLACE rewrites every formula through entry, Global with NUL" \
+  "C1=+B1+B10
+C2=@SUM(B1..B2)" \
+  "$(texts "$cli" -e C1 "+A1+A10" -e C2 "@sum(a1..b2)" --macro-text '{REPLACE "A1","B1",NUL,0}' | grep '^C')"
+
+check "REPLACE: case 1 must match; a range limits the scope" \
+  "C1='Sum
+D1='total
+C2='total
+D2='sum" \
+  "$(texts "$cli" -e C1 "'Sum" -e C2 "'sum" -e D1 "'sum" -e D2 "'sum" \
+      --macro-text '{REPLACE "sum","total",C1..C2,1}{REPLACE "SUM","total",D1}')"
+
+check "REPLACE of x by xx is refused as circular" \
+  "Error: Circular Replace Detected
+C1='x" \
+  "$(texts "$cli" -e C1 "'x" --macro-text '{REPLACE "x","xx"}')"
+
 echo "cli_data_test: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]

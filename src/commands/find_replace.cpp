@@ -1,0 +1,151 @@
+// commands/find_replace.cpp — Find Next and Replace All.
+//
+// Reads and writes: the current worksheet's cells (through cell entry), the manual-recalculation
+// byte of its options for the duration of Replace All, entry's message suppression.
+#include "commands/find_replace.h"
+
+#include <algorithm>
+
+#include "core/cell_store.h"
+#include "core/entry.h"
+#include "core/global_options.h"
+#include "core/messages.h"
+#include "core/text_case.h"
+#include "formula/formula_text.h"
+#include "platform/platform.h"
+
+namespace {
+
+std::string CompareText(const FindState& s, std::string text) {
+  return s.caseInsensitive ? UpperCase(text) : text;
+}
+
+// Starts a new search when one is due: the rectangle and its top-left cell.
+void BeginSearch(FindState& s) {
+  if (!s.newSearch) return;
+  if (RangeIsValid(s.scope)) {
+    CellRange r = s.scope;
+    if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
+    if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
+    r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
+    r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
+    s.rectangle = r;
+  } else {
+    s.rectangle = CellRange{0, 0, LastColumn(), LastRow()};
+  }
+  s.row = s.rectangle.firstRow;
+  s.column = s.rectangle.firstColumn;
+  s.newSearch = false;
+}
+
+// The first occupied cell at or after the current position whose compare text contains the
+// (compare-form) find text; moves the position there. False when there is none.
+bool SearchFrom(FindState& s, const std::string& find) {
+  const CellRange& r = s.rectangle;
+  for (uint32_t row = s.row; row <= r.lastRow; ++row) {
+    const uint32_t first = row == s.row ? s.column : r.firstColumn;
+    if (first > r.lastColumn) continue;
+    for (CellHandle h = FindCellAtOrAfter(row, first); h; h = CellAt(h)->next) {
+      const CellRecord* c = CellAt(h);
+      if (c->column > r.lastColumn) break;
+      if (CompareText(s, CellContentsText(h)).find(find) == std::string::npos) continue;
+      s.row = row;
+      s.column = c->column;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Moves the position one column on (past the rectangle's end in its last row means the end).
+void StepPosition(FindState& s) { ++s.column; }
+
+bool SearchOver(const FindState& s) {
+  return s.row > s.rectangle.lastRow ||
+         (s.row == s.rectangle.lastRow && s.column > s.rectangle.lastColumn);
+}
+
+// Every occurrence of the find text in `text` replaced left to right, each search going on after
+// the text inserted. Gives the number of replacements.
+uint32_t ReplaceInText(const FindState& s, const std::string& find, std::string* text) {
+  uint32_t count = 0;
+  size_t at = 0;
+  while (true) {
+    const size_t found = CompareText(s, *text).find(find, at);
+    if (found == std::string::npos) return count;
+    text->replace(found, s.findText.size(), s.replaceText);
+    at = found + s.replaceText.size();
+    ++count;
+  }
+}
+
+}  // namespace
+
+CommandResult FindNext(FindState& state) {
+  CommandSteps steps;
+  steps.undo = false;
+  steps.recalculate = false;
+  steps.marksModified = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    if (state.findText.empty()) return CommandResult{CommandStatus::kFailed, {}};
+    if (state.newSearch) {
+      BeginSearch(state);
+    } else {
+      StepPosition(state);
+    }
+    if (SearchOver(state) || !SearchFrom(state, CompareText(state, state.findText))) {
+      ThePlatform().Beep();
+      return CommandResult{CommandStatus::kFailed, {}};
+    }
+    return CommandResult{};
+  });
+}
+
+CommandResult ReplaceAll(FindState& state) {
+  state.replacements = 0;
+  if (state.findText.empty()) return CommandResult{CommandStatus::kFailed, {}};
+  const std::string find = CompareText(state, state.findText);
+  if (CompareText(state, state.replaceText).find(find) != std::string::npos) {
+    constexpr char kCircular[] = "Circular Replace Detected";
+    ShowError(kCircular);
+    return CommandResult{CommandStatus::kFailed, kCircular};
+  }
+  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+    BeginSearch(state);
+    // Each entry would recalculate its dependents; the command recalculates once at the end.
+    const bool manual = Options().manualRecalc();
+    Options().setManualRecalc(true);
+    const bool suppressed = EntryMessagesSuppressed();
+    SetEntryMessagesSuppressed(true);
+    CommandResult refusal;
+    bool changed = false;
+    while (!SearchOver(state) && SearchFrom(state, find)) {
+      const CellHandle h = GetCell(state.row, state.column);
+      std::string text = CellContentsText(h);
+      const uint32_t count = ReplaceInText(state, find, &text);
+      if (text.size() > kMaxCellText) {
+        if (refusal.Done()) refusal = CommandResult{CommandStatus::kFailed, "Text too long in " +
+                                                    ShortCellText(uint16_t(state.row), uint16_t(state.column))};
+      } else {
+        ClearError();
+        const EntryResult entered = EnterCell(text, state.row, state.column);
+        if (entered == EntryResult::kStored) {
+          state.replacements += count;
+          changed = true;
+        } else if (refusal.Done()) {
+          refusal = entered == EntryResult::kProtected
+                        ? CommandResult{CommandStatus::kProtected, "Protected Cell"}
+                        : CommandResult{entered == EntryResult::kFormulaError ? CommandStatus::kFormulaError
+                                                                              : CommandStatus::kFailed,
+                                        ErrorText()};
+        }
+      }
+      StepPosition(state);
+    }
+    SetEntryMessagesSuppressed(suppressed);
+    Options().setManualRecalc(manual);
+    if (changed) SetSheetModified(true);
+    if (!refusal.Done() && !refusal.message.empty()) ShowError(refusal.message);
+    return refusal;
+  });
+}
