@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "commands/cell_changes.h"
 #include "core/cell_store.h"
 #include "core/format.h"
 #include "core/global_options.h"
 #include "core/messages.h"
-#include "formula/recalc.h"
 #include "platform/platform.h"
 
 namespace {
@@ -58,18 +58,8 @@ class Series {
 
 // Makes the cell a number, dropping what it held (a formula's references, a text).
 void StoreFillNumber(CellHandle h, double value) {
-  CellRecord* c = CellAt(h);
-  const uint8_t kind = c->kind & kKindMask;
-  if (kind <= uint8_t(CellKind::kFormula) && !(c->kind & kKindFileForm)) Unlink(h);
-  c = CellAt(h);
-  if (kind == uint8_t(CellKind::kStringFormula)) {
-    const PoolHandle result = CellStringResult(c);
-    if (result) PoolFree(result, PoolTextSize(result));
-    SetCellStringResult(c, 0);
-  }
-  FreeCellText(c);
-  c->kind = uint8_t(CellKind::kBlank);
-  StoreNumber(c, value);
+  EraseCellContents(h);
+  StoreNumber(CellAt(h), value);
 }
 
 CellRange Ordered(CellRange r) {
