@@ -10,8 +10,10 @@
 #include "commands/commands.h"
 #include "commands/fill.h"
 #include "commands/find_replace.h"
+#include "commands/labels.h"
 #include "commands/sort.h"
 #include "macros/command_handlers.h"
+#include "core/entry.h"
 #include "macros/interpreter_internal.h"
 
 namespace {
@@ -67,4 +69,38 @@ void DoReplace(MacroCall& call) {
   state.caseInsensitive = call.Count() <= 3 || call.Integer(3) != 1;
   if (call.failed) return;
   ReplaceAll(state);
+}
+
+// RANGEJUSTIFY range, code: SetLabelPrefix with the code.
+void DoRangeJustify(MacroCall& call) {
+  CellRange range;
+  if (!call.Range(0, &range)) return;
+  if (!RangeIsValid(range)) return call.SyntaxError();
+  const int code = call.Integer(1);
+  if (call.failed) return;
+  SetLabelPrefix(range, code);
+}
+
+// RANGEPREFIX range, text: the first character of the text (a formula argument evaluated to a
+// string) becomes the prefix of the range's labels; an empty text does nothing; a character
+// that is not a label prefix is a bad argument.
+void DoRangePrefix(MacroCall& call) {
+  CellRange range;
+  std::string text;
+  if (!call.Range(0, &range)) return;
+  if (!RangeIsValid(range)) return call.SyntaxError();
+  if (!call.Text(1, &text) || text.empty()) return;
+  if (!IsLabelPrefix((unsigned char)text[0])) return call.SyntaxError();
+  ReplaceLabelPrefix(range, text[0]);
+}
+
+// BLOCKCASE range, mode: ConvertLabels with the mode 0..5 (another is a bad argument).
+void DoBlockCase(MacroCall& call) {
+  CellRange range;
+  if (!call.Range(0, &range)) return;
+  if (!RangeIsValid(range)) return call.SyntaxError();
+  const int mode = call.Integer(1);
+  if (call.failed) return;
+  if (mode < 0 || mode > 5) return call.SyntaxError();
+  ConvertLabels(range, mode);
 }

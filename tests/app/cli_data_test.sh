@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end checks of the data and label tools through macros in tallivo-cli: DATASORT, and
-# Undo of each as one step.
+# End-to-end checks of the data and label tools through macros in tallivo-cli: DATASORT,
+# DATAFILL, REPLACE, RANGEJUSTIFY, RANGEPREFIX and BLOCKCASE, their bad arguments, and Undo.
 set -u
 cli=${1:?usage: cli_data_test.sh PATH-TO-TALLIVO-CLI}
 . "$(dirname "$0")/check_lib.sh"
@@ -74,6 +74,33 @@ check "REPLACE of x by xx is refused as circular" \
   "Error: Circular Replace Detected
 C1='x" \
   "$(texts "$cli" -e C1 "'x" --macro-text '{REPLACE "x","xx"}')"
+
+check "RANGEJUSTIFY sets the prefix of labels and empty positions; code 7 is refused" \
+  "A1=^abc
+B1=5
+A2='/x
+A3=^
+Error: Invalid Justification!
+Code = 7
+A1='abc" \
+  "$(texts "$cli" -e A1 abc -e A2 "'/x" -e B1 5 --macro-text '{RANGEJUSTIFY A1..A3,3}'
+     texts "$cli" -e A1 abc --macro-text '{RANGEJUSTIFY A1..A2,7}')"
+
+check "RANGEPREFIX takes a prefix character; another is a syntax error" \
+  "A1=^abc
+A2=^x
+A3=7
+Error: Syntax Error: 
+A1='abc" \
+  "$(texts "$cli" -e A1 abc -e A2 "'x" -e A3 7 --macro-text '{RANGEPREFIX A1..A3,"^"}'
+     texts "$cli" -e A1 abc --macro-text '{RANGEPREFIX A1,"x"}')"
+
+check "BLOCKCASE proper case and blanks; a mode outside 0..5 is a syntax error" \
+  "A1='Hello Big World
+Error: Syntax Error: 
+A1='x" \
+  "$(texts "$cli" -e A1 "'hello  big   world " --macro-text '{BLOCKCASE A1,2}{BLOCKCASE A1,3}'
+     texts "$cli" -e A1 "'x" --macro-text '{BLOCKCASE A1,6}')"
 
 echo "cli_data_test: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
