@@ -15,7 +15,7 @@
 #include "core/names.h"
 #include "core/pool.h"
 #include "core/worksheets.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "files/worksheet_file.h"
 #include "formula/formula_code.h"
 #include "platform/headless/headless_platform.h"

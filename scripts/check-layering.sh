@@ -4,8 +4,11 @@
 #  2. No file of the user interface or of the programs (src/ui, src/app) changes a cell record
 #     itself: worksheets change only through src/commands. Looked for are calls of the core's
 #     cell-changing operations (creating cells, storing values and texts, entry, Undo, names,
-#     the modified flag) and assignments to the fields of a CellRecord through a pointer
-#     (`c->format = ...`, `c->style |= ...`, `c->shade[0] = ...`).
+#     row chains and extent, the modified flag), assignments to the fields of a CellRecord
+#     through a pointer (`c->format = ...`, `c->style |= ...`, `c->shade[0] = ...`, also through
+#     `(*c).` and `CellAt(h)->`), raw writes into the cell pool (memcpy/memset into a record,
+#     a writable pointer from PoolPtr), writes to column widths and row heights, to the sheet's
+#     options (`Options().setX(...)`) and to a worksheet entry's fields.
 set -u
 root=${1:-$(dirname "$0")/..}
 status=0
@@ -20,9 +23,12 @@ else
   echo "layering: engine folders are free of Qt and user-interface includes"
 fi
 
-calls='\b(GetOrCreateCell|StoreNumber|SetCellText|SetCellTextBytes|SetCellDouble|SetCellStringResult|FreeCellText|FreeCellRecord|UnlinkCell|ClearAllCells|EnterCell|SaveUndo|RestoreUndo|DefineName|DeleteName|BuildNames|SetSheetModified)\s*\('
-fields='->\s*(next|dependents|font|size|style|borders|colour|format|column|row|text|kind)\s*([-+*/|&^]|<<|>>)?=[^=]|->\s*(shade|value)\s*\[[^]]*\]\s*=[^=]'
-direct=$(grep -rnE "$calls|$fields" "$root"/src/ui "$root"/src/app 2>/dev/null)
+calls='\b(GetOrCreateCell|StoreNumber|SetCellText|SetCellTextBytes|SetCellDouble|SetCellStringResult|FreeCellText|FreeCellRecord|UnlinkCell|ClearAllCells|ResetCellStore|SetRowHead|SetExtent|SetFirstUsed|EnterCell|SaveUndo|RestoreUndo|DefineName|DeleteName|BuildNames|SetNameRange|ResetNames|InitNameTable|SetSheetModified)\s*\('
+record='(->|\)\s*\.)'
+fields="$record"'\s*(next|dependents|font|size|style|borders|colour|format|column|row|text|kind)\s*([-+*/|&^]|<<|>>)?=[^=]|'"$record"'\s*(shade|value)\s*\[[^]]*\]\s*([-+*/|&^]|<<|>>)?=[^=]'
+raw='\bmem(cpy|set|move)\s*\(\s*&?\s*[A-Za-z_][A-Za-z_0-9]*(\([^)]*\))?\s*->|(^|[^t]\s)uint8_t\s*\*\s*[A-Za-z_][A-Za-z_0-9]*\s*=\s*PoolPtr|PoolPtr\s*\([^)]*\)\s*\[[^]]*\]\s*([-+*/|&^]|<<|>>)?=[^=]'
+layout='\b(columnWidth|rowHeight)\s*\[[^]]*\]\s*([-+*/|&^]|<<|>>)?=[^=]|\bOptions\(\)\s*\.\s*set[A-Z]|\bWorksheet\([^)]*\)\s*\.\s*[A-Za-z_]+\s*([-+*/|&^]|<<|>>)?=[^=]'
+direct=$(grep -rnE "$calls|$fields|$raw|$layout" "$root"/src/ui "$root"/src/app 2>/dev/null)
 if [ -n "$direct" ]; then
   echo "the user interface or a program changes cell records itself (use src/commands):"
   echo "$direct"

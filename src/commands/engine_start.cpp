@@ -14,7 +14,7 @@
 #include "core/worksheets.h"
 #include "files/program_files.h"
 #include "files/settings.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "files/user_functions.h"
 #include "files/worksheet_file.h"
 #include "formula/compiler.h"
@@ -98,7 +98,6 @@ void ResetModules(uint32_t maxPages) {
   SetUndoEnabled(true);
   SetErrorTrap(nullptr);
   ClearError();
-  InstallNameLookup();
   InstallEvaluatorRoutines();
   RegisterMathFunctions();
   RegisterSheetFunctions();

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "core/cell_store.h"
+#include "core/sheet_scope.h"
 #include "files/worksheet_file.h"
 #include "formula/recalc.h"
 #include "platform/platform.h"
@@ -38,6 +39,7 @@ OpenedWorksheet OpenWorksheetFile(std::string_view path) {
     return opened;
   }
   if (!IsRegularFile(opened.fileName)) return opened;
+  const SlotIndex previous = CurrentWorksheet();
   bool isNew = false;
   opened.slot = CreateWorksheetWindow(opened.fileName, &isNew, /*alwaysNew=*/true);
   if (opened.slot == 0) {
@@ -51,11 +53,32 @@ OpenedWorksheet OpenWorksheetFile(std::string_view path) {
   if (loaded) {
     opened.status = OpenStatus::kLoaded;
     opened.anythingRead = true;
-  } else {
+  } else if (opened.anythingRead) {
     opened.status = OpenStatus::kDamaged;
     Worksheet(opened.slot).readOnly = true;
+  } else {
+    opened.status = OpenStatus::kDamaged;
+    CloseWorksheet(Worksheet(opened.slot).heap);
+    opened.slot = 0;
+    if (previous) ActivateWorksheet(previous);
   }
   return opened;
+}
+
+bool SaveWorksheetFile(SlotIndex slot, std::string_view path) {
+  if (slot <= 0 || !Worksheet(slot).InUse()) return false;
+  bool ok;
+  {
+    SheetScope scope(slot);
+    ok = SaveWorksheet(path);
+  }
+  ThePlatform().Progress(-1);
+  if (!ok) return false;
+  WorksheetSlot& entry = Worksheet(slot);
+  entry.fileName = std::string(path);
+  entry.neverSaved = false;
+  entry.readOnly = false;
+  return true;
 }
 
 SlotIndex NewWorksheet(std::string_view name) {

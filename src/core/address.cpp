@@ -5,13 +5,14 @@
 // reports by itself: a failed field holds 0xFFFF and the error flag is raised. Texts are treated
 // as hostile: every read is bounded and all arithmetic is done in wide integers.
 // Reads: the page size of the current sheet (GlobalOptions), the platform's current cell and
-// selection, the installed range-name look-up. Writes: AddressState (error flag and its text, the
-// absolute flags of the last range parse).
+// selection, the current sheet's range names (core/names.h). Writes: AddressState (error flag
+// and its text, the absolute flags of the last range parse).
 #include "core/address.h"
 
 #include <cstdint>
 
 #include "core/global_options.h"
+#include "core/names.h"
 #include "platform/platform.h"
 
 namespace {
@@ -25,7 +26,6 @@ struct AddressState {
   bool error = false;
   std::string errorText;
   uint8_t parseFlags = 0;  // AbsoluteBits of the last ParseRange
-  RangeNameLookup nameLookup = nullptr;
 };
 
 AddressState& TheAddressState() {
@@ -220,15 +220,11 @@ CellRange ParseRange(std::string_view rawText) {
     PlatformCell at = ThePlatform().CurrentCell();
     return MakeRange(at.column, at.row, at.column, at.row);
   }
-  if (st.nameLookup) {
-    bool dollar = text[0] == '$';
-    std::string_view name = text;
-    if (dollar) name.remove_prefix(1);
-    CellRange named;
-    if (st.nameLookup(name, &named)) {
-      st.parseFlags = dollar ? (kAbsFirstRow | kAbsFirstColumn | kAbsLastRow | kAbsLastColumn) : 0;
-      return named;
-    }
+  // A range name of the current sheet wins over a cell reference of the same spelling.
+  if (const int index = LookupName(text)) {
+    const bool dollar = text[0] == '$';
+    st.parseFlags = dollar ? (kAbsFirstRow | kAbsFirstColumn | kAbsLastRow | kAbsLastColumn) : 0;
+    return NameRange(index);
   }
 
   std::string_view s = text;
@@ -255,11 +251,4 @@ uint8_t LastParseFlags() { return TheAddressState().parseFlags; }
 
 void SetLastParseFlags(uint8_t mask) { TheAddressState().parseFlags = mask & 0x0F; }
 
-void SetRangeNameLookup(RangeNameLookup lookup) { TheAddressState().nameLookup = lookup; }
-
-void ResetAddressState() {
-  AddressState& st = TheAddressState();
-  RangeNameLookup lookup = st.nameLookup;
-  st = AddressState{};
-  st.nameLookup = lookup;
-}
+void ResetAddressState() { TheAddressState() = AddressState{}; }

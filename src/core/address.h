@@ -99,7 +99,7 @@ struct ParsedCell {
 // flag is raised; the flag is never cleared here.
 ParsedCell ParseCellRef(std::string_view text);
 
-// Reads a range text, a range name, "RANGE" or "CURSOR". Leaves the four absolute flags of the
+// Reads a range text, a range name of the current sheet, "RANGE" or "CURSOR". Leaves the four absolute flags of the
 // parse in `LastParseFlags()`; raises the error flag when a corner is off the grid (the range is
 // still returned).
 CellRange ParseRange(std::string_view text);
@@ -107,11 +107,6 @@ CellRange ParseRange(std::string_view text);
 // Absolute flags of the last `ParseRange`, as a mask of `AbsoluteBits`.
 uint8_t LastParseFlags();
 void SetLastParseFlags(uint8_t mask);
-
-// The range-name look-up used by `ParseRange` (installed by the range-name table). Gives true and
-// the stored range when `name` (upper-case, without a leading "$") is a defined name.
-using RangeNameLookup = bool (*)(std::string_view name, CellRange* range);
-void SetRangeNameLookup(RangeNameLookup lookup);
 
 // Resets the module state (error flag, parse flags). Used by start-up and tests.
 void ResetAddressState();

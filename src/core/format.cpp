@@ -239,9 +239,9 @@ void CutGeneral(std::string& text, int width) {
   text.resize(size_t(limit));
 }
 
-uint8_t ResolveDefault(uint8_t code) {
+uint8_t ResolveDefault(uint8_t code, const GlobalOptions& options) {
   code &= kFormatCodeMask;
-  if (code == kFormatDefault) code = Options().globalFormat() & kFormatCodeMask;
+  if (code == kFormatDefault) code = options.globalFormat() & kFormatCodeMask;
   if (code == kFormatDefault) code = kFormatGeneral;
   return code;
 }
@@ -276,8 +276,12 @@ std::string FormatGeneral(double value) {
 }
 
 std::string FormatValue(int width, uint8_t formatCode, double value) {
-  uint8_t code = ResolveDefault(formatCode);
-  if (Options().zeroSuppressed() && value == 0) code = kFormatHidden;
+  return FormatValue(width, formatCode, value, Options());
+}
+
+std::string FormatValue(int width, uint8_t formatCode, double value, const GlobalOptions& options) {
+  uint8_t code = ResolveDefault(formatCode, options);
+  if (options.zeroSuppressed() && value == 0) code = kFormatHidden;
   if (code == kFormatHidden) return {};
   if (!std::isfinite(value)) return "ERR";
   int type = code >> kFormatTypeShift;
@@ -501,7 +505,7 @@ std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn) {
     if (cell->column > lastColumn) break;
     int at = start[cell->column];
     int field = width[cell->column];
-    uint8_t format = ResolveDefault(cell->format);
+    uint8_t format = ResolveDefault(cell->format, Options());
     if (format == kFormatHidden) continue;
     uint8_t kind = cell->kind & kKindMask;
     bool erroneous = (cell->kind & kKindErrorMark) != 0 || kind >= uint8_t(CellKind::kError6);

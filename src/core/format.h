@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+struct GlobalOptions;
+
 // Bits and special codes of a FormatCode.
 constexpr uint8_t kFormatProtected = 0x80;
 constexpr uint8_t kFormatCodeMask = 0x7F;    // the format without the protection bit
@@ -50,6 +52,8 @@ constexpr size_t kMaxDisplayText = 240;
 // comma and currency texts in ")", percent texts in "%". Zero suppression makes 0 empty.
 // Infinities and NaN show as "ERR". Never fails; at most 240 characters.
 std::string FormatValue(int width, uint8_t formatCode, double value);
+// The same for a sheet with the options `options` (which need not be the current sheet's).
+std::string FormatValue(int width, uint8_t formatCode, double value, const GlobalOptions& options);
 
 // The general text of `value`: up to 11 significant digits in plain notation for magnitudes
 // 1e-6..1e6, else a mantissa of up to 12 digits and a signed exponent of two or three digits

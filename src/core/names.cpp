@@ -66,13 +66,6 @@ std::string CellTextForNames(uint32_t row, uint32_t column) {
   return {};
 }
 
-bool NameLookupForParser(std::string_view name, CellRange* range) {
-  int index = LookupName(name);
-  if (index <= 0) return false;
-  *range = NameRange(index);
-  return true;
-}
-
 }  // namespace
 
 int FindName(std::string_view name, int low, int high) {
@@ -212,4 +205,3 @@ void InitNameTable() {
   cur.nameCount = 0;
 }
 
-void InstallNameLookup() { SetRangeNameLookup(&NameLookupForParser); }

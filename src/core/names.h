@@ -49,5 +49,3 @@ std::string CheckNewName(std::string_view name);
 
 // Allocates entry 0 for a new sheet and sets the count to 0.
 void InitNameTable();
-// Connects the table to range parsing (called once at start-up).
-void InstallNameLookup();

@@ -77,6 +77,7 @@ void FreeSlot(WorksheetSlot& slot, SlotIndex index) {
   const uint16_t heap = slot.heap;
   slot.fileName.clear();
   slot.linkedOnly = slot.neverSaved = slot.readOnly = false;
+  slot.extras = SheetExtras{};
   slot.rowTable.reset();
   slot.layout.reset();
   slot.extraWindows = 0;

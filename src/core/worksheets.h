@@ -14,6 +14,7 @@
 
 #include "core/global_options.h"
 #include "core/pool.h"
+#include "core/sheet_extras.h"
 #include "core/sheet_layout.h"
 #include "core/sheet_state.h"
 
@@ -38,6 +39,7 @@ struct WorksheetSlot {
   bool linkedOnly = false;  // loaded for external references only; no window shows it
   bool neverSaved = false;  // a new sheet that has no file yet (Save asks for a name)
   bool readOnly = false;    // the file could only be opened for reading
+  SheetExtras extras;       // file settings of later layers (window layout, tab captions, ...)
 
   bool InUse() const { return rowTable != nullptr; }
 };

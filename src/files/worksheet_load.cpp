@@ -21,7 +21,7 @@
 #include "core/sheet_layout.h"
 #include "core/sheet_state.h"
 #include "core/text_case.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "files/worksheet_file.h"
 #include "files/worksheet_records.h"
 #include "formula/formula_code.h"

@@ -1,9 +1,10 @@
 // ui/file_actions.cpp — the main window's file commands: new, open, save, save as, close all,
 // the file history and dropped files.
 //
-// State: the main window's never-saved and read-only marks and its history items; the program
-// settings' history and load and save folders. Loads and saves through files/worksheet_file.h
-// with the window's sheet made current.
+// State: the main window's history items and last folder; the program settings' history and
+// load and save folders. Worksheets are opened, created and saved as under another name through
+// the engine (commands/worksheet_files.h), which keeps each entry's never-saved and read-only
+// flags.
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -18,13 +19,14 @@
 #include <QMessageBox>
 #include <QMimeData>
 
+#include "commands/worksheet_files.h"
 #include "core/cell_store.h"
 #include "core/messages.h"
 #include "core/names.h"
 #include "core/sheet_scope.h"
 #include "core/worksheets.h"
 #include "files/settings.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "files/worksheet_file.h"
 #include "macros/macro_library.h"
 #include "platform/platform.h"
@@ -40,21 +42,13 @@ WorksheetWindow* MainWindow::NewSheet() {
     ThePlatform().Beep();
     return nullptr;
   }
-  const std::string name = "SHEET" + std::to_string(windows + 1) + ".WKS";
-  // The name counts windows, so it may repeat the name of an open sheet; the new sheet must
-  // still be a sheet of its own. The open one's name is hidden while the new entry is made, so
-  // that the table does not hand out the open entry again.
-  const SlotIndex taken = FindWorksheet(name);
-  std::string takenName;
-  if (taken) {
-    takenName = Worksheet(taken).fileName;
-    Worksheet(taken).fileName = "\x01";
-  }
-  WorksheetWindow* sheetWindow = WorksheetWindow::OpenWorksheetWindow(clientArea_, name, false);
-  if (taken) Worksheet(taken).fileName = takenName;
+  // The name counts windows, so it may repeat the name of an open sheet; the engine still gives
+  // the new sheet an entry of its own.
+  const SlotIndex slot = NewWorksheet("SHEET" + std::to_string(windows + 1) + ".WKS");
+  if (!slot) return nullptr;
+  WorksheetWindow* sheetWindow = WorksheetWindow::ShowWorksheet(clientArea_, slot, false);
   if (!sheetWindow) return nullptr;
-  AdoptWindow(sheetWindow, true);
-  neverSaved_[sheetWindow->slot()] = true;
+  AdoptWindow(sheetWindow);
   return sheetWindow;
 }
 
@@ -67,7 +61,8 @@ WorksheetWindow* MainWindow::OpenByName(const QString& name) {
     return nullptr;
   }
   const std::string absolute = ToCp1252(info.absoluteFilePath());
-  if (const SlotIndex open = FindWorksheet(absolute)) {
+  const SlotIndex open = FindWorksheet(absolute);
+  if (open && !Worksheet(open).linkedOnly) {
     bool shown = false;
     for (WorksheetWindow* w : WorksheetWindow::Windows()) {
       if (w->slot() != open) continue;
@@ -91,34 +86,19 @@ WorksheetWindow* MainWindow::OpenByName(const QString& name) {
   AddToHistory(absolute);
   FillHistory();
   lastFolder_ = info.absolutePath();
-  WorksheetWindow* sheetWindow = WorksheetWindow::OpenWorksheetWindow(clientArea_, absolute, false);
-  if (!sheetWindow) return nullptr;
   ThePlatform().WaitCursor(true);
-  bool loaded;
-  {
-    SheetScope scope(sheetWindow->slot());
-    loaded = LoadWorksheet(absolute);
-  }
+  const OpenedWorksheet opened = OpenWorksheetFile(absolute);
   ThePlatform().WaitCursor(false);
-  ThePlatform().Progress(-1);
-  bool anything;
-  {
-    SheetScope scope(sheetWindow->slot());
-    anything = FindCellAtOrAfter(FirstRow(), 0) != 0 || LastRow() > 0 || LastColumn() > 0;
-  }
-  if (!loaded && !anything) {
-    // Nothing could be read: no empty window that a Save would write over the file with.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(sheetWindow->parentWidget())) {
-      sub->close();
-    }
+  // A file of which nothing could be read leaves no entry (the loader has said why).
+  if (opened.slot == 0) {
+    if (opened.status == OpenStatus::kMissing) ShowError("Invalid WKS File!");
     return nullptr;
   }
+  WorksheetWindow* sheetWindow = WorksheetWindow::ShowWorksheet(clientArea_, opened.slot, false);
+  if (!sheetWindow) return nullptr;
   sheetWindow->redraw();
   sheetWindow->applyLayout(ExtrasOf(sheetWindow->slot()).layout);
-  AdoptWindow(sheetWindow, true);
-  // A damaged file read in part is kept read-only, so that "Save" asks for a new name instead
-  // of replacing the original with what could be read.
-  if (!loaded) readOnly_[sheetWindow->slot()] = true;
+  AdoptWindow(sheetWindow);
   // A range named "AUTOEXEC" runs as a macro: at once in the autoexec worksheet, after the
   // question (No by default) in any other file, which may come from anywhere.
   if (RunMacroAt) {
@@ -146,18 +126,13 @@ bool MainWindow::SaveActive() { return SaveWindow(activeSheetWindow()); }
 bool MainWindow::SaveWindow(WorksheetWindow* sheetWindow) {
   if (!sheetWindow) return false;
   const SlotIndex slot = sheetWindow->slot();
-  if (neverSaved_.value(slot) || readOnly_.value(slot)) return SaveAsDialog(sheetWindow);
+  if (Worksheet(slot).neverSaved || Worksheet(slot).readOnly) return SaveAsDialog(sheetWindow);
   const std::string name = Worksheet(slot).fileName;
   WindowLayout& layout = ExtrasOf(slot).layout;
   sheetWindow->fillLayout(layout);
   ThePlatform().WaitCursor(true);
-  bool ok;
-  {
-    SheetScope scope(slot);
-    ok = SaveWorksheet(name);
-  }
+  const bool ok = SaveWorksheetFile(slot, name);
   ThePlatform().WaitCursor(false);
-  ThePlatform().Progress(-1);
   if (ok) {
     AddToHistory(name);
     FillHistory();
@@ -179,17 +154,9 @@ bool MainWindow::SaveSheetAs(WorksheetWindow* sheetWindow, const QString& name) 
   }
   sheetWindow->fillLayout(ExtrasOf(slot).layout);
   ThePlatform().WaitCursor(true);
-  bool ok;
-  {
-    SheetScope scope(slot);
-    ok = SaveWorksheet(absolute);
-  }
+  const bool ok = SaveWorksheetFile(slot, absolute);
   ThePlatform().WaitCursor(false);
-  ThePlatform().Progress(-1);
   if (!ok) return false;
-  readOnly_.remove(slot);
-  neverSaved_.remove(slot);
-  Worksheet(slot).fileName = absolute;
   const QString caption = FromCp1252(absolute);
   sheetWindow->setWindowTitle(caption);
   if (QWidget* sub = sheetWindow->parentWidget()) sub->setWindowTitle(caption);
@@ -208,7 +175,7 @@ bool MainWindow::SaveSheetAs(WorksheetWindow* sheetWindow, const QString& name) 
 
 QString MainWindow::SaveAsFolder(const WorksheetWindow* sheetWindow) const {
   auto usable = [](const QString& dir) { return !dir.isEmpty() && QFileInfo(dir).isDir(); };
-  if (sheetWindow && !neverSaved_.value(sheetWindow->slot())) {
+  if (sheetWindow && !Worksheet(sheetWindow->slot()).neverSaved) {
     const QString own = QFileInfo(FromCp1252(Worksheet(sheetWindow->slot()).fileName)).absolutePath();
     if (usable(own)) return own;
   }
@@ -316,9 +283,9 @@ void MainWindow::OpenDroppedFiles(const QList<QUrl>& urls) {
 }
 
 bool MainWindow::neverSaved(const WorksheetWindow* sheetWindow) const {
-  return sheetWindow && neverSaved_.value(sheetWindow->slot());
+  return sheetWindow && Worksheet(sheetWindow->slot()).neverSaved;
 }
 
 bool MainWindow::readOnly(const WorksheetWindow* sheetWindow) const {
-  return sheetWindow && readOnly_.value(sheetWindow->slot());
+  return sheetWindow && Worksheet(sheetWindow->slot()).readOnly;
 }

@@ -111,24 +111,24 @@ void GridHeader::mouseMoveEvent(QMouseEvent* event) {
                    : Qt::ArrowCursor);
     return;
   }
-  SheetLayout& layout = grid_->sheetLayout();
+  // The pane shows the new size while the edge moves; the sheet changes when it is let go.
   const int zoom = GridZoom();
-  if (dir_ == Dir::kColumns) {
-    const int zoomed = std::max(0, grid_->columnWidth(resizing_) + pos - resizeStart_);
-    layout.columnWidth[size_t(resizing_)] =
-        uint16_t(std::clamp(zoomed * 100 / zoom, 0, kMaxColumnPixels));
-  } else {
-    const int zoomed = std::max(0, grid_->rowHeight(resizing_) + pos - resizeStart_);
-    layout.rowHeight[size_t(resizing_)] =
-        uint16_t(std::clamp(zoomed * 100 / zoom, 0, kMaxRowPixels));
-  }
+  const bool columns = dir_ == Dir::kColumns;
+  const int zoomed = std::max(0, (columns ? grid_->columnWidth(resizing_)
+                                          : grid_->rowHeight(resizing_)) + pos - resizeStart_);
+  chosenSize_ = std::clamp(zoomed * 100 / zoom, 0, columns ? kMaxColumnPixels : kMaxRowPixels);
+  grid_->setSizePreview(columns, resizing_, chosenSize_);
   resizeStart_ = pos;
   grid_->refresh();
 }
 
 void GridHeader::mouseReleaseEvent(QMouseEvent*) {
-  if (resizing_ >= 0) {
-    resizing_ = -1;
-    emit grid_->sized();
-  }
+  if (resizing_ < 0) return;
+  const int index = resizing_;
+  const int size = chosenSize_;
+  resizing_ = -1;
+  chosenSize_ = -1;
+  grid_->clearSizePreview();
+  if (size >= 0) emit grid_->sizeChosen(dir_ == Dir::kColumns, index, size);
+  emit grid_->sized();
 }

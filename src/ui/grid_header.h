@@ -43,6 +43,7 @@ class GridHeader : public QWidget {
   GridPane* grid_;
   Dir dir_;
   QString corner_ = QStringLiteral("A");
-  int resizing_ = -1;  // the row or column being resized
+  int resizing_ = -1;    // the row or column being resized
+  int chosenSize_ = -1;  // its size so far (unzoomed pixels), -1 until the edge moves
   int resizeStart_ = 0;
 };

@@ -74,7 +74,7 @@ void GridPane::setSheetLayout(SheetLayout* layout) {
   refresh();
 }
 
-SheetLayout& GridPane::sheetLayout() const { return *layout_; }
+const SheetLayout& GridPane::sheetLayout() const { return *layout_; }
 
 CellRange GridPane::selection() const {
   return MakeRange(uint16_t(std::min(anchorColumn_, column_)), uint16_t(std::min(anchorRow_, row_)),
@@ -95,12 +95,18 @@ int GridPane::headerHeight() const { return ZoomedSize(headerStripHeight, GridZo
 int GridPane::rowHeaderWidth() const { return ZoomedSize(rowHeaderStripWidth, GridZoom()) * 2 / 3; }
 int GridPane::columnWidth(int column) const {
   if (column < 0 || column > kLastColumn) return 2032;
+  if (preview_.columns && preview_.index == column) return ZoomedSize(preview_.pixels, GridZoom());
   return ZoomedSize(layout_->columnWidth[size_t(column)], GridZoom());
 }
 int GridPane::rowHeight(int row) const {
   if (row < 0 || row > kLastRow) return 254;
+  if (!preview_.columns && preview_.index == row) return ZoomedSize(preview_.pixels, GridZoom());
   return ZoomedSize(layout_->rowHeight[size_t(row)], GridZoom());
 }
+void GridPane::setSizePreview(bool columns, int index, int pixels) {
+  preview_ = SizePreview{columns, index, pixels};
+}
+void GridPane::clearSizePreview() { preview_ = SizePreview{}; }
 
 QRect GridPane::cellsArea() const {
   return QRect(rowHeaderWidth(), headerHeight(), std::max(0, width() - rowHeaderWidth()),

@@ -57,7 +57,7 @@ class GridPane : public QWidget {
 
   // The widths and heights the pane lays out (the sheet's; a private default when none).
   void setSheetLayout(SheetLayout* layout);
-  SheetLayout& sheetLayout() const;
+  const SheetLayout& sheetLayout() const;
 
   int cursorRow() const { return row_; }
   int cursorColumn() const { return column_; }
@@ -100,6 +100,10 @@ class GridPane : public QWidget {
   int rowHeaderWidth() const;
   int columnWidth(int column) const;
   int rowHeight(int row) const;
+  // While a header edge is dragged, column (or row) `index` shows `pixels` (unzoomed) wide (high);
+  // the sheet's layout changes only when the drag ends (sizeChosen).
+  void setSizePreview(bool columns, int index, int pixels);
+  void clearSizePreview();
   std::vector<Span> rowSpans() const;
   std::vector<Span> columnSpans() const;
   // Fully visible scrolling rows and columns (at least 1).
@@ -134,6 +138,9 @@ class GridPane : public QWidget {
   // The top row moved; the left column moved.
   void topChanged();
   void leftChanged();
+  // A header drag ended with column (or row) `index` at `pixels` (unzoomed); the window runs
+  // the column width or row height command.
+  void sizeChosen(bool columns, int index, int pixels);
   // A row or column was resized from the headers.
   void sized();
   // Keys the pane does not move by: the handler accepts what it consumes.
@@ -164,6 +171,11 @@ class GridPane : public QWidget {
   bool moveKey(QKeyEvent* event);
 
   SheetLayout* layout_ = nullptr;
+  struct SizePreview {
+    bool columns = true;
+    int index = -1;  // none
+    int pixels = 0;
+  } preview_;
   SheetLayout* ownLayout_ = nullptr;
   GridHeader* rowHeader_ = nullptr;
   GridHeader* columnHeader_ = nullptr;

@@ -12,7 +12,7 @@
 #include "core/names.h"
 #include "core/sheet_scope.h"
 #include "files/program_files.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "files/settings.h"
 #include "macros/interpreter.h"
 #include "macros/macro_library.h"
@@ -95,7 +95,7 @@ WorksheetWindow* MainWindow::ShowMacroLibrary(const std::string& fileName) {
   if (!sheetWindow) return nullptr;
   sheetWindow->redraw();
   sheetWindow->applyLayout(ExtrasOf(sheetWindow->slot()).layout);
-  return AdoptWindow(sheetWindow, true);
+  return AdoptWindow(sheetWindow);
 }
 
 void MainWindow::RunLibraryAutoexec() {

@@ -54,7 +54,7 @@
 #include "core/worksheets.h"
 #include "files/program_files.h"
 #include "files/settings.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "files/user_functions.h"
 #include "files/worksheet_file.h"
 #include "formula/evaluator.h"
@@ -528,11 +528,6 @@ void MainWindow::ConnectWindow(WorksheetWindow* sheetWindow) {
       entryWindow_ = nullptr;
       pointing_ = false;
     }
-    const SlotIndex slot = sheetWindow->slot();
-    if (!Worksheet(slot).InUse()) {
-      neverSaved_.remove(slot);
-      readOnly_.remove(slot);
-    }
     if (last) {
       NoSheetState();
     } else {
@@ -541,7 +536,7 @@ void MainWindow::ConnectWindow(WorksheetWindow* sheetWindow) {
   });
 }
 
-WorksheetWindow* MainWindow::AdoptWindow(WorksheetWindow* sheetWindow, bool isNew) {
+WorksheetWindow* MainWindow::AdoptWindow(WorksheetWindow* sheetWindow) {
   if (!sheetWindow) return nullptr;
   ConnectWindow(sheetWindow);
   if (auto* sub = qobject_cast<QMdiSubWindow*>(sheetWindow->parentWidget())) {
@@ -560,10 +555,6 @@ WorksheetWindow* MainWindow::AdoptWindow(WorksheetWindow* sheetWindow, bool isNe
               if ((old ^ now) & Qt::WindowMaximized)
                 Settings().maximized = now & Qt::WindowMaximized;
             });
-  }
-  if (isNew) {
-    neverSaved_.remove(sheetWindow->slot());
-    readOnly_.remove(sheetWindow->slot());
   }
   WindowActivated(sheetWindow);
   return sheetWindow;
@@ -791,7 +782,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
       WorksheetWindow* view = WorksheetWindow::OpenWorksheetWindow(clientArea_, name, false);
       if (view) {
         view->setWindowTitle(caption);
-        AdoptWindow(view, false);
+        AdoptWindow(view);
       }
       break;
     }

@@ -109,7 +109,8 @@ class MainWindow : public QMainWindow {
   QStringList historyCaptions() const;
   QString recalcIndicator() const;
   bool entryActive() const { return entryActive_; }
-  // Whether the sheet of `sheetWindow` has never been saved / was opened read-only.
+  // Whether the sheet of `sheetWindow` has never been saved / was opened read-only (the flags of
+  // its worksheet entry).
   bool neverSaved(const WorksheetWindow* sheetWindow) const;
   bool readOnly(const WorksheetWindow* sheetWindow) const;
 
@@ -190,7 +191,7 @@ class MainWindow : public QMainWindow {
   void FillHistory();
   void ApplyBarSettings();
   void ConnectWindow(WorksheetWindow* sheetWindow);
-  WorksheetWindow* AdoptWindow(WorksheetWindow* sheetWindow, bool isNew);
+  WorksheetWindow* AdoptWindow(WorksheetWindow* sheetWindow);
   void WindowActivated(WorksheetWindow* sheetWindow);
   void SelectionChanged();
   void NoSheetState();
@@ -298,8 +299,6 @@ class MainWindow : public QMainWindow {
   // Keyboard indicators the frame keeps (Insert, Num Lock, Scroll Lock, Caps Lock).
   bool insertOn_ = false, numOn_ = true, scrollOn_ = false, capsOn_ = false, endOn_ = false;
 
-  QMap<SlotIndex, bool> neverSaved_;
-  QMap<SlotIndex, bool> readOnly_;
   QString lastFolder_;  // the folder of the last worksheet opened or saved under a name
   QString autoexec_;
   bool started_ = false;

@@ -23,7 +23,6 @@
 #include "core/format.h"
 #include "core/grid_geometry.h"
 #include "core/sheet_layout.h"
-#include "formula/formula_text.h"
 #include "ui/cp1252.h"
 #include "ui/glyph_blit.h"
 
@@ -56,7 +55,6 @@ PainterState& ThePainterState() {
 
 uint8_t FeatureForeground(uint32_t word) { return uint8_t((word >> 24) & 0x0F); }
 
-const GlobalOptions& OptionsOf(const RowPaint& r) { return r.options ? *r.options : Options(); }
 
 const GridDisplay& DisplayOf(const GridDisplay* d) {
   static const GridDisplay kDefaults;
@@ -138,8 +136,8 @@ bool ParsePictureLabel(const std::string& body, CellShow* out) {
 }
 
 // The text and alignment of a cell, from its kind, format and label prefix.
-CellShow TextOf(CellHandle h, const GlobalOptions& o, int widthChars) {
-  CellRecord* c = CellAt(h);
+CellShow TextOf(const SheetView& sheet, CellHandle h, const GlobalOptions& o, int widthChars) {
+  const CellRecord* c = CellAt(h);
   CellShow t;
   const uint8_t kind = c->kind & kKindAndErrorMask;
   const uint8_t format = EffectiveFormat(c, o);
@@ -154,32 +152,31 @@ CellShow TextOf(CellHandle h, const GlobalOptions& o, int widthChars) {
   const bool asFormulaText = format == kFormatText;
   switch (kind) {
     case 0:
-      t.text = asFormulaText ? FromCp1252(CellFormulaText(h))
+      t.text = asFormulaText ? FromCp1252(sheet.FormulaText(h))
                              : FromCp1252(PoolText(CellStringResult(c)));
       t.align = Align::kLeft;
       return t;
     case 1:
       if (asFormulaText) {
-        t.text = FromCp1252(CellFormulaText(h));
+        t.text = FromCp1252(sheet.FormulaText(h));
         t.align = Align::kLeft;
         return t;
       }
       [[fallthrough]];
     case 2:
     case 3:
-      t.text = QString::fromLatin1(FormatValue(widthChars, format, CellNumber(c)));
+      t.text = QString::fromLatin1(FormatValue(widthChars, format, CellNumber(c), o));
       t.align = Align::kRight;
       t.isValue = true;
       return t;
     case 4: {
-      uint8_t* block = PoolPtr(c->text);
+      const uint8_t* block = PoolPtr(c->text);
       if (!block || block[0] == 0) {
         t.show = Show::kNothing;
         return t;
       }
-      // Old-form ellipsis prefixes are read as, and rewritten to, the current form.
-      block[1] = CanonicalPrefix(block[1]);
-      const unsigned char prefix = block[1];
+      // Old-form ellipsis prefixes are read as the current form.
+      const unsigned char prefix = CanonicalPrefix(block[1]);
       const std::string body(reinterpret_cast<const char*>(block + 2), block[0] - 1u);
       if (prefix == '\\') {
         if (body.empty()) {
@@ -565,12 +562,14 @@ QString WithDots(const QFontMetrics& fm, const QString& text, int width, bool do
 
 void PaintRow(QPainter& p, const RowPaint& r) {
   if (r.row < 0 || r.row >= kRowCount) return;
-  const GlobalOptions& o = OptionsOf(r);
+  const SheetView current(r.sheet ? 0 : CurrentWorksheet());
+  const SheetView& sheet = r.sheet ? *r.sheet : current;
+  const GlobalOptions& o = r.options ? *r.options : sheet.Options();
   const GridDisplay& d = DisplayOf(r.display);
   const int first = std::max(0, r.firstColumn);
   const int last = std::min(kColumnCount - 1, r.lastColumn);
   const int scale = std::max(1, r.scale);
-  const SheetLayout& layout = CurrentLayout();
+  const SheetLayout& layout = sheet.Layout();
   auto widthOf = [&](int col) {
     if (r.printing) return (r.widths ? r.widths[col] : layout.columnWidth[size_t(col)]) * scale / 100;
     return r.widths ? r.widths[col] : ZoomedSize(layout.columnWidth[size_t(col)], scale);
@@ -582,7 +581,7 @@ void PaintRow(QPainter& p, const RowPaint& r) {
   // The row's cells by column.
   std::array<CellHandle, kColumnCount> cells;
   std::fill(cells.begin() + first, cells.begin() + last + 1, CellHandle(0));
-  for (CellHandle h = RowHead(r.row); h; h = CellAt(h)->next) {
+  for (CellHandle h = sheet.RowHead(r.row); h; h = CellAt(h)->next) {
     const int col = CellAt(h)->column;
     if (col > last) break;
     if (col >= first) cells[size_t(col)] = h;
@@ -638,7 +637,7 @@ void PaintRow(QPainter& p, const RowPaint& r) {
     const QRect cell(x, top, w, fillHeight);
     CellRecord* c = cells[size_t(col)] ? CellAt(cells[size_t(col)]) : nullptr;
     CellShow t;
-    if (c) t = TextOf(cells[size_t(col)], o, charsOf(col));
+    if (c) t = TextOf(sheet, cells[size_t(col)], o, charsOf(col));
     const bool picture = t.show == Show::kPicture;
     const CellColours cc = colours(c, col, picture);
     p.fillRect(cell, QColor(cc.background));

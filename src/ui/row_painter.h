@@ -3,9 +3,9 @@
 // The worksheet window's row painter: fonts, alignment, value display, fills, picture labels,
 // word wrap and ellipsis, label overflow, colours from the sheet's colour scheme, selection and
 // cursor, borders and grid separators. The screen panes, the tests and printing all paint
-// through it. Reads: the current sheet's cells and options (the caller makes the window's sheet
-// current). Writes: a label's old-form ellipsis prefix is rewritten to its current form; the
-// program-wide picture cache and the cell font table (module state in the .cpp).
+// through it. Reads: the cells, layout and options of the sheet handed in (a read-only view, so
+// that painting a window whose sheet is not current leaves the current sheet alone). Writes:
+// only the program-wide picture cache and the cell font table (module state in the .cpp).
 #pragma once
 
 #include <QColor>
@@ -18,6 +18,7 @@
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/global_options.h"
+#include "core/sheet_view.h"
 
 class QPainter;
 
@@ -94,7 +95,8 @@ struct RowPaint {
   CellRange selection = NoRange();  // ordered corners; no range for none
   int cursorRow = -1;
   int cursorColumn = -1;
-  const GlobalOptions* options = nullptr;  // the current sheet's when null
+  const SheetView* sheet = nullptr;        // the sheet painted; the current sheet when null
+  const GlobalOptions* options = nullptr;  // the painted sheet's when null
   const GridDisplay* display = nullptr;    // defaults when null
 };
 

@@ -21,7 +21,7 @@
 #include "core/format.h"
 #include "core/sheet_scope.h"
 #include "files/settings.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "files/worksheet_file.h"
 #include "platform/platform.h"
 #include "ui/column_scroller.h"
@@ -105,6 +105,16 @@ void WorksheetWindow::connectPane(GridPane* grid, int pane) {
   });
   connect(grid, &GridPane::topChanged, this, [this, grid] { followTopRow(grid); });
   connect(grid, &GridPane::leftChanged, this, [this, grid] { followLeftColumn(grid); });
+  connect(grid, &GridPane::sizeChosen, this, [this](bool columns, int index, int pixels) {
+    {
+      SheetScope scope(slot_);
+      if (columns)
+        SetColumnWidth(uint32_t(index), uint16_t(pixels));
+      else
+        SetRowHeight(uint32_t(index), uint16_t(pixels));
+    }
+    emit sheetChanged();
+  });
   connect(grid, &GridPane::sized, this, [this] {
     firstPane->refresh();
     secondPane->refresh();
@@ -126,7 +136,12 @@ WorksheetWindow* WorksheetWindow::OpenWorksheetWindow(QMdiArea* area, std::strin
                                                       bool named) {
   const SlotIndex slot = CreateWorksheetWindow(fileName);
   if (slot == 0) return nullptr;
-  auto* sheetWindow = new WorksheetWindow(slot, FromCp1252(fileName), named);
+  return ShowWorksheet(area, slot, named);
+}
+
+WorksheetWindow* WorksheetWindow::ShowWorksheet(QMdiArea* area, SlotIndex slot, bool named) {
+  if (slot == 0 || !Worksheet(slot).InUse()) return nullptr;
+  auto* sheetWindow = new WorksheetWindow(slot, FromCp1252(Worksheet(slot).fileName), named);
   QMdiSubWindow* sub = area->addSubWindow(sheetWindow);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   connect(sub, &QMdiSubWindow::windowStateChanged, sheetWindow,
@@ -179,8 +194,10 @@ void WorksheetWindow::redraw() {
 
 void WorksheetWindow::paintRow(GridPane& grid, QPainter& painter, int row, int first, int last,
                           const QRect& rect) {
-  SheetScope scope(slot_);
+  // Read through a view: painting a window whose sheet is not current must not make it current.
+  const SheetView sheet(slot_);
   RowPaint r;
+  r.sheet = &sheet;
   r.title = row < 0 || first < 0;
   r.row = row < 0 ? ~row : row;
   r.firstColumn = first < 0 ? ~first : first;
@@ -191,7 +208,7 @@ void WorksheetWindow::paintRow(GridPane& grid, QPainter& painter, int row, int f
   r.selection = grid.selection();
   r.cursorRow = grid.cursorRow();
   r.cursorColumn = grid.cursorColumn();
-  const GlobalOptions& o = Options();
+  const GlobalOptions& o = sheet.Options();
   display_.banding = o.banding();
   display_.colourNegative = o.colourNegatives();
   display_.gridLines = o.gridLines();

@@ -35,6 +35,10 @@ class WorksheetWindow : public QWidget {
   // activates it. Gives the window, or null when the table is full.
   static WorksheetWindow* OpenWorksheetWindow(QMdiArea* area, std::string_view fileName,
                                               bool named);
+  // A window inside `area` on entry `slot`, which the engine has made already (a new or opened
+  // worksheet, see commands/worksheet_files.h), activated. The window owns the entry: closing
+  // it closes the entry.
+  static WorksheetWindow* ShowWorksheet(QMdiArea* area, SlotIndex slot, bool named);
   // Every open worksheet window.
   static const std::vector<WorksheetWindow*>& Windows();
   // Set by the main window while its range prompt is open (a window then refuses to close).

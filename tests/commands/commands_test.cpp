@@ -184,9 +184,35 @@ TEST_F(CommandsTest, OpeningAFileSaysWhatCameOfIt) {
   EXPECT_EQ(cut.status, OpenStatus::kDamaged);
   EXPECT_TRUE(Worksheet(cut.slot).readOnly);
 
+  // A file of which nothing can be read leaves no entry; the sheet current before stays.
+  std::FILE* junk = std::fopen(Path("junk.wks").c_str(), "wb");
+  std::fputs("no worksheet at all", junk);
+  std::fclose(junk);
+  const SlotIndex before = CurrentWorksheet();
+  const OpenedWorksheet nothing = OpenWorksheetFile(Path("junk.wks"));
+  EXPECT_EQ(nothing.status, OpenStatus::kDamaged);
+  EXPECT_FALSE(nothing.anythingRead);
+  EXPECT_EQ(nothing.slot, 0);
+  EXPECT_EQ(FindWorksheet(Path("junk.wks")), 0);
+  EXPECT_EQ(CurrentWorksheet(), before);
+
   const SlotIndex fresh = NewWorksheet("SHEET1.WKS");
   EXPECT_NE(fresh, sheet_);
   EXPECT_TRUE(Worksheet(fresh).neverSaved);
+
+  // Saving under a name gives the entry that name and clears both flags; the current sheet
+  // is the one current before.
+  ActivateWorksheet(cut.slot);
+  for (const SlotIndex slot : {fresh, cut.slot}) {
+    const std::string name = Path(("saved" + std::to_string(slot) + ".wks").c_str());
+    ASSERT_TRUE(SaveWorksheetFile(slot, name));
+    EXPECT_EQ(Worksheet(slot).fileName, name);
+    EXPECT_FALSE(Worksheet(slot).neverSaved);
+    EXPECT_FALSE(Worksheet(slot).readOnly);
+    EXPECT_EQ(CurrentWorksheet(), cut.slot);
+  }
+  EXPECT_FALSE(SaveWorksheetFile(fresh, Path("no/such/folder/x.wks")));
+  EXPECT_FALSE(SaveWorksheetFile(0, Path("x.wks")));
 }
 
 TEST_F(CommandsTest, AReferenceToAClosedFileLoadsItIntoTheLinkedFiles) {

@@ -27,7 +27,7 @@
 #include "core/sheet_scope.h"
 #include "core/worksheets.h"
 #include "files/settings.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "formula/recalc.h"
 #include "ui/function_list_dialog.h"
 #include "ui/grid_pane.h"

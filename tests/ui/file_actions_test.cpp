@@ -28,7 +28,7 @@
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "files/settings.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "formula/recalc.h"
 #include "ui/function_list_dialog.h"
 #include "ui/grid_pane.h"
@@ -196,6 +196,33 @@ class FileActionsTest : public QObject, private MainWindowFixture {
     QVERIFY(f.readOnly(sheetWindow));
     QCOMPARE(NumberAt(sheetWindow->slot(), 0, 0), 1.0);
     QVERIFY(!f.readOnly(f.NewSheet()));
+  }
+
+  // A file that an external reference has loaded is no window's yet: opening it shows it (it
+  // used to beep as if a window showed it already, and open nothing).
+  void openingAFileLoadedByAReferenceShowsIt() {
+    MainWindow& f = Start(false);
+    f.NewSheet();
+    QTest::keyClicks(Grid(), "42");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("source")));
+    QVERIFY(f.CloseAll());
+    f.NewSheet();
+    QTest::keyClicks(Grid(), "+[" + Path("source.wks") + "]A1*2");
+    QTest::keyClick(f.entryLine(), Qt::Key_Return);
+    const SlotIndex main = f.activeSheetWindow()->slot();
+    QCOMPARE(NumberAt(main, 0, 0), 84.0);
+    const SlotIndex linked = FindWorksheet(Path("source.wks").toStdString());
+    QVERIFY(linked != 0);
+    QVERIFY(Worksheet(linked).linkedOnly);
+    const int beeps = TheQtPlatform().beeps;
+    WorksheetWindow* shown = f.OpenByName(Path("source.wks"));
+    QVERIFY(shown != nullptr);
+    QCOMPARE(shown->slot(), linked);
+    QVERIFY(!Worksheet(linked).linkedOnly);
+    QCOMPARE(TheQtPlatform().beeps, beeps);
+    QCOMPARE(NumberAt(linked, 0, 0), 42.0);
+    QCOMPARE(f.clientArea()->subWindowList().size(), 2);
   }
 
   void droppedFilesOpenEachOnce() {

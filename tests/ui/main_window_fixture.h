@@ -12,7 +12,7 @@
 #include "core/pool.h"
 #include "core/sheet_scope.h"
 #include "core/worksheets.h"
-#include "files/sheet_extras.h"
+#include "core/sheet_extras.h"
 #include "formula/recalc.h"
 #include "ui/grid_pane.h"
 #include "ui/main_window.h"

@@ -1,8 +1,11 @@
 // Qt Test: the worksheet window's keys, pages, split box, titles and closing.
 #include <QSignalSpy>
+#include <algorithm>
 #include <QtTest>
 
+#include "commands/commands.h"
 #include "core/cell_store.h"
+#include "core/sheet_layout.h"
 #include "core/grid_geometry.h"
 #include "ui/column_scroller.h"
 #include "ui/grid_header.h"
@@ -301,6 +304,83 @@ class WorksheetWindowTest : public QObject {
     QCOMPARE(TheHeadlessPlatform().log.size(), asked);
     QVERIFY(Worksheet(w.slot).InUse());
     delete second;
+  }
+
+  // A window whose sheet is not current paints through a read-only view: the engine's current
+  // sheet stays current throughout, and the live options of the current sheet are not stored
+  // into its entry behind its back (which making another sheet current would do).
+  void paintingAnInactiveWindowLeavesTheCurrentSheetAlone() {
+    Window w = Open();
+    PutNumber(0, 0, 42);
+    const SlotIndex other = CreateWorksheetWindow("OTHER.WKS");
+    auto* otherWindow = new WorksheetWindow(other, QStringLiteral("OTHER.WKS"), true);
+    otherWindow->show();
+    otherWindow->activateSheet();
+    QCOMPARE(CurrentWorksheet(), other);
+    const uint8_t stored = Worksheet(other).options.globalFormat();
+    Options().setGlobalFormat(uint8_t(stored ^ 0x01));
+
+    int rows = 0;
+    std::vector<SlotIndex> currentWhilePainting;
+    auto original = w.grid()->rowPainter;
+    w.grid()->rowPainter = [&](GridPane& g, QPainter& p, int row, int first, int last,
+                               const QRect& rect) {
+      original(g, p, row, first, last, rect);
+      ++rows;
+      currentWhilePainting.push_back(CurrentWorksheet());
+    };
+    w.grid()->grab();
+    QVERIFY(rows > 0);
+    QVERIFY(std::all_of(currentWhilePainting.begin(), currentWhilePainting.end(),
+                        [&](SlotIndex s) { return s == other; }));
+    QCOMPARE(CurrentWorksheet(), other);
+    QCOMPARE(Worksheet(other).options.globalFormat(), stored);
+    QCOMPARE(Options().globalFormat(), uint8_t(stored ^ 0x01));
+    delete otherWindow;
+  }
+
+  // Dragging a header edge shows the new size as it moves and changes the sheet once, when let
+  // go, through the width / height command: the sheet is modified and Undo restores the size.
+  void headerDragsResizeThroughTheCommands() {
+    struct Case { bool columns; int index; int delta; };
+    const Case kCases[] = {
+        {true, 1, 40},
+        {false, 2, 12},
+    };
+    for (const Case& c : kCases) {
+      Window w = Open();
+      GridPane* g = w.grid();
+      GridHeader* header = c.columns ? g->columnHeader() : g->rowHeader();
+      const std::vector<GridPane::Span> spans = c.columns ? g->columnSpans() : g->rowSpans();
+      const auto span = std::find_if(spans.begin(), spans.end(),
+                                     [&](const GridPane::Span& s) { return s.index == c.index; });
+      QVERIFY(span != spans.end());
+      const int offset = c.columns ? 0 : g->headerHeight();
+      const int edge = span->pos - offset + span->size;
+      auto at = [&](int along) { return c.columns ? QPoint(along, 5) : QPoint(5, along); };
+      auto size = [&] {
+        return c.columns ? CurrentLayout().columnWidth[size_t(c.index)]
+                         : CurrentLayout().rowHeight[size_t(c.index)];
+      };
+      const int before = size();
+      SetSheetModified(false);
+      QSignalSpy changed(w.sheetWindow, &WorksheetWindow::sheetChanged);
+      QTest::mousePress(header, Qt::LeftButton, Qt::NoModifier, at(edge));
+      QMouseEvent move(QEvent::MouseMove, QPointF(at(edge + c.delta)),
+                       QPointF(header->mapToGlobal(at(edge + c.delta))), Qt::NoButton,
+                       Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(header, &move);
+      // Shown, not yet stored.
+      QCOMPARE(c.columns ? g->columnWidth(c.index) : g->rowHeight(c.index), before + c.delta);
+      QCOMPARE(size(), before);
+      QTest::mouseRelease(header, Qt::LeftButton, Qt::NoModifier, at(edge + c.delta));
+      QCOMPARE(size(), before + c.delta);
+      QVERIFY(SheetModified());
+      QCOMPARE(changed.count(), 1);
+      QVERIFY(UndoLastCommand().Done());
+      QCOMPARE(size(), before);
+      delete w.sheetWindow;
+    }
   }
 
   void zoomSwitchesTheHeaderFace() {

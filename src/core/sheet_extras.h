@@ -1,9 +1,10 @@
-// files/sheet_extras.h — worksheet settings that travel in the file but belong to later layers.
+// core/sheet_extras.h — worksheet settings that travel in the file but belong to later layers.
 //
 // The window layout (kept here for the worksheet window to apply after a load and to fill before
 // a save), the default font, page-tab captions, macro buttons, sort orders and the raw sort
-// records are kept per open worksheet so that a load followed by a save gives them back.
-// State: one `SheetExtras` per entry of the open-worksheet table (sheet_extras.cpp).
+// records are kept with each open worksheet's entry (WorksheetSlot::extras), so that a load
+// followed by a save gives them back. They are made and freed with the entry.
+// State: the `extras` of the entries of the open-worksheet table (core/worksheets.h).
 #pragma once
 
 #include <array>
@@ -11,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "core/worksheets.h"
+
+// Index of an entry of the open-worksheet table (core/worksheets.h); 0 means none.
+using SlotIndex = int;
 
 // The window layout of extension record 0x78 (and of the WK1 SPLIT, SYNC and WINDOW1 records).
 struct WindowLayout {
@@ -48,7 +51,6 @@ struct WindowFont {
 };
 
 struct SheetExtras {
-  uint16_t heap = 0;  // the pool heap of the worksheet these belong to
   WindowLayout layout;
   WindowFont font;
   std::vector<std::string> tabCaptions;              // empty: the default captions
@@ -67,8 +69,8 @@ struct SheetExtras {
 
 // The extras of the current worksheet (a scratch set when no worksheet is current).
 SheetExtras& CurrentExtras();
-// The extras of entry `index` of the open-worksheet table. An entry that now holds another
-// worksheet than before (its heap differs) starts from defaults.
+// The extras of entry `index` of the open-worksheet table; a scratch set for 0 and for an entry
+// not in use.
 SheetExtras& ExtrasOf(SlotIndex index);
 // Back to defaults for one entry / for every entry (tests, start-up).
 void ResetExtras(SlotIndex index);
