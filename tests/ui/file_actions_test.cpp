@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "commands/commands.h"
 #include "commands/engine_start.h"
 #include "core/address.h"
 #include "core/cell_store.h"
@@ -207,10 +208,8 @@ class FileActionsTest : public QObject, private MainWindowFixture {
     QTest::keyClick(f.entryLine(), Qt::Key_Return);
     QVERIFY(f.SaveSheetAs(f.activeSheetWindow(), Path("source")));
     QVERIFY(f.CloseAll());
-    f.NewSheet();
-    QTest::keyClicks(Grid(), "+[" + Path("source.wks") + "]A1*2");
-    QTest::keyClick(f.entryLine(), Qt::Key_Return);
-    const SlotIndex main = f.activeSheetWindow()->slot();
+    const SlotIndex main = f.NewSheet()->slot();
+    QVERIFY(EnterIntoCell(0, 0, ("+[" + Path("source.wks") + "]A1*2").toStdString()).Done());
     QCOMPARE(NumberAt(main, 0, 0), 84.0);
     const SlotIndex linked = FindWorksheet(Path("source.wks").toStdString());
     QVERIFY(linked != 0);
