@@ -16,6 +16,7 @@
 #include "app/cli_output.h"
 #include "commands/commands.h"
 #include "commands/engine_start.h"
+#include "commands/justify.h"
 #include "commands/worksheet_files.h"
 #include "core/address.h"
 #include "core/cell_store.h"
@@ -56,6 +57,10 @@ const char kUsage[] =
     "  --name NAME RANGE          define a range name\n"
     "  --quick-graph RANGE        make the current graph a quick graph of RANGE: reset, then the\n"
     "                             columns from the left become X and series 1 to 6\n"
+    "  --justify RANGE PIXELS [pad|center]\n"
+    "                             reflow the labels of RANGE's first column into lines narrower\n"
+    "                             than PIXELS less 4 (8 pixels a character), padding the gaps;\n"
+    "                             or centre each row's text\n"
     "  --undo                     undo the last change\n"
     "  --recalc                   recalculate the worksheet\n"
     "  --uplink                   read the cells that @LINK names from their files again and\n"
@@ -293,6 +298,17 @@ int main(int argc, char** argv) {
       DefineRangeName(name, r);
     } else if (action == "--quick-graph") {
       QuickGraph(RangeArgument(args.Take("a range", action)));
+    } else if (action == "--justify") {
+      const CellRange r = RangeArgument(args.Take("a range", action));
+      const std::string pixels = args.Take("a width in pixels", action);
+      int width = 0;
+      auto [end, ec] = std::from_chars(pixels.data(), pixels.data() + pixels.size(), width);
+      if (ec != std::errc() || end != pixels.data() + pixels.size() || width < 0) {
+        Usage("invalid width '" + pixels + "'");
+      }
+      const bool pad = args.TakeFlag("pad");
+      const bool centre = !pad && args.TakeFlag("center");
+      JustifyRange(r, width, pad, centre);
     } else if (action == "--undo") {
       UndoLastCommand();
     } else if (action == "--uplink") {

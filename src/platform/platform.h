@@ -90,6 +90,13 @@ class Platform {
   virtual std::vector<std::string> InstalledFonts() = 0;
   // Operating-system name and version text.
   virtual std::string SystemVersion() = 0;
+  // The width in pixels of `text` drawn in the worksheet's font `font` (255: the default face) at
+  // `points` (0: the window's size). Without a screen, 8 pixels a character.
+  virtual int TextWidth(std::string_view text, uint8_t font, int points) {
+    (void)font;
+    (void)points;
+    return 8 * int(text.size());
+  }
   // One of the two view settings of the active worksheet window that @QVIEW reports: 0 the zoom
   // in percent, 1 whether the window is split into two panes (1 or 0). Other n give 0.
   virtual double ViewSetting(int n) {

@@ -102,5 +102,16 @@ A1='x" \
   "$(texts "$cli" -e A1 "'hello  big   world " --macro-text '{BLOCKCASE A1,2}{BLOCKCASE A1,3}'
      texts "$cli" -e A1 "'x" --macro-text '{BLOCKCASE A1,6}')"
 
+check "--justify reflows and pads; too few rows are refused" \
+  "A1='the   quick
+A2='brown   fox
+A3='jumps  over
+A4='the    lazy
+A5='dog
+Error:  RANGE too Small. Expand it!
+A1='the quick brown" \
+  "$(texts "$cli" -e A1 "'the quick brown" -e A2 "'fox jumps over" -e A3 "'the lazy dog" --justify A1..A6 100 pad
+     texts "$cli" -e A1 "'the quick brown" --justify A1..A1 100)"
+
 echo "cli_data_test: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
