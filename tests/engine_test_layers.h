@@ -21,6 +21,7 @@ class TestEngineLayers : public ProductEngineLayers {
   std::function<std::string(PoolHandle)> formulaText;
   std::function<void(PoolHandle)> evaluateCell;
   std::function<void(PoolHandle)> recalculateFrom;
+  std::function<void(const PoolHandle*, size_t)> recalculateCells;
   std::function<void(int)> worksheetClosed;
   std::function<int(const std::string&)> loadLinkedSheet;
   std::function<void(int)> releaseLinkedSheet;
@@ -53,6 +54,10 @@ class TestEngineLayers : public ProductEngineLayers {
   }
   void RecalculateFrom(PoolHandle cell) override {
     recalculateFrom ? recalculateFrom(cell) : ProductEngineLayers::RecalculateFrom(cell);
+  }
+  void RecalculateCells(const PoolHandle* cells, size_t count) override {
+    recalculateCells ? recalculateCells(cells, count)
+                     : ProductEngineLayers::RecalculateCells(cells, count);
   }
   void WorksheetClosed(int slot) override {
     worksheetClosed ? worksheetClosed(slot) : ProductEngineLayers::WorksheetClosed(slot);

@@ -61,7 +61,8 @@ const char kUsage[] =
     "                             reflow the labels of RANGE's first column into lines narrower\n"
     "                             than PIXELS less 4 (8 pixels a character), padding the gaps;\n"
     "                             or centre each row's text\n"
-    "  --undo                     undo the last change\n"
+    "  --undo                     undo the last change (repeat to go further back)\n"
+    "  --redo                     redo the last change undone\n"
     "  --recalc                   recalculate the worksheet\n"
     "  --uplink                   read the cells that @LINK names from their files again and\n"
     "                             recalculate every open worksheet\n"
@@ -311,6 +312,8 @@ int main(int argc, char** argv) {
       JustifyRange(r, width, pad, centre);
     } else if (action == "--undo") {
       UndoLastCommand();
+    } else if (action == "--redo") {
+      RedoLastCommand();
     } else if (action == "--uplink") {
       UpdateLinks();
     } else if (action == "--recalc") {

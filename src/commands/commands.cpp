@@ -1,7 +1,7 @@
 // commands/commands.cpp — the command path and the commands that change cells and layout.
 //
-// Reads and writes: the current worksheet's cells, layout, names and modified flag; the Undo
-// snapshot (core/undo.cpp); the error flag. Recalculates through formula/recalc.h.
+// Reads and writes: the current worksheet's cells, layout, names and modified flag; the undo
+// journal (core/undo.cpp); the error flag. Recalculates through formula/recalc.h.
 #include "commands/commands.h"
 
 #include <algorithm>
@@ -26,10 +26,16 @@ namespace {
 
 constexpr char kProtectedCell[] = "Protected Cell";
 
-// The Undo snapshot of one command. Today a single-level snapshot taken before the operation;
-// both ends of a command are here so that a journal can open and close a group instead.
-void OpenUndoGroup() { SaveUndo(); }
-void CloseUndoGroup() {}
+struct CommandState {
+  // How many undo groups are open (UndoGroupScope and RunCommand nest; the outermost owns the
+  // group).
+  int openGroups = 0;
+};
+
+CommandState& Commands() {
+  static CommandState state;
+  return state;
+}
 
 CommandResult Refused(const char* text) {
   ShowError(text);
@@ -62,6 +68,7 @@ CommandResult ChangeAttributes(const CellRange& range, const std::function<void(
         if (protectedSheet && (!existing || (CellAt(existing)->format & kFormatProtected))) {
           continue;
         }
+        NoteCellChange(existing);
         const CellHandle h = existing ? existing : GetOrCreateCell(row, column);
         if (!h) return CommandResult{CommandStatus::kFailed, {}};
         change(CellAt(h));
@@ -74,6 +81,7 @@ CommandResult ChangeAttributes(const CellRange& range, const std::function<void(
 }  // namespace
 
 void EraseCellContents(CellHandle h) {
+  NoteCellChange(h);
   CellRecord* c = CellAt(h);
   const uint8_t kind = c->kind & kKindMask;
   if (kind <= uint8_t(CellKind::kFormula) && !(c->kind & kKindFileForm)) Unlink(h);
@@ -85,6 +93,15 @@ void EraseCellContents(CellHandle h) {
   FreeCellText(c);
   std::memset(c->value, 0, sizeof c->value);
   c->kind = uint8_t(CellKind::kBlank);
+}
+
+void OpenUndoGroup() {
+  if (Commands().openGroups++ == 0) SaveUndo();
+}
+
+void CloseUndoGroup() {
+  int& open = Commands().openGroups;
+  if (open > 0 && --open == 0) EndUndoGroup();
 }
 
 CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandResult()>& apply) {
@@ -197,6 +214,7 @@ CommandResult SetRangeLock(const CellRange& range, bool locked) {
   return RunCommand(steps, [&]() -> CommandResult {
     for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
       for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
+        NoteCellChange(GetCell(row, column));
         const CellHandle h = GetOrCreateCell(row, column);
         if (!h) return CommandResult{CommandStatus::kFailed, {}};
         CellRecord* c = CellAt(h);
@@ -213,6 +231,7 @@ CommandResult SetColumnWidth(uint32_t column, uint16_t pixels) {
   CommandSteps steps;
   steps.recalculate = false;
   return RunCommand(steps, [&]() -> CommandResult {
+    NoteColumnWidth(column);
     CurrentLayout().columnWidth[column] = pixels;
     return CommandResult{};
   });
@@ -223,15 +242,14 @@ CommandResult SetRowHeight(uint32_t row, uint16_t pixels) {
   CommandSteps steps;
   steps.recalculate = false;
   return RunCommand(steps, [&]() -> CommandResult {
+    NoteRowHeight(row);
     CurrentLayout().rowHeight[row] = pixels;
     return CommandResult{};
   });
 }
 
 CommandResult DefineRangeName(std::string_view name, const CellRange& range) {
-  CommandSteps steps;
-  steps.undo = false;  // names are not part of the Undo snapshot
-  return RunCommand(steps, [&]() -> CommandResult {
+  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
     const std::string problem = CheckNewName(name);
     if (!problem.empty()) return Failed(problem);
     if (DefineName(name, Ordered(range)) == 0) {
@@ -242,9 +260,7 @@ CommandResult DefineRangeName(std::string_view name, const CellRange& range) {
 }
 
 CommandResult DeleteRangeName(std::string_view name) {
-  CommandSteps steps;
-  steps.undo = false;
-  return RunCommand(steps, [&]() -> CommandResult {
+  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
     if (DeleteName(name) <= 0) return CommandResult{CommandStatus::kFailed, {}};
     return CommandResult{};
   });
@@ -252,11 +268,15 @@ CommandResult DeleteRangeName(std::string_view name) {
 
 namespace {
 
-CommandResult ChangeOptions(bool recalculate, const std::function<void(GlobalOptions&)>& change) {
+// Changes the options record. Undoable ones record it first; Undo leaves protection as it is
+// (core/undo.cpp), so switching protection is not an undoable change at all.
+CommandResult ChangeOptions(bool undoable, bool recalculate,
+                            const std::function<void(GlobalOptions&)>& change) {
   CommandSteps steps;
-  steps.undo = false;
+  steps.undo = undoable;
   steps.recalculate = recalculate;
   return RunCommand(steps, [&]() -> CommandResult {
+    if (undoable) NoteOptions();
     change(Options());
     StoreOptions(CurrentWorksheet());
     return CommandResult{};
@@ -266,15 +286,17 @@ CommandResult ChangeOptions(bool recalculate, const std::function<void(GlobalOpt
 }  // namespace
 
 CommandResult SetGlobalFormat(uint8_t format) {
-  return ChangeOptions(false, [format](GlobalOptions& o) { o.setGlobalFormat(format & kFormatCodeMask); });
+  return ChangeOptions(true, false, [format](GlobalOptions& o) {
+    o.setGlobalFormat(format & kFormatCodeMask);
+  });
 }
 
 CommandResult SetSheetProtection(bool on) {
-  return ChangeOptions(false, [on](GlobalOptions& o) { o.setProtection(on); });
+  return ChangeOptions(false, false, [on](GlobalOptions& o) { o.setProtection(on); });
 }
 
 CommandResult SetManualRecalculation(bool manual) {
-  return ChangeOptions(!manual, [manual](GlobalOptions& o) { o.setManualRecalc(manual); });
+  return ChangeOptions(true, !manual, [manual](GlobalOptions& o) { o.setManualRecalc(manual); });
 }
 
 CommandResult ClearCurrentGraph() {
@@ -338,14 +360,26 @@ CommandResult UpdateLinks() {
   return CommandResult{};
 }
 
-CommandResult UndoLastCommand() {
+namespace {
+
+// Undo and Redo: no group of their own (the journal moves the group between its lists), and no
+// recalculation of the whole sheet (the journal recalculates from the cells it put back).
+CommandResult ApplyJournal(bool (*restore)()) {
   CommandSteps steps;
   steps.undo = false;
-  return RunCommand(steps, []() -> CommandResult {
-    if (!RestoreUndo()) {
+  steps.recalculate = false;
+  steps.marksModified = false;  // the journal marks the sheet when it puts anything back
+  return RunCommand(steps, [restore]() -> CommandResult {
+    if (!restore()) {
       ThePlatform().Beep();
       return CommandResult{CommandStatus::kFailed, {}};
     }
     return CommandResult{};
   });
 }
+
+}  // namespace
+
+CommandResult UndoLastCommand() { return ApplyJournal(RestoreUndo); }
+
+CommandResult RedoLastCommand() { return ApplyJournal(RestoreRedo); }

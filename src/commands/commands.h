@@ -2,13 +2,13 @@
 //
 // Every change of the current worksheet, from whichever front end (the desktop program, the
 // batch tool, later the macro interpreter), runs through `RunCommand`: protection checked where
-// the command needs it, the Undo snapshot taken, the operation applied, recalculation as the
+// the command needs it, one undo group opened, the operation applied, recalculation as the
 // mode says, the sheet marked modified, and a result returned. Messages still go to the user
 // through ShowError; the result tells the caller what happened without reading message texts.
 // The typed operations below are the commands that exist; later commands (copy, move, insert,
 // sort, ...) are added here the same way.
-// Reads and writes: the current worksheet (cells, layout, names, options), the Undo snapshot,
-// the error flag.
+// Reads and writes: the current worksheet (cells, layout, names, options), the undo journal
+// (core/cell_store.h "Undo"), the error flag.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +37,8 @@ struct CommandResult {
 struct CommandSteps {
   // Refuse the whole command with "Protected Cell" while the sheet's protection is on.
   bool refuseWhenProtected = false;
-  // Take the Undo snapshot before the operation.
+  // Record the operation as one undo group (the operation notes what it changes: see
+  // core/cell_store.h, "Undo").
   bool undo = true;
   // Recalculate the sheet afterwards when recalculation is automatic. (An entry recalculates its
   // own dependents and leaves this off.)
@@ -48,8 +49,21 @@ struct CommandSteps {
 
 // Runs `apply` on the current worksheet as described above. Gives kFailed without calling it
 // when no worksheet is current. The result is apply's; when apply fails after changing some
-// cells, the Undo snapshot still holds the state before the command.
+// cells, Undo still puts back the state before the command.
 CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandResult()>& apply);
+
+// One undo group for several commands (one macro command, one paste, one batch-tool action
+// made of several steps): groups nest, and only the outermost opens and closes the journal's
+// group, so everything run inside comes back with a single Undo.
+void OpenUndoGroup();
+void CloseUndoGroup();
+class UndoGroupScope {
+ public:
+  UndoGroupScope() { OpenUndoGroup(); }
+  ~UndoGroupScope() { CloseUndoGroup(); }
+  UndoGroupScope(const UndoGroupScope&) = delete;
+  UndoGroupScope& operator=(const UndoGroupScope&) = delete;
+};
 
 // --- the commands ------------------------------------------------------------------------------
 
@@ -94,9 +108,10 @@ CommandResult DefineRangeName(std::string_view name, const CellRange& range);
 // Deletes a range name; kFailed when there is no such name.
 CommandResult DeleteRangeName(std::string_view name);
 
-// Sheet-wide settings (not part of the Undo snapshot). The global format (bits 0..6). Protection
-// on or off: a caller switching it off must have asked for the password first when one is set
-// (core/password.h). Manual or automatic recalculation; switching to automatic recalculates.
+// Sheet-wide settings. The global format (bits 0..6), undoable. Protection on or off (not
+// undoable, and Undo of other changes leaves it as it is): a caller switching it off must have asked for the password first
+// when one is set (core/password.h). Manual or automatic recalculation; switching to automatic
+// recalculates.
 CommandResult SetGlobalFormat(uint8_t format);
 CommandResult SetSheetProtection(bool on);
 CommandResult SetManualRecalculation(bool manual);
@@ -110,6 +125,10 @@ CommandResult ClearCurrentGraph();
 // open worksheet and makes the current one current again.
 CommandResult UpdateLinks();
 
-// Puts the sheet back as the Undo snapshot holds it and recalculates. kFailed (with a beep)
-// when there is nothing to undo.
+// Undo: puts back what the newest undo group changed (cells, widths, heights, names, options,
+// noted state) and recalculates from the cells put back; the group moves to the redo list.
+// kFailed (with a beep) when there is nothing to undo.
 CommandResult UndoLastCommand();
+// Redo: applies the newest group of the redo list the same way. A new change clears that list.
+// kFailed (with a beep) when there is nothing to redo.
+CommandResult RedoLastCommand();

@@ -54,6 +54,10 @@ void ProductEngineLayers::EvaluateCell(PoolHandle cell) { ::EvaluateCell(cell); 
 
 void ProductEngineLayers::RecalculateFrom(PoolHandle cell) { ::RecalculateFrom(cell); }
 
+void ProductEngineLayers::RecalculateCells(const PoolHandle* cells, size_t count) {
+  ::RecalculateCells(cells, count);
+}
+
 void ProductEngineLayers::WorksheetClosed(int slot) {
   ForgetLinkTable(slot);
   ForgetLinkedSheet(slot);

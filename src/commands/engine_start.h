@@ -28,6 +28,7 @@ class ProductEngineLayers : public EngineLayers {
   std::string FormulaText(PoolHandle cell) override;
   void EvaluateCell(PoolHandle cell) override;
   void RecalculateFrom(PoolHandle cell) override;
+  void RecalculateCells(const PoolHandle* cells, size_t count) override;
   void WorksheetClosed(int slot) override;
   // Loads the file into a hidden worksheet entry (files/worksheet_file.h LoadLinkedWorksheet).
   int LoadLinkedSheet(const std::string& path) override;

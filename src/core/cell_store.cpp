@@ -99,7 +99,7 @@ void ResetCellStore() {
   CellStore().predecessor = 0;
   ForgetFingers();
   ResetDependents();
-  SetUndoEnabled(true);
+  ResetUndoJournals();
 }
 
 // --- values ------------------------------------------------------------------------------------
@@ -222,6 +222,7 @@ CellHandle GetOrCreateCell(uint32_t row, uint32_t column) {
   if (found && CellAt(found)->column == column) return found;
   CellHandle predecessor = CellStore().predecessor;
 
+  NoteCellCreation(row, column);
   CellHandle cell = PoolAlloc(sizeof(CellRecord));
   if (!cell) return 0;
   CellRecord* c = CellAt(cell);
@@ -286,6 +287,7 @@ void ClearAllCells() {
   }
   CellStore().predecessor = 0;
   ForgetFingers();
+  DropUndo();
   sheet.lastRow = 0;
   sheet.lastColumn = 0;
 }

@@ -1,8 +1,8 @@
 // core/cell_store.h — the occupied cells of the current worksheet, its extent and Undo.
 //
 // Each row of the current sheet is a chain of 33-byte cell records sorted by column, hung on a
-// row table of 8198 slots (rows 0..8191, then the Undo snapshot and the saved widths and
-// heights). Records, texts and snapshot nodes are blocks of the cell pool. Every other module
+// row table of 8198 slots (rows 0..8191; the last six slots are not used). Records and texts are
+// blocks of the cell pool; the undo journal lives outside it. Every other module
 // reads and writes cells only through these operations.
 // State: the current sheet (core/sheet_state.h), the blank-cell templates.
 #pragma once
@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -147,9 +148,6 @@ void FreeCellText(CellRecord* cell);
 // --- access ------------------------------------------------------------------------------------
 
 constexpr int kRowTableSlots = 8198;
-constexpr int kUndoSlot = 8192;
-constexpr int kUndoWidthSlot = 8193;
-constexpr int kUndoHeightSlot = 8194;  // 8194..8197
 
 CellHandle RowHead(int slot);
 // Writes a row-table slot; the row's finger (below) is forgotten.
@@ -174,7 +172,8 @@ CellHandle GetOrCreateCell(uint32_t row, uint32_t column);
 void UnlinkCell(CellHandle cell, CellHandle predecessor, uint32_t row);
 // Frees a record that is out of its chain, with its text, string result and dependency nodes.
 void FreeCellRecord(CellHandle cell);
-// Frees every cell of the sheet (all rows, whatever the extent says) and resets the extent to 0.
+// Frees every cell of the sheet (all rows, whatever the extent says), resets the extent to 0 and
+// drops the sheet's undo journal.
 void ClearAllCells();
 
 // Template of new cells: blank, protected default format, default font, kColourDefault.
@@ -186,8 +185,9 @@ const CellRecord& FormulaCellTemplate();
 // (linking recreates it) and no file needs to hold it.
 bool IsPlainBlank(const CellRecord* c);
 
-// Forgets the remembered predecessor and turns Undo back on. Start-up and tests; the cells
-// themselves belong to the row table of the current sheet.
+// Forgets the remembered predecessor, the row fingers, the dependents indexes and the undo
+// journals, and turns Undo back on. Start-up and tests; the cells themselves belong to the row
+// table of the current sheet.
 void ResetCellStore();
 
 // --- extent ------------------------------------------------------------------------------------
@@ -205,21 +205,76 @@ bool SheetModified();
 void SetSheetModified(bool modified);
 
 // --- Undo --------------------------------------------------------------------------------------
+//
+// Each worksheet has an undo journal (core/undo.cpp) of groups, one per user action, outside the
+// cell pool. While a group is open, every change records its before-image the first time it
+// touches a position: creations through GetOrCreateCell on their own; other changes of a cell
+// must be announced with NoteCellChange before the record is written, and changes of widths,
+// heights, names and options with the Note functions below.
 
-// Whether Undo is enabled (a setting, on by default).
+// Whether Undo is enabled (a setting, on by default). Switching it off drops every journal.
 bool UndoEnabled();
 void SetUndoEnabled(bool enabled);
-// Drops the previous snapshot and, when enabled, saves widths, heights and every cell of the
-// sheet (Undo clears the whole store, so the snapshot covers all of it). Out of memory: "Out of
-// UNDO memory!" through ShowError; the command goes on without a snapshot. Formula code that the
-// formula layer cannot convert to its file form leaves no snapshot either (no message).
+// The byte budget of each sheet's journal (a setting, 64 MiB by default); the oldest groups are
+// dropped first to stay within it.
+uint64_t UndoBudget();
+void SetUndoBudget(uint64_t bytes);
+// Closes the group being recorded and, when Undo is enabled, opens a new one for the current
+// sheet. A group that records nothing is not kept; the first change it records clears the redo
+// list. An action larger than the whole budget gives "Out of UNDO memory!" through ShowError and
+// leaves the sheet without Undo; the action itself goes on.
 void SaveUndo();
-// Rebuilds the store from the snapshot (when one exists), restores widths and heights, relinks
-// formulas and drops the snapshot. Gives false when there was no snapshot.
+// Closes the group being recorded (the end of a user action).
+void EndUndoGroup();
+// Undoes the newest group of the current sheet (closing the open one first): its before-images
+// are put back, formulas relinked, and in automatic mode the restored cells and what depends on
+// them recalculated; the group moves to the redo list. Gives false when there is nothing to undo.
 bool RestoreUndo();
-// Frees the snapshot and the saved widths and heights.
+// Applies the newest group of the redo list the same way and moves it back to the undo list.
+// Gives false when there is nothing to redo.
+bool RestoreRedo();
+// Drops the journal of the current sheet.
 void DropUndo();
 bool HasUndo();
+bool HasRedo();
+// Groups on the undo list of the current sheet, and the bytes its journal holds (benchmarks and
+// tests).
+int UndoLevels();
+size_t UndoJournalBytes();
+// Records the before-image of `cell` in the open group (nothing when no group is open or the
+// group holds that position already). Call before changing anything of the record.
+void NoteCellChange(CellHandle cell);
+// Records that the open group creates the cell at (row, column) (GetOrCreateCell calls it).
+void NoteCellCreation(uint32_t row, uint32_t column);
+// Record the column width, the row height, the range names or the options record before a
+// change, once per group.
+void NoteColumnWidth(uint32_t column);
+void NoteRowHeight(uint32_t row);
+void NoteNames();
+void NoteOptions();
+
+// State of the sheet kept outside the cell records, the layout, the names table and the options
+// record (the ranges that commands, graphs and data tools remember, ...) joins the open group
+// through NoteSheetState, so that a command that moves cells can take that state back with them:
+//
+//   NoteSheetState(&SortSettings(), sizeof(SortSettings), [] {
+//     SortSettings before = SortSettings();       // read the state as it is now
+//     return UndoRestore([before] { SortSettings() = before; });
+//   });
+//
+// `capture` reads the present state and gives the function that puts exactly that state back.
+// It is called once per group and key, when first noted (before the action changes anything);
+// Undo calls it again to keep the state it replaces for Redo, then puts the noted state back
+// after the cells. `key` tells pieces apart (the address of the state is a good key); `bytes`
+// is what one capture costs the budget. The functions must hold copies, not references into the
+// sheet, and must act on the current sheet.
+using UndoRestore = std::function<void()>;
+using UndoCapture = std::function<UndoRestore()>;
+void NoteSheetState(const void* key, size_t bytes, const UndoCapture& capture);
+// Drops the journal of a sheet that is being closed.
+void ForgetUndoJournal(const PoolHandle* rowTable);
+// Drops every journal and puts the switch and the budget back to their defaults.
+void ResetUndoJournals();
 
 // --- checks and dumps --------------------------------------------------------------------------
 

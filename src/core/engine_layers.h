@@ -2,13 +2,14 @@
 //
 // The core sits below the formula engine and the files layer but must reach them in a few places:
 // entry compiles, links and evaluates formulas; Undo converts formula code to its file form and
-// back and relinks it; a closed worksheet's per-sheet tables above the core must go with it; the
+// back, relinks it and recalculates from the cells it put back; a closed worksheet's per-sheet tables above the core must go with it; the
 // evaluator loads a linked file that is not open. Each such place calls `TheEngineLayers()`, which
 // is always installed: start-up and the engine reset install the real layers, a test may install
 // a stand-in of its own. There is no "layer absent" branch anywhere.
 // State: the installed implementation.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,6 +42,9 @@ class EngineLayers {
   virtual void EvaluateCell(PoolHandle cell) = 0;
   // Recomputes a cell and everything that depends on it, in natural order.
   virtual void RecalculateFrom(PoolHandle cell) = 0;
+  // Recomputes the given cells and everything that depends on them, in natural order, each once
+  // (Undo and Redo after putting cells back).
+  virtual void RecalculateCells(const PoolHandle* cells, size_t count) = 0;
   // A worksheet's table entry was freed: state kept per entry above the core must go with it.
   virtual void WorksheetClosed(int slot) = 0;
   // Loads the worksheet file `path` (complete with its extension) for reading by external

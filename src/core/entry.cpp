@@ -200,6 +200,7 @@ EntryResult EnterCell(std::string_view input, uint32_t row, uint32_t column) {
       Report("Protected Cell");
       return EntryResult::kProtected;
     }
+    NoteCellChange(h);
     if (KindIsFormula(c->kind & kKindMask)) TheEngineLayers().UnlinkFormula(h);
     SetSheetModified(true);
   }

@@ -99,6 +99,7 @@ int DefineName(std::string_view name, const CellRange& range) {
   SheetState& cur = CurrentSheet();
   const std::string upper = Upper(name.substr(0, kMaxNameLength));
   const int found = FindName(upper, 1, cur.nameCount);
+  NoteNames();
   if (found > 0) {
     WriteEntry(cur.nameTable[found], upper, range);
     return found;
@@ -118,6 +119,7 @@ int DeleteName(std::string_view name) {
   SheetState& cur = CurrentSheet();
   const int found = FindName(Upper(name.substr(0, kMaxNameLength)), 1, cur.nameCount);
   if (found <= 0) return found;
+  NoteNames();
   PoolFree(cur.nameTable[found], kNameEntrySize);
   for (int i = found; i < cur.nameCount; ++i) cur.nameTable[i] = cur.nameTable[i + 1];
   cur.nameTable[cur.nameCount] = kNoBlock;
@@ -164,6 +166,7 @@ void TableNames(const CellRange& target) {
     const std::string range = RangeText(NameRange(i));
     const std::string texts[2] = {"'" + name, "'" + range};
     for (uint32_t k = 0; k < 2; ++k) {
+      NoteCellChange(GetCell(row, column + k));
       CellHandle h = GetOrCreateCell(row, column + k);
       if (!h) return;
       CellRecord* c = CellAt(h);

@@ -1,247 +1,652 @@
-// core/undo.cpp — the single-level Undo snapshot of the current worksheet.
+// core/undo.cpp — the undo journal of each worksheet: groups of before-images, Undo and Redo.
 //
-// Before most commands the used area is copied into a chain of compact nodes hung on row-table
-// slot 8192, with the column widths on slot 8193 and the row heights in four blocks on slots
-// 8194..8197. Formula code is kept in its position-independent form so that it can be put back
-// into freshly created records. A node is laid out as
-//   next handle (4) | attribute bytes font..row (12) | kind (1) | payload
-// where the payload is the length-prefixed text for kinds 0, 1 and 4 and 8 bytes otherwise.
-// Reads and writes: the current sheet's row table and layout, UndoState (the enabled setting).
+// A user action opens a group (SaveUndo). While it is open, the first time the action touches a
+// cell position the cell store records that position's before-image: "no cell" for a cell the
+// action creates, else the cell's attribute bytes, kind and contents (formula code in its
+// position-independent file form, so that it can be put back into a fresh record). Column
+// widths, row heights, the range names and the options record are recorded the first time the
+// action changes them, and the extent when the group opens. Undo applies the newest group: it
+// first records the present state of every position the group holds into a counter-group, then
+// puts the before-images back, relinks the formulas and recalculates from the restored cells;
+// the counter-group goes to the redo list, and Redo applies it the same way back. A new change
+// clears the redo list. Groups live outside the cell pool, bounded by a byte budget (64 MiB by
+// default, a setting) from which the oldest groups are dropped first; a single action larger
+// than the budget leaves no Undo at all ("Out of UNDO memory!").
+//
+// An image in a group's byte string is laid out as
+//   tag (1: 0 no cell, 1 a cell) | row (2) | column (1) | then, for a cell:
+//   attribute bytes font..format (9) | kind (1) | payload
+// where the payload is, by the kind's low bits: 0 the code and the string result, 1 the code and
+// the 8-byte value, 2, 3, 6, 7 the 8-byte value, 4 the label text, 5 nothing; code and texts are
+// length-prefixed.
+// Reads and writes: UndoState (the journals by row table, the group being recorded, the enabled
+// switch and the budget); the current sheet's cells, layout, names, options and extent.
+#include <bitset>
 #include <cstring>
+#include <deque>
+#include <memory>
+#include <new>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "core/cell_store.h"
 #include "core/engine_layers.h"
 #include "core/messages.h"
+#include "core/names.h"
 #include "core/sheet_state.h"
+#include "core/worksheets.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr uint32_t kNodeHeader = 17;  // next, attributes, kind
-constexpr uint32_t kNodeAttributes = 4;
-constexpr uint32_t kNodeKind = 16;
-constexpr uint32_t kValueBytes = 8;
-constexpr uint32_t kWidthBytes = 512;
-constexpr uint32_t kHeightBlockBytes = 4096;
-constexpr int kHeightBlocks = 4;
-constexpr uint32_t kRowsPerHeightBlock = kHeightBlockBytes / 2;
 constexpr char kOutOfUndoMemory[] = "Out of UNDO memory!";
+constexpr uint64_t kDefaultUndoBudget = uint64_t(64) << 20;
+constexpr size_t kGroupOverhead = 128;  // bookkeeping counted for each group
+constexpr uint8_t kNoCell = 0;
+constexpr uint8_t kCell = 1;
+constexpr size_t kAttributeBytes = offsetof(CellRecord, column) - offsetof(CellRecord, font);
+constexpr uint32_t kPositions = uint32_t(kRowCount) * uint32_t(kColumnCount);
+
+// A piece of state noted with NoteSheetState: how to read it again, and how to put it back as it
+// was when the group first noted it.
+struct StateImage {
+  const void* key = nullptr;
+  size_t bytes = 0;
+  UndoCapture capture;
+  UndoRestore restore;
+};
+
+struct UndoGroup {
+  std::vector<uint8_t> cells;                           // images in the order first touched
+  std::vector<std::pair<uint16_t, uint16_t>> widths;    // column, pixels before
+  std::vector<std::pair<uint16_t, uint16_t>> heights;   // row, pixels before
+  bool hasNames = false;
+  std::vector<std::pair<std::string, CellRange>> names;  // the whole table before
+  std::unique_ptr<GlobalOptions> options;                // the record before
+  std::vector<StateImage> states;                        // other state, in the order noted
+  uint16_t lastRow = 0;
+  uint16_t lastColumn = 0;
+
+  bool Empty() const {
+    return cells.empty() && widths.empty() && heights.empty() && !hasNames && !options &&
+           states.empty();
+  }
+  size_t Bytes() const {
+    size_t n = kGroupOverhead + cells.capacity() + 4 * (widths.capacity() + heights.capacity());
+    for (const auto& [name, range] : names) n += sizeof(CellRange) + 32 + name.capacity();
+    if (options) n += sizeof(GlobalOptions);
+    for (const StateImage& state : states) n += sizeof(StateImage) + state.bytes;
+    return n;
+  }
+};
+
+struct Journal {
+  std::deque<UndoGroup> undo;   // oldest first
+  std::vector<UndoGroup> redo;  // newest last
+  size_t bytes = 0;             // of the groups on both lists
+};
 
 struct UndoState {
   bool enabled = true;
+  uint64_t budget = kDefaultUndoBudget;
+  std::unordered_map<const PoolHandle*, Journal> journals;  // by the sheet's row table
+
+  // The group being recorded, and for which sheet.
+  bool recording = false;
+  const PoolHandle* table = nullptr;
+  bool userChange = true;  // a change by the user (clears Redo), not an Undo or Redo applied
+  bool changed = false;    // something was recorded
+  UndoGroup group;
+  std::vector<uint64_t> touched;  // one bit per grid position, set while the group records it
+  std::vector<uint32_t> touchedList;
+  std::bitset<256> widthTouched;
+  std::bitset<8192> heightTouched;
 };
 
-UndoState& TheUndoState() {
-  static UndoState state;
-  return state;
+UndoState& Undo() {
+  static UndoState* state = new UndoState();
+  return *state;
 }
 
-enum class SaveResult : uint8_t { kOk, kNoMemory, kNotConvertible };
+uint32_t Position(uint32_t row, uint32_t column) { return row * uint32_t(kColumnCount) + column; }
 
-bool HasTextPayload(uint8_t kind) {
-  uint8_t k = kind & kKindMask;
-  return k == uint8_t(CellKind::kStringFormula) || k == uint8_t(CellKind::kFormula) ||
-         k == uint8_t(CellKind::kLabel);
+Journal* CurrentJournal() {
+  const PoolHandle* table = CurrentSheet().rowTable;
+  if (!table) return nullptr;
+  return &Undo().journals[table];
 }
 
-uint32_t NodeSize(const uint8_t* node) {
-  return kNodeHeader + (HasTextPayload(node[kNodeKind]) ? node[kNodeHeader] + 1u : kValueBytes);
+// Whether a change of the current sheet is to be recorded now.
+bool Recording() {
+  const UndoState& st = Undo();
+  return st.recording && st.table == CurrentSheet().rowTable && st.table != nullptr;
 }
 
-PoolHandle NodeNext(const uint8_t* node) {
-  PoolHandle next;
-  std::memcpy(&next, node, 4);
-  return next;
+void DropJournal(Journal& j) {
+  j.undo.clear();
+  j.redo.clear();
+  j.bytes = 0;
 }
 
-PoolHandle SaveWords(const uint16_t* words, uint32_t count) {
-  PoolHandle block = PoolAlloc(count * 2);
-  if (!block) return 0;
-  uint8_t* p = PoolPtr(block);
-  for (uint32_t i = 0; i < count; ++i) {
-    p[2 * i] = uint8_t(words[i]);
-    p[2 * i + 1] = uint8_t(words[i] >> 8);
+// Forgets the group being recorded (its positions are no longer marked).
+void EndRecording() {
+  UndoState& st = Undo();
+  for (uint32_t p : st.touchedList) st.touched[p >> 6] &= ~(uint64_t(1) << (p & 63));
+  st.touchedList.clear();
+  st.widthTouched.reset();
+  st.heightTouched.reset();
+  st.group = UndoGroup{};
+  st.recording = false;
+  st.table = nullptr;
+  st.changed = false;
+}
+
+// The action is too large for the budget (or memory ran out): no Undo for it nor for what came
+// before it.
+void Overflow() {
+  UndoState& st = Undo();
+  const bool user = st.userChange;
+  if (st.table) DropJournal(st.journals[st.table]);
+  EndRecording();
+  if (user) ShowError(kOutOfUndoMemory);
+}
+
+// Keeps the journal of the current sheet and the group being recorded within the budget by
+// dropping the oldest groups. Gives false when the group alone is too large.
+bool WithinBudget() {
+  UndoState& st = Undo();
+  if (!st.table) return false;
+  Journal* j = &st.journals[st.table];
+  const size_t groupBytes = st.group.Bytes();
+  while (!j->undo.empty() && j->bytes + groupBytes > st.budget) {
+    j->bytes -= j->undo.front().Bytes();
+    j->undo.pop_front();
   }
-  return block;
+  while (!j->redo.empty() && j->bytes + groupBytes > st.budget) {
+    j->bytes -= j->redo.front().Bytes();
+    j->redo.erase(j->redo.begin());
+  }
+  return j->bytes + groupBytes <= st.budget;
 }
 
-void LoadWords(PoolHandle block, uint16_t* words, uint32_t count) {
-  if (!block) return;
-  const uint8_t* p = PoolPtr(block);
-  for (uint32_t i = 0; i < count; ++i) words[i] = uint16_t(p[2 * i] | (p[2 * i + 1] << 8));
+// Marks that something is recorded; a user change clears the redo list.
+void FirstChange() {
+  UndoState& st = Undo();
+  if (st.changed) return;
+  st.changed = true;
+  if (st.userChange && st.table) {
+    Journal& j = st.journals[st.table];
+    for (const UndoGroup& g : j.redo) j.bytes -= g.Bytes();
+    j.redo.clear();
+  }
 }
 
-bool SaveLayout() {
-  SheetLayout& layout = CurrentLayout();
-  PoolHandle widths = SaveWords(layout.columnWidth.data(), kColumnCount);
-  if (!widths) return false;
-  SetRowHead(kUndoWidthSlot, widths);
-  for (int i = 0; i < kHeightBlocks; ++i) {
-    PoolHandle heights =
-        SaveWords(layout.rowHeight.data() + i * kRowsPerHeightBlock, kRowsPerHeightBlock);
-    if (!heights) return false;
-    SetRowHead(kUndoHeightSlot + i, heights);
+void PutWord(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(uint8_t(v));
+  out.push_back(uint8_t(v >> 8));
+}
+
+bool HasCode(uint8_t kind) { return (kind & kKindMask) <= uint8_t(CellKind::kFormula); }
+
+// Appends the image of the cell at (row, column), `cell` being its record or 0. Gives false when
+// its formula code cannot be put into file form.
+bool AppendImage(std::vector<uint8_t>& out, uint32_t row, uint32_t column, CellHandle cell) {
+  out.push_back(cell ? kCell : kNoCell);
+  PutWord(out, uint16_t(row));
+  out.push_back(uint8_t(column));
+  if (!cell) return true;
+  const CellRecord* c = CellAt(cell);
+  const uint8_t* attributes = &c->font;
+  out.insert(out.end(), attributes, attributes + kAttributeBytes);
+  const uint8_t kind = c->kind & uint8_t(~(kKindVisited | kKindQueued));
+  out.push_back(kind);
+  const uint8_t low = kind & kKindMask;
+  if (HasCode(kind)) {
+    uint8_t code[256] = {};
+    if (c->text) {
+      const uint8_t* text = PoolPtr(c->text);
+      if (kind & kKindFileForm) {
+        std::memcpy(code, text, text[0] + 1u);
+      } else if (!TheEngineLayers().CodeToFileForm(text, c->row, c->column, code)) {
+        return false;
+      }
+      if (code[0] > kMaxCellText) code[0] = kMaxCellText;
+    }
+    out.insert(out.end(), code, code + code[0] + 1);
+  }
+  if (low == uint8_t(CellKind::kStringFormula)) {
+    const PoolHandle result = CellStringResult(c);
+    const uint8_t* text = PoolPtr(result);
+    if (text) {
+      out.insert(out.end(), text, text + text[0] + 1);
+    } else {
+      out.push_back(0);
+    }
+  } else if (low == uint8_t(CellKind::kLabel)) {
+    const uint8_t* text = PoolPtr(c->text);
+    if (text) {
+      out.insert(out.end(), text, text + text[0] + 1);
+    } else {
+      out.push_back(0);
+    }
+  } else if (low != uint8_t(CellKind::kBlank)) {
+    out.insert(out.end(), c->value, c->value + 8);
   }
   return true;
 }
 
-// The payload text of a cell: formula code in its position-independent form, or the label.
-SaveResult PayloadText(const CellRecord* c, uint8_t* out) {
-  out[0] = 0;
-  if (!c->text) return SaveResult::kOk;
-  const uint8_t* text = PoolPtr(c->text);
-  bool formula = KindIsFormula(c->kind & kKindMask);
-  bool alreadyFileForm = c->kind & kKindFileForm;
-  if (formula && !alreadyFileForm) {
-    if (!TheEngineLayers().CodeToFileForm(text, c->row, c->column, out)) {
-      return SaveResult::kNotConvertible;
+// Records the image of the position unless the group holds it already.
+void Record(uint32_t row, uint32_t column, CellHandle cell) {
+  UndoState& st = Undo();
+  if (!Recording() || row >= uint32_t(kRowCount) || column >= uint32_t(kColumnCount)) return;
+  const uint32_t p = Position(row, column);
+  uint64_t& word = st.touched[p >> 6];
+  const uint64_t bit = uint64_t(1) << (p & 63);
+  if (word & bit) return;
+  try {
+    FirstChange();
+    word |= bit;
+    st.touchedList.push_back(p);
+    if (!AppendImage(st.group.cells, row, column, cell)) {
+      // Code that cannot be put into file form cannot be put back either: no Undo.
+      DropJournal(st.journals[st.table]);
+      EndRecording();
+      return;
     }
-    if (out[0] > kMaxCellText) out[0] = kMaxCellText;
-  } else {
-    std::memcpy(out, text, text[0] + 1u);
+  } catch (const std::bad_alloc&) {
+    Overflow();
+    return;
   }
-  return SaveResult::kOk;
+  if ((st.touchedList.size() & 1023) == 0 && !WithinBudget()) Overflow();
 }
 
-// Every cell of every row goes into the snapshot: restoring clears the whole store, so a cell
-// left out (above the first used row of a loaded file, or beyond an extent set from a file)
-// would be lost by Undo.
-SaveResult SaveCells() {
-  PoolHandle tail = 0;
-  uint8_t text[256];
-  for (int row = 0; row < kRowCount; ++row) {
-    for (CellHandle cell = RowHead(row); cell; cell = CellAt(cell)->next) {
-      const CellRecord* c = CellAt(cell);
-      bool hasText = HasTextPayload(c->kind);
-      if (hasText) {
-        SaveResult r = PayloadText(c, text);
-        if (r != SaveResult::kOk) return r;
-      }
-      uint32_t payload = hasText ? text[0] + 1u : kValueBytes;
-      PoolHandle node = PoolAlloc(kNodeHeader + payload);
-      if (!node) return SaveResult::kNoMemory;
-      uint8_t* p = PoolPtr(node);
-      std::memset(p, 0, 4);
-      std::memcpy(p + kNodeAttributes, &c->font, kCellAttributeSize);
-      p[kNodeKind] = c->kind;
-      std::memcpy(p + kNodeHeader, hasText ? text : c->value, payload);
-      if (tail) {
-        std::memcpy(PoolPtr(tail), &node, 4);
-      } else {
-        SetRowHead(kUndoSlot, node);
-      }
-      tail = node;
+// One image read back from a group.
+struct Image {
+  bool present = false;
+  uint16_t row = 0;
+  uint8_t column = 0;
+  const uint8_t* attributes = nullptr;
+  uint8_t kind = 0;
+  const uint8_t* code = nullptr;    // length-prefixed, kinds 0 and 1
+  const uint8_t* text = nullptr;    // length-prefixed: label or string result
+  const uint8_t* value = nullptr;   // 8 bytes
+};
+
+// Reads the image at `at` and advances it.
+Image ReadImage(const std::vector<uint8_t>& bytes, size_t* at) {
+  const uint8_t* p = bytes.data() + *at;
+  Image im;
+  im.present = p[0] == kCell;
+  im.row = uint16_t(p[1] | (p[2] << 8));
+  im.column = p[3];
+  p += 4;
+  if (im.present) {
+    im.attributes = p;
+    p += kAttributeBytes;
+    im.kind = *p++;
+    const uint8_t low = im.kind & kKindMask;
+    if (HasCode(im.kind)) {
+      im.code = p;
+      p += p[0] + 1;
+    }
+    if (low == uint8_t(CellKind::kStringFormula) || low == uint8_t(CellKind::kLabel)) {
+      im.text = p;
+      p += p[0] + 1;
+    } else if (low != uint8_t(CellKind::kBlank)) {
+      im.value = p;
+      p += 8;
     }
   }
-  return SaveResult::kOk;
+  *at = size_t(p - bytes.data());
+  return im;
 }
 
-// Rebuilds one cell from its node. Gives false when the pool cannot hold it.
-bool RestoreNode(const uint8_t* p) {
-  const uint8_t* attributes = p + kNodeAttributes;
-  uint8_t column = attributes[offsetof(CellRecord, column) - kCellAttributeOffset];
-  size_t rowAt = offsetof(CellRecord, row) - kCellAttributeOffset;
-  uint16_t row = uint16_t(attributes[rowAt] | (attributes[rowAt + 1] << 8));
-  CellHandle cell = GetOrCreateCell(row, column);
-  if (!cell) return false;
-  CellRecord* c = CellAt(cell);
+// Frees what a cell holds besides its attributes.
+void DropContents(CellRecord* c) {
+  if ((c->kind & kKindMask) == uint8_t(CellKind::kStringFormula)) {
+    const PoolHandle result = CellStringResult(c);
+    if (result) PoolFree(result, PoolTextSize(result));
+  }
   FreeCellText(c);
-  std::memcpy(&c->font, attributes, kCellAttributeSize);
-  uint8_t kind = p[kNodeKind] & uint8_t(~(kKindVisited | kKindQueued));
-  uint8_t low = kind & kKindMask;
-  if (low == uint8_t(CellKind::kNumber) || low == uint8_t(CellKind::kInteger)) {
-    std::memcpy(c->value, p + kNodeHeader, kValueBytes);
-  }
-  if (HasTextPayload(kind)) {
-    uint8_t text[256];
-    std::memcpy(text, p + kNodeHeader, p[kNodeHeader] + 1u);
-    bool formula = low <= uint8_t(CellKind::kFormula);
-    if (formula && text[0] != 0) {
-      // Code that cannot be placed stays in file form and is marked so.
-      if (TheEngineLayers().CodeToCellForm(text, row, column)) {
-        kind &= uint8_t(~kKindFileForm);
-      } else {
-        kind |= kKindFileForm;
-      }
+  std::memset(c->value, 0, sizeof c->value);
+}
+
+// Puts one image back. Gives the cell that is there afterwards, or 0 (none, or no memory:
+// `*failed` set).
+CellHandle PutBack(const Image& im, bool* failed) {
+  if (!im.present) {
+    const CellHandle h = GetCell(im.row, im.column);
+    if (!h) return 0;
+    CellRecord* c = CellAt(h);
+    if (c->dependents) {
+      // Formulas still refer to it: it stays as a placeholder.
+      DropContents(c);
+      std::memcpy(&c->font, &BlankCellTemplate().font, kAttributeBytes);
+      c->kind = uint8_t(CellKind::kBlank);
+      return h;
     }
-    if (!SetCellTextBytes(c, text)) return false;
+    UnlinkCell(h, FoundPredecessor(), im.row);
+    FreeCellRecord(h);
+    return 0;
+  }
+  const CellHandle h = GetOrCreateCell(im.row, im.column);
+  if (!h) {
+    *failed = true;
+    return 0;
+  }
+  CellRecord* c = CellAt(h);
+  DropContents(c);
+  std::memcpy(&c->font, im.attributes, kAttributeBytes);
+  uint8_t kind = im.kind;
+  const uint8_t low = kind & kKindMask;
+  c->kind = uint8_t(CellKind::kBlank);
+  if (im.code && im.code[0] != 0) {
+    uint8_t code[256];
+    std::memcpy(code, im.code, im.code[0] + 1u);
+    if (!(kind & kKindFileForm) && !TheEngineLayers().CodeToCellForm(code, im.row, im.column)) {
+      kind |= kKindFileForm;  // code that cannot be placed stays in file form
+    }
+    if (!SetCellTextBytes(c, code)) *failed = true;
+  }
+  if (low == uint8_t(CellKind::kLabel) && im.text && im.text[0] != 0) {
+    if (!SetCellTextBytes(c, im.text)) *failed = true;
+  } else if (low == uint8_t(CellKind::kStringFormula) && im.text) {
+    const PoolHandle result = PoolAlloc(im.text[0] + 1u);
+    if (result) {
+      std::memcpy(PoolPtr(result), im.text, im.text[0] + 1u);
+      SetCellStringResult(c, result);
+    } else {
+      *failed = true;
+    }
+  } else if (im.value) {
+    std::memcpy(c->value, im.value, 8);
   }
   c->kind = kind;
-  if (low <= uint8_t(CellKind::kFormula)) TheEngineLayers().LinkFormula(cell);
-  return true;
+  return h;
 }
 
-void FreeLayoutBlocks() {
-  PoolFree(RowHead(kUndoWidthSlot), kWidthBytes);
-  SetRowHead(kUndoWidthSlot, 0);
-  for (int i = 0; i < kHeightBlocks; ++i) {
-    PoolFree(RowHead(kUndoHeightSlot + i), kHeightBlockBytes);
-    SetRowHead(kUndoHeightSlot + i, 0);
+// Applies `g` to the current sheet and gives the group that takes it back.
+UndoGroup Apply(const UndoGroup& g) {
+  UndoState& st = Undo();
+  SheetState& sheet = CurrentSheet();
+  SheetLayout& layout = CurrentLayout();
+
+  // The present state of everything the group holds goes into the counter-group.
+  EndRecording();
+  if (st.touched.empty()) st.touched.assign(kPositions / 64, 0);
+  st.recording = true;
+  st.table = sheet.rowTable;
+  st.userChange = false;
+  st.group.lastRow = sheet.lastRow;
+  st.group.lastColumn = sheet.lastColumn;
+  std::vector<Image> images;
+  for (size_t at = 0; at < g.cells.size();) {
+    const Image im = ReadImage(g.cells, &at);
+    images.push_back(im);
+    Record(im.row, im.column, GetCell(im.row, im.column));
   }
+  for (const auto& [column, pixels] : g.widths) NoteColumnWidth(column);
+  for (const auto& [row, pixels] : g.heights) NoteRowHeight(row);
+  if (g.hasNames) NoteNames();
+  if (g.options) NoteOptions();
+  for (const StateImage& state : g.states) NoteSheetState(state.key, state.bytes, state.capture);
+
+  // Formulas about to change leave the dependents lists first.
+  for (const Image& im : images) {
+    const CellHandle h = GetCell(im.row, im.column);
+    if (h && HasCode(CellAt(h)->kind) && !(CellAt(h)->kind & kKindFileForm)) {
+      TheEngineLayers().UnlinkFormula(h);
+    }
+  }
+  bool failed = false;
+  std::vector<CellHandle> restored;
+  restored.reserve(images.size());
+  for (const Image& im : images) {
+    if (const CellHandle h = PutBack(im, &failed)) restored.push_back(h);
+  }
+  for (const CellHandle h : restored) {
+    const uint8_t kind = CellAt(h)->kind;
+    if (HasCode(kind) && !(kind & kKindFileForm)) TheEngineLayers().LinkFormula(h);
+  }
+
+  for (const auto& [column, pixels] : g.widths) layout.columnWidth[column] = pixels;
+  for (const auto& [row, pixels] : g.heights) layout.rowHeight[row] = pixels;
+  if (g.hasNames) {
+    while (NameCount() > 0) DeleteName(NameAt(1));
+    for (const auto& [name, range] : g.names) DefineName(name, range);
+  }
+  if (g.options) {
+    // Protection is never undone: Undo must not open a sheet that was protected since.
+    const bool protection = sheet.options.protection();
+    sheet.options = *g.options;
+    sheet.options.setProtection(protection);
+    StoreOptions(CurrentWorksheet());
+  }
+  for (const StateImage& state : g.states) state.restore();
+  sheet.lastRow = g.lastRow;
+  sheet.lastColumn = g.lastColumn;
+  SetSheetModified(true);
+  if (failed) {
+    PoolClearOutOfMemory();
+    ShowError(kOutOfUndoMemory);
+  }
+
+  if (!sheet.options.manualRecalc() && !restored.empty()) {
+    TheEngineLayers().RecalculateCells(restored.data(), restored.size());
+  }
+  UndoGroup counter = std::move(st.group);
+  EndRecording();
+  return counter;
+}
+
+// Closes the group being recorded: kept when it holds anything, within the budget.
+void CloseGroup() {
+  UndoState& st = Undo();
+  if (!st.recording) return;
+  if (st.table && st.changed && !st.group.Empty()) {
+    if (!WithinBudget()) {
+      Overflow();
+      return;
+    }
+    Journal& j = st.journals[st.table];
+    st.group.cells.shrink_to_fit();
+    j.bytes += st.group.Bytes();
+    j.undo.push_back(std::move(st.group));
+  }
+  EndRecording();
 }
 
 }  // namespace
 
-bool UndoEnabled() { return TheUndoState().enabled; }
+bool UndoEnabled() { return Undo().enabled; }
 
-void SetUndoEnabled(bool enabled) { TheUndoState().enabled = enabled; }
-
-bool HasUndo() { return RowHead(kUndoWidthSlot) != 0 || RowHead(kUndoSlot) != 0; }
-
-void DropUndo() {
-  PoolHandle node = RowHead(kUndoSlot);
-  SetRowHead(kUndoSlot, 0);
-  while (node) {
-    const uint8_t* p = PoolPtr(node);
-    PoolHandle next = NodeNext(p);
-    PoolFree(node, NodeSize(p));
-    node = next;
+void SetUndoEnabled(bool enabled) {
+  Undo().enabled = enabled;
+  if (!enabled) {
+    EndRecording();
+    for (auto& [table, j] : Undo().journals) DropJournal(j);
   }
-  FreeLayoutBlocks();
+}
+
+uint64_t UndoBudget() { return Undo().budget; }
+
+void SetUndoBudget(uint64_t bytes) {
+  Undo().budget = bytes;
+  if (Journal* j = CurrentJournal()) {
+    while (!j->undo.empty() && j->bytes > bytes) {
+      j->bytes -= j->undo.front().Bytes();
+      j->undo.pop_front();
+    }
+  }
 }
 
 void SaveUndo() {
-  DropUndo();
-  if (!TheUndoState().enabled || !CurrentSheet().rowTable) return;
-  SaveResult result = SaveLayout() ? SaveCells() : SaveResult::kNoMemory;
-  if (result == SaveResult::kOk) return;
-  // A partial snapshot would undo only part of the command: the command goes on without one.
-  DropUndo();
-  if (result == SaveResult::kNoMemory) {
-    PoolClearOutOfMemory();
-    ShowError(kOutOfUndoMemory);
-  }
+  UndoState& st = Undo();
+  CloseGroup();
+  if (!st.enabled || !CurrentSheet().rowTable) return;
+  if (st.touched.empty()) st.touched.assign(kPositions / 64, 0);
+  st.recording = true;
+  st.table = CurrentSheet().rowTable;
+  st.userChange = true;
+  st.changed = false;
+  st.group.lastRow = LastRow();
+  st.group.lastColumn = LastColumn();
 }
 
+void EndUndoGroup() { CloseGroup(); }
+
 bool RestoreUndo() {
+  CloseGroup();
+  Journal* j = CurrentJournal();
+  if (!j || j->undo.empty()) return false;
   Platform& platform = ThePlatform();
   platform.WaitCursor(true);
-  if (!HasUndo()) {
-    platform.WaitCursor(false);
-    return false;
+  UndoGroup g = std::move(j->undo.back());
+  j->undo.pop_back();
+  j->bytes -= g.Bytes();
+  UndoGroup counter = Apply(g);
+  j = CurrentJournal();
+  if (!counter.Empty()) {  // empty only when the budget could not hold it
+    j->bytes += counter.Bytes();
+    j->redo.push_back(std::move(counter));
   }
-  ClearAllCells();
-  SheetLayout& layout = CurrentLayout();
-  LoadWords(RowHead(kUndoWidthSlot), layout.columnWidth.data(), kColumnCount);
-  for (int i = 0; i < kHeightBlocks; ++i) {
-    LoadWords(RowHead(kUndoHeightSlot + i), layout.rowHeight.data() + i * kRowsPerHeightBlock,
-              kRowsPerHeightBlock);
-  }
-  FreeLayoutBlocks();
-
-  PoolHandle node = RowHead(kUndoSlot);
-  SetRowHead(kUndoSlot, 0);
-  bool failed = false;
-  while (node) {
-    const uint8_t* p = PoolPtr(node);
-    PoolHandle next = NodeNext(p);
-    if (!failed && !RestoreNode(p)) failed = true;
-    PoolFree(node, NodeSize(p));
-    node = next;
-  }
-  if (failed) ShowError(kOutOfUndoMemory);
-  TheEngineLayers().Recalculate();
   platform.Repaint();
   platform.WaitCursor(false);
   return true;
+}
+
+bool RestoreRedo() {
+  CloseGroup();
+  Journal* j = CurrentJournal();
+  if (!j || j->redo.empty()) return false;
+  Platform& platform = ThePlatform();
+  platform.WaitCursor(true);
+  UndoGroup g = std::move(j->redo.back());
+  j->redo.pop_back();
+  j->bytes -= g.Bytes();
+  UndoGroup counter = Apply(g);
+  j = CurrentJournal();
+  if (!counter.Empty()) {  // empty only when the budget could not hold it
+    j->bytes += counter.Bytes();
+    j->undo.push_back(std::move(counter));
+  }
+  platform.Repaint();
+  platform.WaitCursor(false);
+  return true;
+}
+
+void DropUndo() {
+  if (Recording()) EndRecording();
+  const PoolHandle* table = CurrentSheet().rowTable;
+  if (table) Undo().journals.erase(table);
+}
+
+void ForgetUndoJournal(const PoolHandle* rowTable) {
+  UndoState& st = Undo();
+  if (st.table == rowTable) EndRecording();
+  st.journals.erase(rowTable);
+}
+
+void ResetUndoJournals() {
+  UndoState& st = Undo();
+  EndRecording();
+  st.journals.clear();
+  st.enabled = true;
+  st.budget = kDefaultUndoBudget;
+}
+
+bool HasUndo() {
+  const Journal* j = CurrentJournal();
+  return (j && !j->undo.empty()) || (Recording() && Undo().changed);
+}
+
+bool HasRedo() {
+  const Journal* j = CurrentJournal();
+  return j && !j->redo.empty();
+}
+
+int UndoLevels() {
+  const Journal* j = CurrentJournal();
+  return (j ? int(j->undo.size()) : 0) + (Recording() && Undo().changed ? 1 : 0);
+}
+
+size_t UndoJournalBytes() {
+  const Journal* j = CurrentJournal();
+  size_t n = j ? j->bytes : 0;
+  if (Recording()) n += Undo().group.Bytes();
+  return n;
+}
+
+void NoteCellChange(CellHandle cell) {
+  if (!cell || !Recording()) return;
+  const CellRecord* c = CellAt(cell);
+  Record(c->row, c->column, cell);
+}
+
+void NoteCellCreation(uint32_t row, uint32_t column) {
+  if (Recording()) Record(row, column, 0);
+}
+
+void NoteColumnWidth(uint32_t column) {
+  UndoState& st = Undo();
+  if (!Recording() || column >= 256 || st.widthTouched[column]) return;
+  try {
+    FirstChange();
+    st.widthTouched[column] = true;
+    st.group.widths.emplace_back(uint16_t(column), CurrentLayout().columnWidth[column]);
+  } catch (const std::bad_alloc&) {
+    Overflow();
+  }
+}
+
+void NoteRowHeight(uint32_t row) {
+  UndoState& st = Undo();
+  if (!Recording() || row >= 8192 || st.heightTouched[row]) return;
+  try {
+    FirstChange();
+    st.heightTouched[row] = true;
+    st.group.heights.emplace_back(uint16_t(row), CurrentLayout().rowHeight[row]);
+  } catch (const std::bad_alloc&) {
+    Overflow();
+  }
+}
+
+void NoteNames() {
+  UndoState& st = Undo();
+  if (!Recording() || st.group.hasNames) return;
+  try {
+    FirstChange();
+    st.group.hasNames = true;
+    for (int i = 1; i <= NameCount(); ++i) st.group.names.emplace_back(NameAt(i), NameRange(i));
+  } catch (const std::bad_alloc&) {
+    Overflow();
+  }
+}
+
+void NoteOptions() {
+  UndoState& st = Undo();
+  if (!Recording() || st.group.options) return;
+  try {
+    FirstChange();
+    st.group.options = std::make_unique<GlobalOptions>(Options());
+  } catch (const std::bad_alloc&) {
+    Overflow();
+  }
+}
+
+void NoteSheetState(const void* key, size_t bytes, const UndoCapture& capture) {
+  UndoState& st = Undo();
+  if (!Recording()) return;
+  for (const StateImage& state : st.group.states) {
+    if (state.key == key) return;
+  }
+  try {
+    FirstChange();
+    st.group.states.push_back(StateImage{key, bytes, capture, capture()});
+  } catch (const std::bad_alloc&) {
+    Overflow();
+    return;
+  }
+  if (!WithinBudget()) Overflow();
 }

@@ -74,6 +74,7 @@ void FreeSlot(WorksheetSlot& slot, SlotIndex index) {
     cur.functionTable.fill(kNoBlock);
   }
   if (TheWorksheetsState().parked.rowTable == slot.rowTable.get()) TheWorksheetsState().parked = Parked{};
+  ForgetUndoJournal(slot.rowTable.get());
   const uint16_t heap = slot.heap;
   slot.fileName.clear();
   slot.linkedOnly = slot.neverSaved = slot.readOnly = false;

@@ -4,7 +4,7 @@
 // variable that holds it. The reader takes its input as hostile: lines are cut to a fixed
 // length, every value is range-checked before it reaches a variable.
 // Reads and writes: ProgramSettings (below), DefaultOptions, the number settings, the Undo
-// switch, the worksheet backup switch, the new-sheet layout defaults; reads the program directory
+// switch and budget, the pool limit, the worksheet backup switch, the new-sheet layout defaults; reads the program directory
 // and base name.
 #include "files/settings.h"
 
@@ -60,7 +60,7 @@ constexpr KeyInfo kKeys[kSettingKeyCount + 1] = {
     {"BACKUPS=", Kind::kBool},  {"GRIDCLR=", Kind::kColour}, {"PBGRID=", Kind::kBool},
     {"FORM=", Kind::kText},     {"WALLPPR=", Kind::kText},   {"GRID=", Kind::kInt},
     {"PGSIZE=", Kind::kInt},    {"GWIDE=", Kind::kInt},      {"GHIGH=", Kind::kInt},
-    {"POOLMB=", Kind::kInt},
+    {"POOLMB=", Kind::kInt},    {"UNDOMB=", Kind::kInt},
 };
 
 // Key numbers.
@@ -72,9 +72,10 @@ enum Key : int {
   kHist, kGform, kWinctrl, kPreopen, kHsize, kGfont, kGsize, kPmono, kPscale, kPframe, kPorient,
   kMttr, kMltr, kMrtr, kMbtr, kMthr, kMbfr, kSave, kLoad, kPreload, kOcfds, kRdtsc, kUndo,
   kBackups, kGridclr, kPbgrid, kForm, kWallppr, kGrid, kPgsize, kGwide, kGhigh, kPoolmb,
+  kUndomb,
 };
 // clang-format on
-static_assert(kPoolmb == kSettingKeyCount);
+static_assert(kUndomb == kSettingKeyCount);
 
 // Sections in the order written, each with its keys in order. FORMAT= and HIST= stand for their
 // list of lines.
@@ -87,7 +88,7 @@ const Section kSections[] = {
     {"[Formats]", {kFormat}},
     {"[Flags]",
      {kPro, kNeg, kZero, kBand, kMcalc, k3don, kDist, kTips, kUsdate, kQbar, kMbar, kSbar, kWinctrl,
-      kPreopen, kMdimax, kOcfds, kUndo, kBackups, kPbgrid, kPoolmb}},
+      kPreopen, kMdimax, kOcfds, kUndo, kBackups, kPbgrid, kPoolmb, kUndomb}},
     {"[Chars]", {kPrefix, kCurr, kCurs, kSep, kComma, kPeriod}},
     {"[Colors]", {kBkclr, kBdclr, kValclr, kNegclr, kLblclr, kProclr, kCurclr, kGridclr}},
     {"[Files]", {kAutoexec, kToolmac, kToolgl, kHsize, kHist}},
@@ -105,6 +106,8 @@ constexpr int kMaxFontSize = 255;
 constexpr int kMaxDefaultWidth = 254 * 8;
 constexpr int kMaxDefaultHeight = 254;
 constexpr int kMaxPoolMegabytes = 1024;  // the most 30-bit handles can name
+constexpr int kMaxUndoMegabytes = 4096;
+constexpr uint64_t kDefaultUndoBudget = uint64_t(64) << 20;
 
 // Colour keys and the colour feature each one sets.
 int ColourFeatureOf(int key) {
@@ -289,6 +292,9 @@ void Store(int key, const Readings& r, ReadProgress& progress) {
     case kPoolmb:
       if (r.integer >= 1 && r.integer <= kMaxPoolMegabytes) SetPoolLimit(uint64_t(r.integer) << 20);
       break;
+    case kUndomb:
+      if (r.integer >= 1 && r.integer <= kMaxUndoMegabytes) SetUndoBudget(uint64_t(r.integer) << 20);
+      break;
     case kBackups: SetWorksheetBackups(r.boolean); break;
     case kGridclr: p.gridColour = uint32_t(r.integer); break;
     case kPbgrid: p.printGridBlack = r.boolean; break;
@@ -432,6 +438,7 @@ std::string ValueText(int key) {
     case kOcfds: return BoolText(p.ocfds);
     case kUndo: return BoolText(UndoEnabled());
     case kPoolmb: return std::to_string(PoolLimit() >> 20);
+    case kUndomb: return std::to_string(UndoBudget() >> 20);
     case kBackups: return BoolText(WorksheetBackups());
     case kGridclr: return ColourText(p.gridColour);
     case kPbgrid: return BoolText(p.printGridBlack);
@@ -490,6 +497,7 @@ void ResetSettings() {
   ResetDefaultOptions();
   ResetNumberSettings();
   SetUndoEnabled(true);
+  SetUndoBudget(kDefaultUndoBudget);
   SetWorksheetBackups(true);
   if (PoolLimit() != kPoolDefaultLimit) SetPoolLimit(kPoolDefaultLimit);
 }

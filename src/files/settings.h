@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-constexpr int kSettingKeyCount = 66;
+constexpr int kSettingKeyCount = 67;
 constexpr int kMaxHistory = 10;
 constexpr int kWindowPlacementFields = 11;
 constexpr size_t kMaxFormatList = 255;

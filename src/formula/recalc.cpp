@@ -223,6 +223,20 @@ void RecalculateFrom(CellHandle cell) {
   ReportOverflow();
 }
 
+void RecalculateCells(const CellHandle* cells, size_t count) {
+  RecalcState& s = TheRecalcState();
+  if (s.running) return;
+  s.running = true;
+  s.overflow = false;
+  s.list.clear();
+  for (size_t i = 0; i < count && !s.overflow; ++i) {
+    if (cells[i]) Walk(cells[i]);
+  }
+  EvaluateList();
+  s.running = false;
+  ReportOverflow();
+}
+
 void RecalculateAll() {
   RecalcState& s = TheRecalcState();
   if (s.running) return;

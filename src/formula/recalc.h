@@ -32,6 +32,9 @@ void Unlink(CellHandle cell);
 void Walk(CellHandle start);
 // Recomputes `cell` (when it is a formula) and everything that depends on it, in natural order.
 void RecalculateFrom(CellHandle cell);
+// Recomputes the given cells (those that are formulas) and everything that depends on them, in
+// natural order, each once (Undo and Redo after putting cells back).
+void RecalculateCells(const CellHandle* cells, size_t count);
 // Recomputes every formula of the used area of the current sheet. A request made while a full
 // recalculation is running is ignored.
 void RecalculateAll();

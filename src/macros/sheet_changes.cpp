@@ -21,6 +21,7 @@ bool MacroEnter(uint32_t row, uint32_t column, std::string_view text) {
 bool MacroSetColumnWidth(uint16_t column, uint16_t pixels) {
   if (column >= kColumnCount) return false;
   SaveUndo();
+  NoteColumnWidth(column);
   CurrentLayout().columnWidth[column] = pixels;
   SetSheetModified(true);
   return true;
@@ -29,6 +30,7 @@ bool MacroSetColumnWidth(uint16_t column, uint16_t pixels) {
 bool MacroSetRowHeight(uint16_t row, uint16_t pixels) {
   if (row >= kRowCount) return false;
   SaveUndo();
+  NoteRowHeight(row);
   CurrentLayout().rowHeight[row] = pixels;
   SetSheetModified(true);
   return true;

@@ -112,20 +112,81 @@ TEST_F(CommandsTest, EveryChangingCommandCanBeUndone) {
       {__LINE__, [] { return SetColumnWidth(1, 80); }},
       {__LINE__, [] { return SetRowHeight(2, 40); }},
       {__LINE__, [] { return EnterIntoCell(0, 0, "'changed"); }},
+      {__LINE__, [] { return EnterIntoCell(5, 5, "@SUM(A1..B3)"); }},
+      {__LINE__, [] { return DefineRangeName("total", Range("A1..B2")); }},
+      {__LINE__, [] { return DeleteRangeName("KEEP"); }},
+      {__LINE__, [] { return SetGlobalFormat(kFormatPercent | 1); }},
+      {__LINE__, [] { return SetManualRecalculation(true); }},
   };
+  // The file's bytes, and the global format, which the file does not hold.
+  const auto snapshot = [] { return WorksheetBytesText() + char(Options().globalFormat()); };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
     ResetEngineState();
     NewWorksheet("UNDO.WKS");
     Enter("A1", "12");
     Enter("B1", "+A1*2");
-    std::string before = WorksheetBytesText();
+    ASSERT_TRUE(DefineRangeName("keep", Range("C3")).Done());
+    const std::string before = snapshot();
     ASSERT_TRUE(c.command().Done());
-    EXPECT_NE(WorksheetBytesText(), before);
+    const std::string after = snapshot();
+    EXPECT_NE(after, before);
     EXPECT_TRUE(SheetModified());
-    ASSERT_TRUE(UndoLastCommand().Done());
-    EXPECT_EQ(WorksheetBytesText(), before);
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_TRUE(UndoLastCommand().Done());
+      EXPECT_EQ(snapshot(), before);
+      ASSERT_TRUE(RedoLastCommand().Done());
+      EXPECT_EQ(snapshot(), after);
+    }
+    // One Undo per command: this one, then the three before it, one by one.
+    for (int level = 0; level < 4; ++level) ASSERT_TRUE(UndoLastCommand().Done()) << level;
+    EXPECT_EQ(Cell("A1"), nullptr);
+    EXPECT_EQ(LookupName("KEEP"), 0);
+    EXPECT_EQ(UndoLastCommand().status, CommandStatus::kFailed);
   }
+}
+
+TEST_F(CommandsTest, CommandsInsideOneGroupComeBackWithOneUndo) {
+  Enter("A1", "1");
+  const std::string before = WorksheetBytesText();
+  {
+    UndoGroupScope group;
+    Enter("A1", "2");
+    Enter("A2", "+A1*10");
+    ASSERT_TRUE(SetColumnWidth(0, 100).Done());
+    {
+      UndoGroupScope inner;  // nested groups join the outer one
+      ASSERT_TRUE(SetRangeFormat(Range("A1..A3"), kFormatFixed | 1).Done());
+    }
+    ASSERT_TRUE(DefineRangeName("here", Range("A1")).Done());
+  }
+  EXPECT_EQ(UndoLevels(), 2);
+  ASSERT_TRUE(UndoLastCommand().Done());
+  EXPECT_EQ(WorksheetBytesText(), before);
+  EXPECT_EQ(Number("A1"), 1);
+  ASSERT_TRUE(RedoLastCommand().Done());
+  EXPECT_EQ(Number("A2"), 20);
+  EXPECT_EQ(CurrentLayout().columnWidth[0], 100);
+}
+
+TEST_F(CommandsTest, ANewChangeClearsRedoAndUndoLeavesProtectionAlone) {
+  Enter("A1", "1");
+  Enter("A1", "2");
+  ASSERT_TRUE(UndoLastCommand().Done());
+  EXPECT_TRUE(HasRedo());
+  Enter("B1", "3");
+  EXPECT_FALSE(HasRedo());
+  EXPECT_EQ(RedoLastCommand().status, CommandStatus::kFailed);
+  EXPECT_EQ(Number("A1"), 1);
+  // A format change undone after protection went on keeps the sheet protected, and switching
+  // protection itself is no undo level.
+  ASSERT_TRUE(SetGlobalFormat(kFormatPercent | 2).Done());
+  const int levels = UndoLevels();
+  ASSERT_TRUE(SetSheetProtection(true).Done());
+  EXPECT_EQ(UndoLevels(), levels);
+  ASSERT_TRUE(UndoLastCommand().Done());
+  EXPECT_NE(Options().globalFormat(), kFormatPercent | 2);
+  EXPECT_TRUE(Options().protection());
 }
 
 TEST_F(CommandsTest, ProtectionKeepsTheLookOfLockedCellsAndRefusesLockChanges) {

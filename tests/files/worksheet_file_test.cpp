@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <random>
 
 #include "core/palette.h"
 #include "core/sheet_layout.h"
@@ -12,6 +14,7 @@
 #include "formula/evaluator.h"
 #include "formula/functions_math.h"
 #include "formula/functions_sheet.h"
+#include "formula/recalc.h"
 
 namespace {
 
@@ -892,6 +895,104 @@ TEST_F(BigSheetFileTest, AFullGridLoadsAndASmallLimitStopsTheLoad) {
   EXPECT_TRUE(CheckPoolIntegrity(&why)) << why;
   EXPECT_TRUE(CheckRowChains(&why)) << why;
   EXPECT_GT(PoolFreeBytes(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class UndoPropertyTest : public BigSheetFileTest {};
+
+// Random changes of every kind, each one user action; undoing all of them gives the starting
+// file byte for byte, and redoing all of them the final one.
+TEST_F(UndoPropertyTest, RandomChangesUndoneGiveTheStartingFileBackByteForByte) {
+  std::mt19937 random(1414);
+  auto pick = [&random](int n) { return int(random() % uint32_t(n)); };
+  // A starting sheet that no Undo reaches.
+  EnterCell("1", 0, 0);
+  EnterCell("@SUM(A1..D6)", 9, 0);
+  EnterCell("'base", 3, 3);
+  DefineName("BASE", MakeRange(0, 0, 2, 2));
+  ASSERT_TRUE(SaveWorksheet(Path("start")));
+  const std::vector<uint8_t> start = ReadBytes(Path("start.wks"));
+
+  const char* const kTexts[] = {"7", "-2.5", "40000", "'left", "^mid", "+A1*2", "@SUM(A1..C4)",
+                                "+B2+$A$1", "@IF(A1>2,\"big\",\"small\")", "@AVG(B1..B8)", ""};
+  for (int step = 0; step < 80; ++step) {
+    SaveUndo();
+    const uint32_t row = uint32_t(pick(8)), column = uint32_t(pick(5));
+    switch (pick(6)) {
+      case 0:
+      case 1: {
+        // Formulas go to columns D and E, outside every range they read: a circular reference
+        // would change its value at every recalculation, Undo or not.
+        const char* text = kTexts[pick(int(std::size(kTexts)))];
+        const bool formula = text[0] == '+' || text[0] == '@';
+        EnterCell(text, row, formula ? 3 + column % 2 : column % 3);
+        break;
+      }
+      case 2: {  // format or lock of a small range
+        for (uint32_t r = row; r < row + 2; ++r) {
+          const CellHandle existing = GetCell(r, column);
+          NoteCellChange(existing);
+          CellRecord* c = CellAt(existing ? existing : GetOrCreateCell(r, column));
+          c->format = uint8_t(pick(2) ? (c->format & 0x80) | uint8_t(pick(0x7F)) : c->format ^ 0x80);
+        }
+        break;
+      }
+      case 3:
+        NoteColumnWidth(column);
+        CurrentLayout().columnWidth[column] = uint16_t(8 * (1 + pick(30)));
+        NoteRowHeight(row);
+        CurrentLayout().rowHeight[row] = uint16_t(10 + pick(30));
+        break;
+      case 4:
+        if (pick(2)) {
+          DefineName("N" + std::to_string(pick(4)), MakeRange(column, row, column + 1, row + 2));
+        } else {
+          DeleteName("N" + std::to_string(pick(4)));
+        }
+        break;
+      case 5: {  // erase: contents gone, a cell formulas refer to stays blank
+        const CellHandle h = GetCell(row, column);
+        if (!h) break;
+        NoteCellChange(h);
+        CellRecord* c = CellAt(h);
+        if (KindIsFormula(c->kind)) Unlink(h);
+        if ((c->kind & kKindMask) == uint8_t(CellKind::kStringFormula)) {
+          PoolFree(CellStringResult(c), PoolTextSize(CellStringResult(c)));
+        }
+        FreeCellText(c);
+        std::memset(c->value, 0, sizeof c->value);
+        c->kind = uint8_t(CellKind::kBlank);
+        if (!c->dependents) {
+          UnlinkCell(h, FoundPredecessor(), row);
+          FreeCellRecord(h);
+        }
+        RecalculateAll();
+        break;
+      }
+    }
+  }
+  EndUndoGroup();
+  std::string why;
+  ASSERT_TRUE(CheckDependencyLinks(&why)) << why;
+  ASSERT_TRUE(SaveWorksheet(Path("end")));
+  const std::vector<uint8_t> end = ReadBytes(Path("end.wks"));
+
+  int undone = 0;
+  while (RestoreUndo()) {
+    ++undone;
+    ASSERT_TRUE(CheckDependencyLinks(&why)) << why << " after " << undone;
+  }
+  EXPECT_GT(undone, 60);
+  ASSERT_TRUE(SaveWorksheet(Path("undone")));
+  EXPECT_TRUE(ReadBytes(Path("undone.wks")) == start);
+  while (RestoreRedo()) ASSERT_TRUE(CheckDependencyLinks(&why)) << why;
+  ASSERT_TRUE(SaveWorksheet(Path("redone")));
+  EXPECT_TRUE(ReadBytes(Path("redone.wks")) == end);
+  EXPECT_TRUE(CheckPoolIntegrity(&why)) << why;
+  EXPECT_TRUE(Messages().empty());
 }
 
 }  // namespace

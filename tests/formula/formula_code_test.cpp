@@ -255,13 +255,17 @@ TEST_F(FormulaCodeTest, CellCodeInFileFormForTheBatchTool) {
   EXPECT_FALSE(CellCodeFileForm(GetOrCreateCell(5, 5), &tokens));
 }
 
-TEST_F(FormulaCodeTest, UndoCarriesFormulasThroughTheSnapshot) {
+TEST_F(FormulaCodeTest, UndoCarriesFormulasThroughTheJournal) {
   CellHandle c3 = GetOrCreateCell(2, 2);
   std::string code;
   ASSERT_TRUE(CompileFormula("+A1*2", 2, 2, &code));
   ASSERT_TRUE(SetCellTextBytes(CellAt(c3), reinterpret_cast<const uint8_t*>(code.data())));
   CellAt(c3)->kind = uint8_t(CellKind::kFormula);
   SaveUndo();
+  NoteCellChange(c3);
+  FreeCellText(CellAt(c3));
+  StoreNumber(CellAt(c3), 4);
+  EndUndoGroup();
   ASSERT_TRUE(RestoreUndo());
   CellHandle restored = GetCell(2, 2);
   ASSERT_NE(restored, 0u);
