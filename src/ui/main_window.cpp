@@ -751,6 +751,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
       break;
     case Cmd::kExit: close(); break;
     case Cmd::kUndo: RunOnSelection([](const CellRange&) { return UndoLastCommand(); }); break;
+    case Cmd::kRedo: RunOnSelection([](const CellRange&) { return RedoLastCommand(); }); break;
     case Cmd::kQuickBar:
       Settings().quickBar = action(cmd)->isChecked();
       quickBar_->setVisible(Settings().quickBar);

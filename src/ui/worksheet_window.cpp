@@ -576,10 +576,15 @@ void WorksheetWindow::paneKeyDown(QKeyEvent* e) {
     case Qt::Key_B: toggleStyle(kStyleBold); emit sheetChanged(); break;
     case Qt::Key_I: toggleStyle(kStyleItalic); emit sheetChanged(); break;
     case Qt::Key_U: toggleStyle(kStyleUnderline); emit sheetChanged(); break;
-    case Qt::Key_Z: {
+    case Qt::Key_Z:
+    case Qt::Key_Y: {
       {
         SheetScope scope(slot_);
-        UndoLastCommand();
+        if (e->key() == Qt::Key_Z) {
+          UndoLastCommand();
+        } else {
+          RedoLastCommand();
+        }
       }
       firstPane->refresh();
       secondPane->refresh();

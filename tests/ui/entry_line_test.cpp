@@ -283,8 +283,8 @@ class EntryLineTest : public QObject, private MainWindowFixture {
     QCOMPARE(KindAt(Slot(), 0, 0), kMissingKind);
   }
 
-  // Undo, from the grid's Ctrl+Z as from the menu, shows the restored cell on the entry line;
-  // Ctrl+B shows on the formatting bar.
+  // Undo and Redo, from the grid's Ctrl+Z and Ctrl+Y as from the menu, show the restored cell
+  // on the entry line; Ctrl+B shows on the formatting bar.
   void undoAndCtrlBShowTheirResultEverywhere() {
     MainWindow& f = Start();
     Grid()->moveTo(2, 1);
@@ -306,6 +306,18 @@ class EntryLineTest : public QObject, private MainWindowFixture {
     QCOMPARE(f.entryLine()->text(), QString("7"));
     f.action(Cmd::kUndo)->trigger();
     QCOMPARE(f.entryLine()->text(), QString("+B3*2"));
+    // Redo, from Ctrl+Y as from the menu, puts the entry back and shows it; Undo goes further
+    // back than one level.
+    QTest::keyClick(Grid(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(f.entryLine()->text(), QString("7"));
+    f.action(Cmd::kUndo)->trigger();
+    QCOMPARE(f.entryLine()->text(), QString("+B3*2"));
+    f.action(Cmd::kRedo)->trigger();
+    QCOMPARE(f.entryLine()->text(), QString("7"));
+    f.action(Cmd::kUndo)->trigger();
+    f.action(Cmd::kUndo)->trigger();
+    QCOMPARE(f.entryLine()->text(), QString(""));
+    QCOMPARE(NumberAt(Slot(), 2, 1), 21.0);
 
     auto* bold = f.findChild<QToolButton*>("boldButton");
     QVERIFY(!bold->isChecked());
