@@ -3,7 +3,8 @@
 #
 # usage: bench/compare_ssconvert.sh PATH-TO-TALLIVO-CLI [RUNS] [SIZES...]
 #
-# Generates WK1 files (numbers only: 10,000, 100,000 and 802,816 cells; 100,000 numbers with
+# Generates WK1 files (numbers only: 10,000, 100,000 and 802,816 cells, the last also written
+# column by column, and the full grid of 2,097,152; 100,000 numbers with
 # 100,000 formulas such as +A1*2+1; a chain of 100,000 formulas, each adding 1 to the cell above)
 # and, in alternating runs, measures the processor time of `tallivo-cli FILE --recalc -o OUT.wks` and
 # `ssconvert --recalc FILE OUT.csv`. Prints the median times, their ratio, and our peak memory per
@@ -15,7 +16,7 @@ cli=${1:?usage: compare_ssconvert.sh PATH-TO-TALLIVO-CLI [RUNS] [CASES...]}
 runs=${2:-3}
 shift $(( $# >= 2 ? 2 : 1 ))
 cases=("$@")
-[ ${#cases[@]} -eq 0 ] && cases=(numbers-10000 numbers-100000 numbers-802816 formulas-100000 chain-100000)
+[ ${#cases[@]} -eq 0 ] && cases=(numbers-10000 numbers-100000 numbers-802816 columns-802816 formulas-100000 chain-100000 numbers-2097152)
 work=$(mktemp -d /tmp/tallivo-compare-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 have_ssconvert=0
@@ -35,6 +36,15 @@ if kind == 'numbers':
     columns = max(10, (count + 8191) // 8192)
     for i in range(count):
         number(i % columns, i // columns, i * 0.5 + 0.25)
+elif kind == 'columns':
+    # The same numbers written column by column, as some programs write them.
+    columns = max(10, (count + 8191) // 8192)
+    rows = (count + columns - 1) // columns
+    for col in range(columns):
+        for row in range(rows):
+            i = row * columns + col
+            if i < count:
+                number(col, row, i * 0.5 + 0.25)
 elif kind == 'formulas':
     # Column A: numbers; column B: +A1*2+1 on the same row.
     code = b'\x01' + rel(-1, 0) + b'\x05' + struct.pack('<h', 2) + b'\x0B\x05' + struct.pack('<h', 1) + b'\x09\x03'
