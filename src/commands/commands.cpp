@@ -32,7 +32,7 @@ struct CommandState {
   int openGroups = 0;
 };
 
-CommandState& Commands() {
+CommandState& TheCommandState() {
   static CommandState state;
   return state;
 }
@@ -96,11 +96,11 @@ void EraseCellContents(CellHandle h) {
 }
 
 void OpenUndoGroup() {
-  if (Commands().openGroups++ == 0) SaveUndo();
+  if (TheCommandState().openGroups++ == 0) SaveUndo();
 }
 
 void CloseUndoGroup() {
-  int& open = Commands().openGroups;
+  int& open = TheCommandState().openGroups;
   if (open > 0 && --open == 0) EndUndoGroup();
 }
 

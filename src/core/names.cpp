@@ -129,6 +129,7 @@ int DeleteName(std::string_view name) {
 
 void ResetNames() {
   SheetState& cur = CurrentSheet();
+  if (cur.nameCount > 0) NoteNames();
   for (int i = 1; i <= cur.nameCount; ++i) {
     PoolFree(cur.nameTable[i], kNameEntrySize);
     cur.nameTable[i] = kNoBlock;

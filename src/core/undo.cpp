@@ -104,7 +104,7 @@ struct UndoState {
   std::bitset<8192> heightTouched;
 };
 
-UndoState& Undo() {
+UndoState& TheUndoState() {
   static UndoState* state = new UndoState();
   return *state;
 }
@@ -114,12 +114,12 @@ uint32_t Position(uint32_t row, uint32_t column) { return row * uint32_t(kColumn
 Journal* CurrentJournal() {
   const PoolHandle* table = CurrentSheet().rowTable;
   if (!table) return nullptr;
-  return &Undo().journals[table];
+  return &TheUndoState().journals[table];
 }
 
 // Whether a change of the current sheet is to be recorded now.
 bool Recording() {
-  const UndoState& st = Undo();
+  const UndoState& st = TheUndoState();
   return st.recording && st.table == CurrentSheet().rowTable && st.table != nullptr;
 }
 
@@ -131,7 +131,7 @@ void DropJournal(Journal& j) {
 
 // Forgets the group being recorded (its positions are no longer marked).
 void EndRecording() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   for (uint32_t p : st.touchedList) st.touched[p >> 6] &= ~(uint64_t(1) << (p & 63));
   st.touchedList.clear();
   st.widthTouched.reset();
@@ -145,7 +145,7 @@ void EndRecording() {
 // The action is too large for the budget (or memory ran out): no Undo for it nor for what came
 // before it.
 void Overflow() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   const bool user = st.userChange;
   if (st.table) DropJournal(st.journals[st.table]);
   EndRecording();
@@ -155,7 +155,7 @@ void Overflow() {
 // Keeps the journal of the current sheet and the group being recorded within the budget by
 // dropping the oldest groups. Gives false when the group alone is too large.
 bool WithinBudget() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (!st.table) return false;
   Journal* j = &st.journals[st.table];
   const size_t groupBytes = st.group.Bytes();
@@ -172,7 +172,7 @@ bool WithinBudget() {
 
 // Marks that something is recorded; a user change clears the redo list.
 void FirstChange() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (st.changed) return;
   st.changed = true;
   if (st.userChange && st.table) {
@@ -238,7 +238,7 @@ bool AppendImage(std::vector<uint8_t>& out, uint32_t row, uint32_t column, CellH
 
 // Records the image of the position unless the group holds it already.
 void Record(uint32_t row, uint32_t column, CellHandle cell) {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (!Recording() || row >= uint32_t(kRowCount) || column >= uint32_t(kColumnCount)) return;
   const uint32_t p = Position(row, column);
   uint64_t& word = st.touched[p >> 6];
@@ -368,7 +368,7 @@ CellHandle PutBack(const Image& im, bool* failed) {
 
 // Applies `g` to the current sheet and gives the group that takes it back.
 UndoGroup Apply(const UndoGroup& g) {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   SheetState& sheet = CurrentSheet();
   SheetLayout& layout = CurrentLayout();
 
@@ -442,7 +442,7 @@ UndoGroup Apply(const UndoGroup& g) {
 
 // Closes the group being recorded: kept when it holds anything, within the budget.
 void CloseGroup() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (!st.recording) return;
   if (st.table && st.changed && !st.group.Empty()) {
     if (!WithinBudget()) {
@@ -459,20 +459,20 @@ void CloseGroup() {
 
 }  // namespace
 
-bool UndoEnabled() { return Undo().enabled; }
+bool UndoEnabled() { return TheUndoState().enabled; }
 
 void SetUndoEnabled(bool enabled) {
-  Undo().enabled = enabled;
+  TheUndoState().enabled = enabled;
   if (!enabled) {
     EndRecording();
-    for (auto& [table, j] : Undo().journals) DropJournal(j);
+    for (auto& [table, j] : TheUndoState().journals) DropJournal(j);
   }
 }
 
-uint64_t UndoBudget() { return Undo().budget; }
+uint64_t UndoBudget() { return TheUndoState().budget; }
 
 void SetUndoBudget(uint64_t bytes) {
-  Undo().budget = bytes;
+  TheUndoState().budget = bytes;
   if (Journal* j = CurrentJournal()) {
     while (!j->undo.empty() && j->bytes > bytes) {
       j->bytes -= j->undo.front().Bytes();
@@ -482,7 +482,7 @@ void SetUndoBudget(uint64_t bytes) {
 }
 
 void SaveUndo() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   CloseGroup();
   if (!st.enabled || !CurrentSheet().rowTable) return;
   if (st.touched.empty()) st.touched.assign(kPositions / 64, 0);
@@ -539,17 +539,17 @@ bool RestoreRedo() {
 void DropUndo() {
   if (Recording()) EndRecording();
   const PoolHandle* table = CurrentSheet().rowTable;
-  if (table) Undo().journals.erase(table);
+  if (table) TheUndoState().journals.erase(table);
 }
 
 void ForgetUndoJournal(const PoolHandle* rowTable) {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (st.table == rowTable) EndRecording();
   st.journals.erase(rowTable);
 }
 
 void ResetUndoJournals() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   EndRecording();
   st.journals.clear();
   st.enabled = true;
@@ -558,7 +558,7 @@ void ResetUndoJournals() {
 
 bool HasUndo() {
   const Journal* j = CurrentJournal();
-  return (j && !j->undo.empty()) || (Recording() && Undo().changed);
+  return (j && !j->undo.empty()) || (Recording() && TheUndoState().changed);
 }
 
 bool HasRedo() {
@@ -568,13 +568,13 @@ bool HasRedo() {
 
 int UndoLevels() {
   const Journal* j = CurrentJournal();
-  return (j ? int(j->undo.size()) : 0) + (Recording() && Undo().changed ? 1 : 0);
+  return (j ? int(j->undo.size()) : 0) + (Recording() && TheUndoState().changed ? 1 : 0);
 }
 
 size_t UndoJournalBytes() {
   const Journal* j = CurrentJournal();
   size_t n = j ? j->bytes : 0;
-  if (Recording()) n += Undo().group.Bytes();
+  if (Recording()) n += TheUndoState().group.Bytes();
   return n;
 }
 
@@ -589,7 +589,7 @@ void NoteCellCreation(uint32_t row, uint32_t column) {
 }
 
 void NoteColumnWidth(uint32_t column) {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (!Recording() || column >= 256 || st.widthTouched[column]) return;
   try {
     FirstChange();
@@ -601,7 +601,7 @@ void NoteColumnWidth(uint32_t column) {
 }
 
 void NoteRowHeight(uint32_t row) {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (!Recording() || row >= 8192 || st.heightTouched[row]) return;
   try {
     FirstChange();
@@ -613,7 +613,7 @@ void NoteRowHeight(uint32_t row) {
 }
 
 void NoteNames() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (!Recording() || st.group.hasNames) return;
   try {
     FirstChange();
@@ -625,7 +625,7 @@ void NoteNames() {
 }
 
 void NoteOptions() {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (!Recording() || st.group.options) return;
   try {
     FirstChange();
@@ -636,7 +636,7 @@ void NoteOptions() {
 }
 
 void NoteSheetState(const void* key, size_t bytes, const UndoCapture& capture) {
-  UndoState& st = Undo();
+  UndoState& st = TheUndoState();
   if (!Recording()) return;
   for (const StateImage& state : st.group.states) {
     if (state.key == key) return;
