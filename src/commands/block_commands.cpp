@@ -537,7 +537,7 @@ CommandResult CopyMove(bool move, const CellRange& source, const CellRange& dest
   if (!OrderedOnSheet(source, &s) || !OrderedOnSheet(destination, &d)) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
-  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     return move ? MoveBlock(s, d) : CopyBlock(s, d);
   });
 }
@@ -549,7 +549,7 @@ CommandResult CopySpecial(CopySpecialMode mode, const CellRange& source,
       uint8_t(mode) > uint8_t(CopySpecialMode::kInvert)) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
-  return RunCommand(CommandSteps{},
+  return RunCommand(WholeSheetSteps(),
                     [&]() -> CommandResult { return SpecialCopy(mode, s, d, factor); });
 }
 

@@ -110,7 +110,10 @@ CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandR
     return CommandResult{CommandStatus::kFailed, {}};
   }
   if (steps.refuseWhenProtected && Options().protection()) return Refused(kProtectedCell);
-  if (steps.undo) OpenUndoGroup();
+  if (steps.undo) {
+    OpenUndoGroup();
+    if (steps.undoWholeSheet) NoteWholeSheet();
+  }
   ClearError();
   CommandResult result = apply();
   if (result.Done() && steps.marksModified) SetSheetModified(true);

@@ -40,12 +40,22 @@ struct CommandSteps {
   // Record the operation as one undo group (the operation notes what it changes: see
   // core/cell_store.h, "Undo").
   bool undo = true;
+  // Record the whole sheet in the group first (core/cell_store.h NoteWholeSheet): for commands
+  // that move records or rewrite references across the sheet.
+  bool undoWholeSheet = false;
   // Recalculate the sheet afterwards when recalculation is automatic. (An entry recalculates its
   // own dependents and leaves this off.)
   bool recalculate = true;
   // Mark the sheet modified when the operation succeeded.
   bool marksModified = true;
 };
+
+// The steps of a command that records the whole sheet for Undo (move, insert, delete, copy).
+inline CommandSteps WholeSheetSteps() {
+  CommandSteps steps;
+  steps.undoWholeSheet = true;
+  return steps;
+}
 
 // Runs `apply` on the current worksheet as described above. Gives kFailed without calling it
 // when no worksheet is current. The result is apply's; when apply fails after changing some

@@ -201,7 +201,7 @@ CommandResult InsertDelete(const CellRange& range, ShiftKind kind, bool insert) 
   if (!Ordered(range, &r)) return CommandResult{CommandStatus::kFailed, {}};
   ThePlatform().WaitCursor(true);
   CommandResult result =
-      RunCommand(CommandSteps{}, [&]() -> CommandResult { return Shift(r, kind, insert); });
+      RunCommand(WholeSheetSteps(), [&]() -> CommandResult { return Shift(r, kind, insert); });
   ThePlatform().WaitCursor(false);
   return result;
 }
@@ -213,7 +213,7 @@ CommandResult InsertDeleteAcrossPages(const CellRange& range, bool insert) {
   const uint32_t first = r.firstRow % pageRows;
   const uint32_t count = std::min<uint32_t>(r.lastRow - r.firstRow + 1u, pageRows - first);
   ThePlatform().WaitCursor(true);
-  CommandResult result = RunCommand(CommandSteps{}, [&]() -> CommandResult {
+  CommandResult result = RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     // Every page is checked first, so that a refusal leaves all of them as they were.
     if (insert) {
       for (uint32_t start = 0; start < kRowCount; start += pageRows) {

@@ -269,9 +269,8 @@ void FreeCellRecord(CellHandle cell) {
   PoolFree(cell, sizeof(CellRecord));
 }
 
-void ClearAllCells() {
+void FreeAllCells() {
   PoolHandle* table = RowTable();
-  SheetState& sheet = CurrentSheet();
   if (table) {
     // Every row, not only those up to the extent: a sheet whose extent was set from a file may
     // hold cells beyond it, and they must not stay linked to freed neighbours.
@@ -287,7 +286,12 @@ void ClearAllCells() {
   }
   CellStore().predecessor = 0;
   ForgetFingers();
+}
+
+void ClearAllCells() {
+  FreeAllCells();
   DropUndo();
+  SheetState& sheet = CurrentSheet();
   sheet.lastRow = 0;
   sheet.lastColumn = 0;
 }

@@ -175,6 +175,9 @@ void FreeCellRecord(CellHandle cell);
 // Frees every cell of the sheet (all rows, whatever the extent says), resets the extent to 0 and
 // drops the sheet's undo journal.
 void ClearAllCells();
+// Frees every cell of the sheet (all rows) and nothing else: the extent and the journal stay
+// (Undo of a whole-sheet group).
+void FreeAllCells();
 
 // Template of new cells: blank, protected default format, default font, kColourDefault.
 const CellRecord& BlankCellTemplate();
@@ -271,6 +274,12 @@ void NoteOptions();
 using UndoRestore = std::function<void()>;
 using UndoCapture = std::function<UndoRestore()>;
 void NoteSheetState(const void* key, size_t bytes, const UndoCapture& capture);
+// Records the before-image of every cell of the current sheet and of the range names: Undo of
+// the group then puts the whole sheet back (cells the group created are removed). For commands
+// that move records or rewrite references all over the sheet (move, insert, delete, copy), whose
+// changes are not worth following cell by cell; it costs time and journal bytes in proportion to
+// the sheet, and a sheet too large for the budget gives "Out of UNDO memory!".
+void NoteWholeSheet();
 // Drops the journal of a sheet that is being closed.
 void ForgetUndoJournal(const PoolHandle* rowTable);
 // Drops every journal and puts the switch and the budget back to their defaults.

@@ -65,12 +65,13 @@ struct UndoGroup {
   std::vector<std::pair<std::string, CellRange>> names;  // the whole table before
   std::unique_ptr<GlobalOptions> options;                // the record before
   std::vector<StateImage> states;                        // other state, in the order noted
+  bool wholeSheet = false;  // holds every cell of the sheet: Undo rebuilds the sheet from it
   uint16_t lastRow = 0;
   uint16_t lastColumn = 0;
 
   bool Empty() const {
     return cells.empty() && widths.empty() && heights.empty() && !hasNames && !options &&
-           states.empty();
+           states.empty() && !wholeSheet;
   }
   size_t Bytes() const {
     size_t n = kGroupOverhead + cells.capacity() + 4 * (widths.capacity() + heights.capacity());
@@ -380,6 +381,7 @@ UndoGroup Apply(const UndoGroup& g) {
   st.userChange = false;
   st.group.lastRow = sheet.lastRow;
   st.group.lastColumn = sheet.lastColumn;
+  if (g.wholeSheet) NoteWholeSheet();
   std::vector<Image> images;
   for (size_t at = 0; at < g.cells.size();) {
     const Image im = ReadImage(g.cells, &at);
@@ -392,7 +394,17 @@ UndoGroup Apply(const UndoGroup& g) {
   if (g.options) NoteOptions();
   for (const StateImage& state : g.states) NoteSheetState(state.key, state.bytes, state.capture);
 
-  // Formulas about to change leave the dependents lists first.
+  // Formulas about to change leave the dependents lists first. A whole-sheet group takes every
+  // formula out and frees every cell: its images are the complete sheet.
+  if (g.wholeSheet) {
+    for (int row = 0; row < kRowCount; ++row) {
+      for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
+        const uint8_t kind = CellAt(h)->kind;
+        if (HasCode(kind) && !(kind & kKindFileForm)) TheEngineLayers().UnlinkFormula(h);
+      }
+    }
+    FreeAllCells();
+  }
   for (const Image& im : images) {
     const CellHandle h = GetCell(im.row, im.column);
     if (h && HasCode(CellAt(h)->kind) && !(CellAt(h)->kind & kKindFileForm)) {
@@ -649,4 +661,22 @@ void NoteSheetState(const void* key, size_t bytes, const UndoCapture& capture) {
     return;
   }
   if (!WithinBudget()) Overflow();
+}
+
+void NoteWholeSheet() {
+  UndoState& st = TheUndoState();
+  if (!Recording() || st.group.wholeSheet) return;
+  try {
+    FirstChange();
+    st.group.wholeSheet = true;
+  } catch (const std::bad_alloc&) {
+    Overflow();
+    return;
+  }
+  NoteNames();
+  for (int row = 0; row < kRowCount && Recording(); ++row) {
+    for (CellHandle h = RowHead(row); h && Recording(); h = CellAt(h)->next) {
+      Record(uint32_t(row), CellAt(h)->column, h);
+    }
+  }
 }

@@ -212,6 +212,16 @@ std::vector<SheetChange> EveryChange() {
          Options().setGlobalFormat(0x02);
          Options().setZeroSuppressed(true);
        }},
+      {__LINE__, "a whole-sheet change: cells changed, removed and made without notes",
+       [] {
+         NoteWholeSheet();
+         StoreNumber(CellAt(GetCell(0, 0)), 1);
+         const CellHandle h = GetCell(5, 1);
+         UnlinkCell(h, FoundPredecessor(), 5);
+         FreeCellRecord(h);
+         StoreNumber(CellAt(GetOrCreateCell(9, 9)), 3);
+         DeleteName("KEEP");
+       }},
       {__LINE__, "an erase of cells",
        [] {
          Erase(0, 3);
