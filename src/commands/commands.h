@@ -50,7 +50,8 @@ struct CommandSteps {
   bool marksModified = true;
 };
 
-// The steps of a command that records the whole sheet for Undo (move, insert, delete, copy).
+// The steps of a command that records the whole sheet for Undo (copy, move, insert, delete,
+// sort, fill, replace, label commands: changes not yet followed cell by cell).
 inline CommandSteps WholeSheetSteps() {
   CommandSteps steps;
   steps.undoWholeSheet = true;

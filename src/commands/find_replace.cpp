@@ -110,7 +110,7 @@ CommandResult ReplaceAll(FindState& state) {
     ShowError(kCircular);
     return CommandResult{CommandStatus::kFailed, kCircular};
   }
-  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     BeginSearch(state);
     // Each entry would recalculate its dependents; the command recalculates once at the end.
     const bool manual = Options().manualRecalc();

@@ -107,7 +107,7 @@ CommandResult SetLabelPrefix(const CellRange& block, int code) {
   }
   if (!RangeIsValid(block)) return CommandResult{CommandStatus::kFailed, {}};
   const CellRange r = Ordered(block);
-  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     // Code 0 is the default label prefix, not a character of its own.
     const char prefix = index == 0 ? char(Options().labelPrefix()) : kCodePrefixes[index];
     CommandResult result;
@@ -137,7 +137,7 @@ CommandResult ReplaceLabelPrefix(const CellRange& block, char prefix) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
   const CellRange r = Ordered(block);
-  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     CommandResult result;
     ForEachLabel(r, [&](uint32_t row, uint32_t column, const std::string& text) {
       StoreLabel(row, column, prefix + (text.empty() ? text : text.substr(1)), &result);
@@ -149,7 +149,7 @@ CommandResult ReplaceLabelPrefix(const CellRange& block, char prefix) {
 CommandResult ConvertLabels(const CellRange& block, int mode) {
   if (!RangeIsValid(block) || mode < 0 || mode > 5) return CommandResult{CommandStatus::kFailed, {}};
   const CellRange r = Ordered(block);
-  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     CommandResult result;
     ForEachLabel(r, [&](uint32_t row, uint32_t column, const std::string& text) {
       if (text.size() < 2) return;

@@ -207,7 +207,7 @@ CellRange Ordered(CellRange r) {
 }  // namespace
 
 CommandResult SortData(const SortOrders& ascending) {
-  CommandSteps steps;
+  CommandSteps steps = WholeSheetSteps();
   steps.refuseWhenProtected = true;
   return RunCommand(steps, [&]() -> CommandResult {
     const GlobalOptions& o = Options();
