@@ -51,7 +51,7 @@ struct CommandSteps {
 };
 
 // The steps of a command that records the whole sheet for Undo (copy, move, insert, delete,
-// sort, fill, replace, label commands: changes not yet followed cell by cell).
+// sort, fill, replace, justify, label commands: changes not yet followed cell by cell).
 inline CommandSteps WholeSheetSteps() {
   CommandSteps steps;
   steps.undoWholeSheet = true;

@@ -94,7 +94,7 @@ CommandResult JustifyRange(const CellRange& range, int width, bool pad, bool cen
   if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
   r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
   r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
-  CommandSteps steps;
+  CommandSteps steps = WholeSheetSteps();
   steps.refuseWhenProtected = true;
   return RunCommand(steps, [&]() -> CommandResult {
     const CellHandle corner = GetCell(r.firstRow, r.firstColumn);
