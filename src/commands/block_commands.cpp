@@ -368,7 +368,10 @@ bool WriteSpecial(CopySpecialMode mode, const SourceCell& s, uint32_t row, uint3
         std::memcpy(c->value, s.value, 8);
       }
     }
-    if (h) std::memcpy(&CellAt(h)->font, s.look, kCellLookSize);
+    if (h) {
+      NoteCellChange(h);
+      std::memcpy(&CellAt(h)->font, s.look, kCellLookSize);
+    }
     return true;
   }
 
@@ -443,6 +446,13 @@ CommandResult SpecialCopy(CopySpecialMode mode, const CellRange& s, const CellRa
 }  // namespace
 
 // --- shared bookkeeping ------------------------------------------------------------------------
+
+void NoteCellAndDependents(CellHandle cell) {
+  NoteCellChange(cell);
+  for (PoolHandle node = CellAt(cell)->dependents; node; node = DependentNodeNext(node)) {
+    NoteCellChange(DependentNodeCell(node));
+  }
+}
 
 void Relinker::AddDependentsOf(CellHandle cell) {
   for (PoolHandle node = CellAt(cell)->dependents; node; node = DependentNodeNext(node)) {
@@ -558,6 +568,7 @@ void DestroyCell(CellHandle cell) {
   const CellRecord* c = CellAt(cell);
   const std::unordered_set<uint32_t> positions{PositionKey(c->row, c->column)};
   const std::unordered_set<CellHandle> victimSet{cell};
+  NoteCellAndDependents(cell);
   Relinker relinker;
   relinker.AddDependentsOf(cell);
   relinker.Exclude(victimSet);
@@ -578,19 +589,42 @@ void ForEachStoredRange(const std::function<void(CellRange&)>& visit) {
     const CellRange before = r;
     visit(r);
     if (r != before) {
+      NoteOptions();
       options.setRange(i, r);
       optionsChanged = true;
     }
   }
   if (optionsChanged) StoreOptions(CurrentWorksheet());
+  NoteGraphDefinitions();
   ForEachGraphRange(visit);
   for (int i = 1; i <= NameCount(); ++i) {
     CellRange r = NameRange(i);
     if (!RangeIsValid(r)) continue;
     const CellRange before = r;
     visit(r);
-    if (r != before) SetNameRange(i, r);
+    if (r != before) {
+      NoteNames();
+      SetNameRange(i, r);
+    }
   }
+}
+
+void NoteGraphDefinitions() {
+  static const char kGraphsKey = 0;
+  const size_t bytes = size_t(NamedGraphCount() + 1) * kGraphBlockSize;
+  NoteSheetState(&kGraphsKey, bytes, [] {
+    std::vector<GraphBlock> blocks(size_t(NamedGraphCount()) + 1);
+    std::memcpy(blocks[0].data(), CurrentGraph().bytes(), kGraphBlockSize);
+    for (int i = 1; i <= NamedGraphCount(); ++i) {
+      std::memcpy(blocks[size_t(i)].data(), NamedGraph(i).bytes(), kGraphBlockSize);
+    }
+    return UndoRestore([blocks] {
+      std::memcpy(CurrentGraph().bytes(), blocks[0].data(), kGraphBlockSize);
+      for (int i = 1; i <= NamedGraphCount() && size_t(i) < blocks.size(); ++i) {
+        std::memcpy(NamedGraph(i).bytes(), blocks[size_t(i)].data(), kGraphBlockSize);
+      }
+    });
+  });
 }
 
 void SetMacroCellsHook(MacroCellsHook hook) { TheMacroCellsHook() = hook; }

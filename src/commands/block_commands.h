@@ -102,6 +102,10 @@ void DestroyCell(CellHandle cell);
 // stored back.
 void ForEachStoredRange(const std::function<void(CellRange&)>& visit);
 
+// Undo: the open group keeps the current and the named graph definitions as they are now, once
+// per group (the stored-range shift changes their ranges).
+void NoteGraphDefinitions();
+
 // The running macro's cells, installed by the macro layer: calls `adjust` with each cell it
 // keeps (sheet, column, row), which may change it.
 using MacroCellsHook = void (*)(

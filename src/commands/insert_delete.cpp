@@ -58,6 +58,7 @@ CommandResult ShiftRows(uint32_t first, uint32_t count, bool insert) {
       // Formulas whose ranges span the insertion point gain the new rows.
       Relinker relinker;
       for (CellHandle h = RowHead(int(first)); h; h = CellAt(h)->next) relinker.AddDependentsOf(h);
+      for (uint32_t row = first; row <= pageEnd; ++row) NoteRowHeight(row);
       relinker.UnlinkAll();
       for (uint32_t row = last + 1; row-- > first;) {
         if (RowHead(int(row))) MoveChain(row, row + count);
@@ -79,12 +80,13 @@ CommandResult ShiftRows(uint32_t first, uint32_t count, bool insert) {
         for (CellHandle h = RowHead(int(row)); h; h = CellAt(h)->next) victims.push_back(h);
       }
       const std::unordered_set<CellHandle> victimSet(victims.begin(), victims.end());
+      const uint32_t shifted = lastDeleted - first + 1;
+      for (uint32_t row = first; row <= pageEnd; ++row) NoteRowHeight(row);
       Relinker relinker;
       for (CellHandle v : victims) relinker.AddDependentsOf(v);
       relinker.Exclude(victimSet);
       relinker.UnlinkAll();
       DestroyRecords(victims, victimSet, relinker);
-      const uint32_t shifted = lastDeleted - first + 1;
       for (uint32_t row = lastDeleted + 1; row <= std::min(pageEnd, lastUsed); ++row) {
         if (RowHead(int(row))) MoveChain(row, row - shifted);
       }
@@ -132,6 +134,7 @@ CommandResult ShiftColumns(uint32_t first, uint32_t count, bool insert) {
       SetExtent(LastRow(), uint16_t(lastUsed + count));
       relinker.LinkAll();
     }
+    for (uint32_t column = first; column < kColumnCount; ++column) NoteColumnWidth(column);
     for (uint32_t column = kColumnCount - 1; column >= first + count; --column) {
       widths[column] = widths[column - count];
     }
@@ -164,6 +167,7 @@ CommandResult ShiftColumns(uint32_t first, uint32_t count, bool insert) {
       SetExtent(LastRow(), uint16_t(lastUsed >= inUse ? lastUsed - inUse : 0));
       relinker.LinkAll();
     }
+    for (uint32_t column = first; column < kColumnCount; ++column) NoteColumnWidth(column);
     for (uint32_t column = first; column + count < kColumnCount; ++column) {
       widths[column] = widths[column + count];
     }

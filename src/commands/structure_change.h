@@ -32,6 +32,11 @@ class Relinker {
   std::unordered_set<CellHandle> seen_;
 };
 
+// Undo: records the before-image of `cell` at its present position, and of every formula that
+// refers to it (their references are kept in file form, so Undo points them at the positions
+// they read before the command).
+void NoteCellAndDependents(CellHandle cell);
+
 // Destroys `victims` (records still in their row chains, each listed once): the formulas in
 // `relinker` (which must already hold every dependent of a victim and be unlinked) get each
 // reference to a victim, cell or range corner, made a reference to nothing (ERR); each victim

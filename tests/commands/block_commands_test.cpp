@@ -623,4 +623,71 @@ TEST_F(BlockCommandsTest, GnumericRecalculatesASheetOfCopiesAndInsertionsToOurVa
   std::filesystem::remove_all(dir);
 }
 
+// The sheet as a user sees it: every cell's entry text and value, the names, the print range,
+// the graph ranges, widths and heights.
+std::string SheetDump() {
+  std::string out;
+  for (uint32_t row = 0; row <= LastRow() + 2u; ++row) {
+    for (CellHandle h = RowHead(int(row)); h; h = CellAt(h)->next) {
+      const CellRecord* c = CellAt(h);
+      const std::string text = EditText(row, c->column).text;
+      if (text.empty()) continue;
+      out += ShortCellText(uint16_t(row), c->column) + "=" + text + ":" +
+             std::to_string(CellNumber(c)) + "\n";
+    }
+  }
+  for (int i = 1; i <= NameCount(); ++i) out += NameAt(i) + " " + RangeText(NameRange(i)) + "\n";
+  out += "print " + RangeText(Options().range(GlobalOptions::kPrintRange)) + "\n";
+  for (int i = 0; i < kGraphRangeCount; ++i) out += RangeText(CurrentGraph().range(i)) + ";";
+  for (int i = 0; i < 12; ++i) out += std::to_string(CurrentLayout().columnWidth[size_t(i)]) + ",";
+  for (int i = 0; i < 12; ++i) out += std::to_string(CurrentLayout().rowHeight[size_t(i)]) + ",";
+  return out;
+}
+
+TEST_F(BlockCommandsTest, UndoPutsBackCellsReferencesAndEveryStoredRange) {
+  struct Case {
+    int line;
+    std::function<CommandResult()> command;
+  };
+  const Case kCases[] = {
+      {__LINE__, [] { return CopyMove(true, R("A1..B10"), R("D3")); }},
+      {__LINE__, [] { return CopyMove(true, R("A5"), R("B2")); }},  // overwrites a cell
+      {__LINE__, [] { return CopyMove(false, R("A1..B10"), R("B3")); }},
+      {__LINE__, [] { return InsertDelete(R("A5..A6"), ShiftKind::kRows, true); }},
+      {__LINE__, [] { return InsertDelete(R("A5..A6"), ShiftKind::kRows, false); }},
+      {__LINE__, [] { return InsertDelete(R("B1"), ShiftKind::kColumns, true); }},
+      {__LINE__, [] { return InsertDelete(R("A1"), ShiftKind::kColumns, false); }},
+      {__LINE__, [] { return InsertDeleteAcrossPages(R("A2"), true); }},
+      {__LINE__, [] { return CopySpecial(CopySpecialMode::kTranspose, R("A1..B3"), R("A1"), 1); }},
+      {__LINE__, [] { return EraseRange(R("A1..B4"), true); }},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    ResetEngineState();
+    NewWorksheet("UNDO.WKS");
+    Options().setPageSize(4096);
+    for (int row = 1; row <= 10; ++row) {
+      Enter(("A" + std::to_string(row)).c_str(), std::to_string(row).c_str());
+    }
+    Enter("B1", "+A5*2");
+    Enter("B2", "@SUM(A1..A10)");
+    Enter("C1", "+B2+A10");
+    Enter("A4100", "+A5");
+    ASSERT_TRUE(DefineRangeName("ALL", R("A1..A10")).Done());
+    ASSERT_TRUE(DefineRangeName("MID", R("A5..B6")).Done());
+    Options().setRange(GlobalOptions::kPrintRange, R("A2..B9"));
+    CurrentGraph().setRange(0, R("A1..A10"));
+    CurrentGraph().setRange(1, R("B5..B8"));
+    ASSERT_TRUE(SetColumnWidth(1, 99).Done());
+    ASSERT_TRUE(SetRowHeight(5, 30).Done());
+    const std::string before = SheetDump();
+    ASSERT_TRUE(c.command().Done());
+    EXPECT_NE(SheetDump(), before);
+    ExpectIntact();
+    ASSERT_TRUE(UndoLastCommand().Done());
+    EXPECT_EQ(SheetDump(), before);
+    ExpectIntact();
+  }
+}
+
 }  // namespace
