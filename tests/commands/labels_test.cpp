@@ -14,25 +14,12 @@
 #include "core/global_options.h"
 #include "formula/formula_text.h"
 #include "platform/headless/headless_platform.h"
+#include "sheet_fixture.h"
 
 namespace {
 
-class LabelsTest : public testing::Test {
+class LabelsTest : public SheetFixture {
  protected:
-  void SetUp() override {
-    ResetEngineState();
-    ASSERT_NE(NewWorksheet("SHEET1.WKS"), 0);
-  }
-  void TearDown() override { ResetEngineState(); }
-
-  static void Enter(const std::string& ref, const std::string& text) {
-    const ParsedCell p = ParseCellRef(ref);
-    ASSERT_TRUE(EnterIntoCell(p.row, p.column, text).Done()) << ref << " " << text;
-  }
-  static std::string Text(const std::string& ref) {
-    const ParsedCell p = ParseCellRef(ref);
-    return CellContentsText(GetCell(p.row, p.column));
-  }
   static int Alignment(const std::string& ref) {
     const ParsedCell p = ParseCellRef(ref);
     const CellHandle h = GetCell(p.row, p.column);
