@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "commands/cell_changes.h"
 #include "core/cell_store.h"
@@ -141,18 +142,25 @@ CommandResult EnterIntoCell(uint32_t row, uint32_t column, std::string_view text
 
 CommandResult EraseRange(const CellRange& range, bool all) {
   const CellRange r = Ordered(range);
-  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+  CommandSteps steps;
+  steps.recalculate = false;  // only what depends on the erased cells, as entry does
+  return RunCommand(steps, [&]() -> CommandResult {
     const bool protectedSheet = Options().protection();
+    std::vector<CellHandle> withDependents;
     for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
       for (CellHandle h = FindCellAtOrAfter(row, r.firstColumn); h; h = CellAt(h)->next) {
         const CellRecord* c = CellAt(h);
         if (c->column > r.lastColumn) break;
         if (protectedSheet && (c->format & kFormatProtected)) continue;
+        if (c->dependents != kNoBlock) withDependents.push_back(h);
         EraseCellContents(h);
         if (all) {
           std::memcpy(&CellAt(h)->font, &BlankCellTemplate().font, kCellLookSize);
         }
       }
+    }
+    if (!Options().manualRecalc() && !withDependents.empty()) {
+      RecalculateCells(withDependents.data(), withDependents.size());
     }
     return CommandResult{};
   });

@@ -1,5 +1,6 @@
 // tests/commands/commands_test.cpp — the command path: protection, Undo, results, files, links.
 #include "commands/commands.h"
+#include "formula/recalc.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -320,3 +321,23 @@ TEST_F(CommandsTest, TheLinkUpdateReadsLinkedCellsFromTheirFiles) {
 }
 
 }  // namespace
+
+// Erasing recalculates what depends on the erased cells and nothing else, so erasing cells one
+// by one costs what each erase changes.
+TEST_F(CommandsTest, EraseRecalculatesOnlyTheDependentsOfTheErasedCells) {
+  Enter("A1", "5");
+  Enter("B1", "+A1*2");
+  for (int row = 1; row <= 50; ++row) {
+    Enter(("D" + std::to_string(row)).c_str(), "+C1+1");
+  }
+  const uint64_t before = RecalculatedCount();
+  ASSERT_TRUE(EraseRange(Range("A1..A1"), false).Done());
+  EXPECT_EQ(RecalculatedCount() - before, 1u);
+  EXPECT_EQ(Number("B1"), 0);
+
+  Enter("A1", "7");
+  EXPECT_EQ(Number("B1"), 14);
+  ASSERT_TRUE(SetManualRecalculation(true).Done());
+  ASSERT_TRUE(EraseRange(Range("A1..A1"), false).Done());
+  EXPECT_EQ(Number("B1"), 14) << "manual mode leaves the old value";
+}
