@@ -43,16 +43,6 @@ CommandResult Failed(const char* text = "") {
   return CommandResult{CommandStatus::kFailed, text};
 }
 
-// Corners ascending; false for a range that is not wholly on the sheet.
-bool OrderedOnSheet(CellRange r, CellRange* out) {
-  if (!RangeIsValid(r)) return false;
-  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
-  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
-  if (!IsValidCell(r.lastRow, r.lastColumn)) return false;
-  *out = r;
-  return true;
-}
-
 // Whether protection keeps the position: the sheet is protected and the cell is missing (an
 // empty position counts as locked) or locked.
 bool Locked(CellHandle h) {

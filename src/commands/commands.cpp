@@ -48,19 +48,10 @@ CommandResult Failed(std::string text) {
   return CommandResult{CommandStatus::kFailed, std::move(text)};
 }
 
-// Ascending corners, clipped to the grid.
-CellRange Ordered(CellRange r) {
-  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
-  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
-  r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
-  r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
-  return r;
-}
-
 // Applies `change` to every cell of the range that protection leaves alone, creating missing
 // cells blank. With protection on, locked cells and empty positions are skipped.
 CommandResult ChangeAttributes(const CellRange& range, const std::function<void(CellRecord*)>& change) {
-  const CellRange r = Ordered(range);
+  const CellRange r = OrderedRange(range);
   return RunCommand(CommandSteps{}, [&]() -> CommandResult {
     const bool protectedSheet = Options().protection();
     for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
@@ -141,7 +132,7 @@ CommandResult EnterIntoCell(uint32_t row, uint32_t column, std::string_view text
 }
 
 CommandResult EraseRange(const CellRange& range, bool all) {
-  const CellRange r = Ordered(range);
+  const CellRange r = OrderedRange(range);
   CommandSteps steps;
   steps.recalculate = false;  // only what depends on the erased cells, as entry does
   return RunCommand(steps, [&]() -> CommandResult {
@@ -219,7 +210,7 @@ CommandResult SetRangeShade(const CellRange& range, uint8_t red, uint8_t green, 
 }
 
 CommandResult SetRangeLock(const CellRange& range, bool locked) {
-  const CellRange r = Ordered(range);
+  const CellRange r = OrderedRange(range);
   CommandSteps steps;
   steps.refuseWhenProtected = true;
   return RunCommand(steps, [&]() -> CommandResult {
@@ -263,7 +254,7 @@ CommandResult DefineRangeName(std::string_view name, const CellRange& range) {
   return RunCommand(CommandSteps{}, [&]() -> CommandResult {
     const std::string problem = CheckNewName(name);
     if (!problem.empty()) return Failed(problem);
-    if (DefineName(name, Ordered(range)) == 0) {
+    if (DefineName(name, OrderedRange(range)) == 0) {
       return Failed("no room for the name " + std::string(name));
     }
     return CommandResult{};

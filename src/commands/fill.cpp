@@ -62,20 +62,12 @@ void StoreFillNumber(CellHandle h, double value) {
   StoreNumber(CellAt(h), value);
 }
 
-CellRange Ordered(CellRange r) {
-  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
-  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
-  r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
-  r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
-  return r;
-}
-
 }  // namespace
 
 CommandResult FillSeries(const CellRange& range, FillType type, bool rowOrder, double step,
                          double start) {
   if (!RangeIsValid(range)) return CommandResult{CommandStatus::kFailed, {}};
-  const CellRange r = Ordered(range);
+  const CellRange r = OrderedRange(range);
   return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     const uint32_t rows = r.lastRow - r.firstRow + 1u;
     const uint32_t columns = r.lastColumn - r.firstColumn + 1u;

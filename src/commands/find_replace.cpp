@@ -24,12 +24,7 @@ std::string CompareText(const FindState& s, std::string text) {
 void BeginSearch(FindState& s) {
   if (!s.newSearch) return;
   if (RangeIsValid(s.scope)) {
-    CellRange r = s.scope;
-    if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
-    if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
-    r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
-    r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
-    s.rectangle = r;
+    s.rectangle = OrderedRange(s.scope);
   } else {
     s.rectangle = CellRange{0, 0, LastColumn(), LastRow()};
   }

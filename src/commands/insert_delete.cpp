@@ -184,15 +184,6 @@ CommandResult ShiftColumns(uint32_t first, uint32_t count, bool insert) {
   return CommandResult{};
 }
 
-bool Ordered(CellRange r, CellRange* out) {
-  if (!RangeIsValid(r)) return false;
-  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
-  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
-  if (!IsValidCell(r.lastRow, r.lastColumn)) return false;
-  *out = r;
-  return true;
-}
-
 CommandResult Shift(const CellRange& r, ShiftKind kind, bool insert) {
   if (kind == ShiftKind::kRows) return ShiftRows(r.firstRow, r.lastRow - r.firstRow + 1u, insert);
   return ShiftColumns(r.firstColumn, r.lastColumn - r.firstColumn + 1u, insert);
@@ -202,7 +193,7 @@ CommandResult Shift(const CellRange& r, ShiftKind kind, bool insert) {
 
 CommandResult InsertDelete(const CellRange& range, ShiftKind kind, bool insert) {
   CellRange r;
-  if (!Ordered(range, &r)) return CommandResult{CommandStatus::kFailed, {}};
+  if (!OrderedOnSheet(range, &r)) return CommandResult{CommandStatus::kFailed, {}};
   ThePlatform().WaitCursor(true);
   CommandResult result =
       RunCommand(WholeSheetSteps(), [&]() -> CommandResult { return Shift(r, kind, insert); });
@@ -212,7 +203,7 @@ CommandResult InsertDelete(const CellRange& range, ShiftKind kind, bool insert) 
 
 CommandResult InsertDeleteAcrossPages(const CellRange& range, bool insert) {
   CellRange r;
-  if (!Ordered(range, &r)) return CommandResult{CommandStatus::kFailed, {}};
+  if (!OrderedOnSheet(range, &r)) return CommandResult{CommandStatus::kFailed, {}};
   const uint32_t pageRows = PageRows();
   const uint32_t first = r.firstRow % pageRows;
   const uint32_t count = std::min<uint32_t>(r.lastRow - r.firstRow + 1u, pageRows - first);
@@ -243,6 +234,6 @@ CommandResult InsertDeleteAcrossPages(const CellRange& range, bool insert) {
 
 CommandResult InsertPageBreak(const CellRange& range) {
   CellRange r;
-  if (!Ordered(range, &r)) return CommandResult{CommandStatus::kFailed, {}};
+  if (!OrderedOnSheet(range, &r)) return CommandResult{CommandStatus::kFailed, {}};
   return EnterIntoCell(r.firstRow, r.firstColumn, kPageBreakMarker);
 }

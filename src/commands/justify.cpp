@@ -89,11 +89,7 @@ CommandResult Refuse(const std::string& text) {
 
 CommandResult JustifyRange(const CellRange& range, int width, bool pad, bool centre) {
   if (!RangeIsValid(range)) return CommandResult{CommandStatus::kFailed, {}};
-  CellRange r = range;
-  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
-  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
-  r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
-  r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
+  const CellRange r = OrderedRange(range);
   CommandSteps steps = WholeSheetSteps();
   steps.refuseWhenProtected = true;
   return RunCommand(steps, [&]() -> CommandResult {

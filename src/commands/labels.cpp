@@ -20,14 +20,6 @@ namespace {
 // The prefix characters of the codes 1..6 (code 0 is the sheet's default label prefix).
 constexpr char kCodePrefixes[7] = {0, '\'', '"', '^', '`', char(171), char(187)};
 
-CellRange Ordered(CellRange r) {
-  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
-  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
-  r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
-  r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
-  return r;
-}
-
 bool Locked(CellHandle h) {
   return Options().protection() && (!h || (CellAt(h)->format & kFormatProtected));
 }
@@ -106,7 +98,7 @@ CommandResult SetLabelPrefix(const CellRange& block, int code) {
     return CommandResult{CommandStatus::kFailed, text};
   }
   if (!RangeIsValid(block)) return CommandResult{CommandStatus::kFailed, {}};
-  const CellRange r = Ordered(block);
+  const CellRange r = OrderedRange(block);
   return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     // Code 0 is the default label prefix, not a character of its own.
     const char prefix = index == 0 ? char(Options().labelPrefix()) : kCodePrefixes[index];
@@ -136,7 +128,7 @@ CommandResult ReplaceLabelPrefix(const CellRange& block, char prefix) {
   if (!RangeIsValid(block) || !IsLabelPrefix((unsigned char)prefix)) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
-  const CellRange r = Ordered(block);
+  const CellRange r = OrderedRange(block);
   return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     CommandResult result;
     ForEachLabel(r, [&](uint32_t row, uint32_t column, const std::string& text) {
@@ -148,7 +140,7 @@ CommandResult ReplaceLabelPrefix(const CellRange& block, char prefix) {
 
 CommandResult ConvertLabels(const CellRange& block, int mode) {
   if (!RangeIsValid(block) || mode < 0 || mode > 5) return CommandResult{CommandStatus::kFailed, {}};
-  const CellRange r = Ordered(block);
+  const CellRange r = OrderedRange(block);
   return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     CommandResult result;
     ForEachLabel(r, [&](uint32_t row, uint32_t column, const std::string& text) {

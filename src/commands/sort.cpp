@@ -195,14 +195,7 @@ CommandResult SortRows(const CellRange& data, const std::vector<uint16_t>& keyCo
   return CommandResult{};
 }
 
-CellRange Ordered(CellRange r) {
-  if (!RangeIsValid(r)) return r;
-  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
-  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
-  r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
-  r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
-  return r;
-}
+CellRange Ordered(CellRange r) { return RangeIsValid(r) ? OrderedRange(r) : r; }
 
 }  // namespace
 

@@ -7,9 +7,11 @@
 // of the last range parse.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 constexpr int kColumnCount = 256;
 constexpr int kRowCount = 8192;
@@ -56,6 +58,23 @@ inline bool IsValidCell(uint32_t row, uint32_t column) {
 inline CellRange NoRange() { return CellRange{kNoCell, 0, 0, 0}; }
 inline bool RangeIsValid(const CellRange& r) {
   return r.firstColumn != kNoCell && r.firstRow != kNoCell;
+}
+// The range with its corners ascending, clipped to the grid.
+inline CellRange OrderedRange(CellRange r) {
+  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
+  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
+  r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
+  r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
+  return r;
+}
+// The range with its corners ascending; false for a range that is not wholly on the sheet.
+inline bool OrderedOnSheet(CellRange r, CellRange* out) {
+  if (!RangeIsValid(r)) return false;
+  if (r.firstColumn > r.lastColumn) std::swap(r.firstColumn, r.lastColumn);
+  if (r.firstRow > r.lastRow) std::swap(r.firstRow, r.lastRow);
+  if (!IsValidCell(r.lastRow, r.lastColumn)) return false;
+  *out = r;
+  return true;
 }
 inline bool RangeIsSingleCell(const CellRange& r) {
   return r.firstColumn == r.lastColumn && r.firstRow == r.lastRow;
