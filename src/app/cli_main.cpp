@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/cli_output.h"
+#include "commands/audit.h"
 #include "commands/commands.h"
 #include "commands/engine_start.h"
 #include "commands/justify.h"
@@ -61,6 +62,12 @@ const char kUsage[] =
     "                             reflow the labels of RANGE's first column into lines narrower\n"
     "                             than PIXELS less 4 (8 pixels a character), padding the gaps;\n"
     "                             or centre each row's text\n"
+    "  --tree CELL DEPTH          print the formulas that depend on CELL, DEPTH levels down:\n"
+    "                             \"A1: 5\", each dependent \"REF: ENTRY\" indented two blanks a\n"
+    "                             level, then \"Total References: N\"\n"
+    "  --xref RANGE FILE          write the cross-reference report of RANGE to FILE (- for\n"
+    "                             standard output): each cell with dependents, its type and kind,\n"
+    "                             their number and their references\n"
     "  --undo                     undo the last change (repeat to go further back)\n"
     "  --redo                     redo the last change undone\n"
     "  --recalc                   recalculate the worksheet\n"
@@ -310,6 +317,28 @@ int main(int argc, char** argv) {
       const bool pad = args.TakeFlag("pad");
       const bool centre = !pad && args.TakeFlag("center");
       JustifyRange(r, width, pad, centre);
+    } else if (action == "--tree") {
+      const CellAddress cell = CellArgument(args.Take("a cell", action));
+      const std::string levels = args.Take("a depth", action);
+      int depth = 0;
+      auto [end, ec] = std::from_chars(levels.data(), levels.data() + levels.size(), depth);
+      if (ec != std::errc() || end != levels.data() + levels.size() || depth < 0) {
+        Usage("invalid depth '" + levels + "'");
+      }
+      for (const std::string& line : AuditTreeText(BuildAuditTree(cell.row, cell.column, depth))) {
+        Print(line + "\n");
+      }
+    } else if (action == "--xref") {
+      const CellRange r = RangeArgument(args.Take("a range", action));
+      const std::string& target = args.TakeFileName("a file name or -", action);
+      std::string report;
+      for (const std::string& line : XRefReport(CrossReference(r))) report += line + "\n";
+      if (target == "-") {
+        Print(report);
+      } else if (!WriteTextFile(target, report)) {
+        std::fprintf(stderr, "tallivo-cli: cannot write %s\n", target.c_str());
+        return 1;
+      }
     } else if (action == "--undo") {
       UndoLastCommand();
     } else if (action == "--redo") {

@@ -173,6 +173,14 @@ std::string ArgumentText(const std::string& utf8) {
 
 void Print(std::string_view engineText) { Write(stdout, Windows1252ToUtf8(engineText)); }
 
+bool WriteTextFile(const std::string& fileName, std::string_view engineText) {
+  std::FILE* f = std::fopen(fileName.c_str(), "wb");
+  if (!f) return false;
+  const std::string utf8 = Windows1252ToUtf8(engineText);
+  const bool written = std::fwrite(utf8.data(), 1, utf8.size(), f) == utf8.size();
+  return std::fclose(f) == 0 && written;
+}
+
 void PrintError(std::string_view engineText) {
   Write(stderr, "Error: " + Windows1252ToUtf8(engineText) + "\n");
 }

@@ -18,6 +18,10 @@ std::string ArgumentText(const std::string& utf8);
 
 // Writes engine text (Windows-1252) to standard output as UTF-8.
 void Print(std::string_view engineText);
+// Writes engine text to the file `fileName` (created or replaced) as UTF-8. False when the file
+// cannot be written.
+bool WriteTextFile(const std::string& fileName, std::string_view engineText);
+
 // Writes an engine message to standard error as "Error: TEXT", in UTF-8.
 void PrintError(std::string_view engineText);
 // Writes "tallivo-cli: TEXT" and a newline to standard error, in UTF-8.
