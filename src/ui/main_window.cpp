@@ -61,6 +61,7 @@
 #include "formula/recalc.h"
 #include "platform/platform.h"
 #include "graph/graph_settings_dialog.h"
+#include "ui/audit_dialog.h"
 #include "ui/cp1252.h"
 #include "ui/function_list_dialog.h"
 #include "ui/grid_pane.h"
@@ -841,6 +842,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kLock: ToggleProtection(); break;
     case Cmd::kGraph: OpenGraphSettings(tag); break;
     case Cmd::kGraphClear: ClearGraphSettings(); break;
+    case Cmd::kAudit: OpenAudit(); break;
     case Cmd::kErase:
     case Cmd::kRangeErase:
     case Cmd::kRangeEraseAll:
@@ -895,6 +897,31 @@ void MainWindow::OpenGraphSettings(int tag) {
     });
   }
   graphSettings_->Open(sheetWindow->slot(), tag, sheetWindow->activeGrid()->selection());
+}
+
+void MainWindow::OpenAudit() {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) return;
+  if (!auditDialog_) {
+    auditDialog_ = new AuditDialog(this);
+    auditDialog_->setRangeRequest([this](const QString& caption, const CellRange& start,
+                                         std::function<void(const CellRange&)> done,
+                                         std::function<void()> closed) {
+      auto connection = std::make_shared<QMetaObject::Connection>();
+      *connection = connect(rangePrompt_, &RangePrompt::closed, this, [connection, closed] {
+        disconnect(*connection);
+        closed();
+      });
+      OpenPrompt(caption, std::move(done), false, RangeIsValid(start) ? &start : nullptr);
+      if (!rangePrompt_->isOpen()) {
+        disconnect(*connection);
+        closed();
+      }
+    });
+  }
+  const GridPane* grid = sheetWindow->activeGrid();
+  auditDialog_->Open(sheetWindow->slot(),
+                     CellAddress{uint16_t(grid->cursorColumn()), uint16_t(grid->cursorRow())});
 }
 
 void MainWindow::ClearGraphSettings() {

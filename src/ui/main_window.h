@@ -40,6 +40,7 @@ class WorksheetWindow;
 class FunctionListDialog;
 class CopySpecialDialog;
 class GraphSettingsDialog;
+class AuditDialog;
 class MacroPlayer;
 class GridPane;
 class RangePrompt;
@@ -104,6 +105,8 @@ class MainWindow : public QMainWindow {
   CopySpecialDialog* copySpecialDialog();
   // The graph settings dialog (created on first use), or null before.
   GraphSettingsDialog* graphSettings() const { return graphSettings_; }
+  // The audit window (created on first use), or null before.
+  AuditDialog* auditDialog() const { return auditDialog_; }
   QAction* action(Cmd cmd, int tag = -1) const;
   QToolButton* button(const char* objectName) const;
   QStringList historyCaptions() const;
@@ -226,6 +229,8 @@ class MainWindow : public QMainWindow {
   // "&Graph" menu: the graph settings dialog on the page of `tag`; "&Clear..." after asking.
   void OpenGraphSettings(int tag);
   void ClearGraphSettings();
+  // Sheet > Audit: the audit window on the active worksheet, its tree at the cursor.
+  void OpenAudit();
   void ToggleRecalc();
   void ShowHelp();
   void ShowAbout();
@@ -282,6 +287,7 @@ class MainWindow : public QMainWindow {
   std::vector<std::pair<QToolButton*, Cmd>> buttons_;
   FunctionListDialog* functionList_ = nullptr;
   GraphSettingsDialog* graphSettings_ = nullptr;
+  AuditDialog* auditDialog_ = nullptr;
   CopySpecialDialog* copySpecialDialog_ = nullptr;
   QTextBrowser* help_ = nullptr;
 
