@@ -93,6 +93,33 @@ class AuditDialogTest : public QObject, private MainWindowFixture {
     }
   }
 
+  // A circle where each cell has two dependents: the outline nests as deep as the line limit.
+  void aHugeTreeEndsWithAnEllipsis() {
+    AuditDialog* d = OpenOnSheet();
+    QVERIFY(d);
+    {
+      SheetScope scope(Slot());
+      QVERIFY(EnterIntoCell(5, 1, "+A6").Done());
+      QVERIFY(EnterIntoCell(5, 2, "+A6").Done());
+      QVERIFY(EnterIntoCell(5, 0, "+B6+C6").Done());
+    }
+    d->cellField()->setText(QStringLiteral("A6"));
+    d->depthField()->setValue(9999);
+    QCOMPARE(d->totalLabel()->text(), QStringLiteral("Total References: 10000"));
+    QTreeWidgetItem* item = d->tree()->topLevelItem(0);
+    int depth = 0;
+    while (item->childCount() > 0) {
+      item = item->child(0);
+      ++depth;
+    }
+    QCOMPARE(depth, 9999);
+    QTreeWidgetItem* last = d->tree()->topLevelItem(0);  // the last line: always the last child
+    while (last->childCount() > 0) last = last->child(last->childCount() - 1);
+    QCOMPARE(last->text(0), QStringLiteral("..."));
+    d->depthField()->setValue(1);  // the deep outline goes away again
+    QCOMPARE(d->totalLabel()->text(), QStringLiteral("Total References: 2"));
+  }
+
   void doubleClicksAskThroughTheRangePrompt() {
     AuditDialog* d = OpenOnSheet();
     QVERIFY(d);
