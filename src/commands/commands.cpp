@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "commands/block_commands.h"
 #include "commands/cell_changes.h"
 #include "core/cell_store.h"
 #include "core/entry.h"
@@ -209,6 +210,15 @@ CommandResult SetRangeShade(const CellRange& range, uint8_t red, uint8_t green, 
   });
 }
 
+CommandResult SetRangeColourWord(const CellRange& range, uint32_t word) {
+  return ChangeAttributes(range, [word](CellRecord* c) {
+    c->shade[0] = uint8_t(word);
+    c->shade[1] = uint8_t(word >> 8);
+    c->shade[2] = uint8_t(word >> 16);
+    c->colour = uint8_t(word >> 24);
+  });
+}
+
 CommandResult SetRangeLock(const CellRange& range, bool locked) {
   const CellRange r = OrderedRange(range);
   CommandSteps steps;
@@ -268,6 +278,33 @@ CommandResult DeleteRangeName(std::string_view name) {
   });
 }
 
+CommandResult ResetRangeNames() {
+  CommandSteps steps;
+  steps.recalculate = false;
+  return RunCommand(steps, []() -> CommandResult {
+    ResetNames();
+    return CommandResult{};
+  });
+}
+
+CommandResult BuildRangeNames(const CellRange& source) {
+  CommandSteps steps;
+  steps.recalculate = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    BuildNames(OrderedRange(source));
+    if (ErrorRaised()) return CommandResult{CommandStatus::kFailed, ErrorText()};
+    return CommandResult{};
+  });
+}
+
+CommandResult TableRangeNames(const CellRange& target) {
+  return RunCommand(CommandSteps{}, [&]() -> CommandResult {
+    TableNames(OrderedRange(target));
+    if (ErrorRaised()) return CommandResult{CommandStatus::kFailed, ErrorText()};
+    return CommandResult{};
+  });
+}
+
 namespace {
 
 // Changes the options record. Undoable ones record it first; Undo leaves protection as it is
@@ -307,6 +344,16 @@ CommandResult ClearCurrentGraph() {
   steps.recalculate = false;
   return RunCommand(steps, []() -> CommandResult {
     ResetGraph(CurrentGraph());
+    return CommandResult{};
+  });
+}
+
+CommandResult EditGraphDefinitions(const std::function<bool()>& edit) {
+  CommandSteps steps;
+  steps.recalculate = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    NoteGraphDefinitions();
+    if (!edit()) return CommandResult{CommandStatus::kFailed, {}};
     return CommandResult{};
   });
 }

@@ -105,6 +105,9 @@ CommandResult StepRangeFontSize(const CellRange& range, int step, int fallback);
 // The text colour (palette index 0..15, no longer automatic) / the background shade.
 CommandResult SetRangeTextColour(const CellRange& range, int paletteIndex);
 CommandResult SetRangeShade(const CellRange& range, uint8_t red, uint8_t green, uint8_t blue);
+// The whole colour word: the shade in bits 0..23 (red, green, blue from the low byte up) and the
+// colour byte in bits 24..31.
+CommandResult SetRangeColourWord(const CellRange& range, uint32_t word);
 
 // Sets or clears the protection bit of the cells of `range`. Refused with "Protected Cell"
 // while the sheet's protection is on (otherwise a password could be sidestepped).
@@ -118,6 +121,13 @@ CommandResult SetRowHeight(uint32_t row, uint16_t pixels);
 CommandResult DefineRangeName(std::string_view name, const CellRange& range);
 // Deletes a range name; kFailed when there is no such name.
 CommandResult DeleteRangeName(std::string_view name);
+// Removes every range name.
+CommandResult ResetRangeNames();
+// Defines names from a two-column block of name and range texts (core/names.h BuildNames);
+// kFailed when a name could not be made (the message has been shown).
+CommandResult BuildRangeNames(const CellRange& source);
+// Writes the table of range names into two columns from the first row of `target`.
+CommandResult TableRangeNames(const CellRange& target);
 
 // Sheet-wide settings. The global format (bits 0..6), undoable. Protection on or off (not
 // undoable, and Undo of other changes leaves it as it is): a caller switching it off must have asked for the password first
@@ -129,6 +139,9 @@ CommandResult SetManualRecalculation(bool manual);
 
 // Clears every setting of the sheet's current graph (its name too), as a new sheet has them.
 CommandResult ClearCurrentGraph();
+// Runs a checked edit of the graph definitions (core/graph_edits.h) as one undoable command:
+// `edit` gives false when it refused its arguments, which gives kFailed with nothing changed.
+CommandResult EditGraphDefinitions(const std::function<bool()>& edit);
 
 // The link update (File "&Uplink", F9): forgets the cache of linked files, reads every cell that
 // the @LINK tables of the open worksheets name from its file again (numbers, labels and string

@@ -2,8 +2,10 @@
 //
 // Each command reads its arguments (numbers, texts evaluated as formulas, ranges; "NUL" clears a
 // text or range) and hands them to the checked graph edits (core/graph_edits.h); an argument the
-// edit refuses is a syntax error. A change marks the sheet modified.
+// edit refuses is a syntax error. Each edit runs as a command (undoable, marks the sheet
+// modified).
 // Reads and writes: the current sheet's graph definitions.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,23 +29,23 @@ bool TextOrNul(MacroCall& call, size_t i, std::string* out) {
 }
 
 // Applies an edit whose arguments were read; a refused edit is a syntax error.
-void Apply(MacroCall& call, bool applied) {
+void Apply(MacroCall& call, const std::function<bool()>& edit) {
   if (call.failed) return;
-  if (!MacroGraphChanged(applied)) call.SyntaxError();
+  if (!MacroEditGraph(edit)) call.SyntaxError();
 }
 
 }  // namespace
 
 void DoGraphType(MacroCall& call) {
   const int type = call.Integer(0);
-  Apply(call, EditGraphType(type));
+  Apply(call, [&] { return EditGraphType(type); });
 }
 
 void DoGraphSeries(MacroCall& call) {
   const int series = call.Integer(0);
   CellRange r;
   if (!call.Range(1, &r)) return;
-  Apply(call, EditGraphSeries(series, r));
+  Apply(call, [&] { return EditGraphSeries(series, r); });
 }
 
 void DoGraphLabel(MacroCall& call) {
@@ -51,7 +53,7 @@ void DoGraphLabel(MacroCall& call) {
   CellRange r;
   if (!call.Range(1, &r)) return;
   const int place = call.Integer(2);
-  Apply(call, EditGraphLabel(series, r, place));
+  Apply(call, [&] { return EditGraphLabel(series, r, place); });
 }
 
 void DoGraphLegend(MacroCall& call) {
@@ -60,14 +62,14 @@ void DoGraphLegend(MacroCall& call) {
   if (!TextOrNul(call, 1, &text)) return;
   std::optional<int> kind;
   if (call.Count() > 2) kind = call.Integer(2);
-  Apply(call, EditGraphLegend(series, text, kind));
+  Apply(call, [&] { return EditGraphLegend(series, text, kind); });
 }
 
 void DoGraphHeading(MacroCall& call) {
   const int heading = call.Integer(0);
   std::string text;
   if (!TextOrNul(call, 1, &text)) return;
-  Apply(call, EditGraphHeading(heading, text));
+  Apply(call, [&] { return EditGraphHeading(heading, text); });
 }
 
 void DoGraphScale(MacroCall& call) {
@@ -82,13 +84,13 @@ void DoGraphScale(MacroCall& call) {
     lower = call.Value(1);
     upper = call.Value(2);
   }
-  Apply(call, EditGraphScale(axis, lower, upper));
+  Apply(call, [&] { return EditGraphScale(axis, lower, upper); });
 }
 
 void DoGraphOptions(MacroCall& call) {
   std::string items;
   if (!TextOrNul(call, 0, &items)) return;
-  Apply(call, EditGraphOptions(items, ArgumentSeparator()));
+  Apply(call, [&] { return EditGraphOptions(items, ArgumentSeparator()); });
 }
 
 void DoGraphFont(MacroCall& call) {
@@ -100,8 +102,9 @@ void DoGraphFont(MacroCall& call) {
     if (!call.Text(2, &text)) return;
     face = text;
   }
-  Apply(call,
-        EditGraphFont(kind, size, face ? std::optional<std::string_view>(*face) : std::nullopt));
+  const std::optional<std::string_view> faceText =
+      face ? std::optional<std::string_view>(*face) : std::nullopt;
+  Apply(call, [&] { return EditGraphFont(kind, size, faceText); });
 }
 
 void DoGraphName(MacroCall& call) {
@@ -109,7 +112,7 @@ void DoGraphName(MacroCall& call) {
   std::string name;
   // Removing all named graphs (3) and resetting the current graph (5) take no name.
   if (action != 3 && action != 5 && !call.Text(1, &name)) return;
-  Apply(call, EditGraphName(action, name));
+  Apply(call, [&] { return EditGraphName(action, name); });
 }
 
 void DoGraphView(MacroCall& call) {

@@ -15,6 +15,7 @@
 #include "core/cell_store.h"
 #include "core/messages.h"
 #include "formula/formula_text.h"
+#include "commands/commands.h"
 #include "macros/command_handlers.h"
 #include "core/names.h"
 #include "macros/interpreter_internal.h"
@@ -201,6 +202,8 @@ MacroProgress Run(int sliceMs) {
         }
         ++s.position.step;
         MacroCall call{step};
+        // Whatever one command changes comes back with one Undo.
+        UndoGroupScope group;
         MacroWordAt(step.word).handler(call);
         break;
       }

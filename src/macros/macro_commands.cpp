@@ -393,6 +393,37 @@ void DoRangeTable(MacroCall& call) {
   if (call.Range(0, &r) && RangeIsValid(r)) MacroTableNames(r);
 }
 
+// RANGEFORMAT range, letters: the format code the letters name (cut to 8 characters).
+void DoRangeFormat(MacroCall& call) {
+  CellRange r;
+  std::string letters;
+  if (!call.Range(0, &r)) return;
+  if (!RangeIsValid(r)) return call.SyntaxError();
+  if (!call.Text(1, &letters)) return;
+  MacroSetRangeFormat(r, ParseFormatLetters(letters.substr(0, 8)));
+}
+
+// RANGELOCK range, n: n other than 0 locks the range's cells, 0 unlocks them.
+void DoRangeLock(MacroCall& call) {
+  CellRange r;
+  if (!call.Range(0, &r)) return;
+  if (!RangeIsValid(r)) return call.SyntaxError();
+  const int n = call.Integer(1);
+  if (call.failed) return;
+  MacroSetRangeLock(r, n != 0);
+}
+
+// RANGECOLOR range, shade, colour: the colour word colour * 2^24 + shade.
+void DoRangeColour(MacroCall& call) {
+  CellRange r;
+  if (!call.Range(0, &r)) return;
+  if (!RangeIsValid(r)) return call.SyntaxError();
+  const int shade = call.Integer(1);
+  const int colour = call.Integer(2);
+  if (call.failed) return;
+  MacroSetRangeColourWord(r, (uint32_t(colour) << 24) + uint32_t(shade));
+}
+
 void DoFileSave(MacroCall&) {
   const SlotIndex sheet = CurrentWorksheet();
   if (sheet == 0) return;

@@ -1,91 +1,62 @@
-// macros/sheet_changes.cpp — macro changes handed to the worksheet's operations.
+// macros/sheet_changes.cpp — macro changes handed to the worksheet's commands.
+//
+// Nothing here writes a record: every change runs through commands/commands.h, which checks
+// protection, records it for Undo (inside the group of the macro command that makes it),
+// recalculates and marks the sheet modified.
+// Reads and writes: the current worksheet, through the commands layer.
 #include "macros/sheet_changes.h"
 
-#include "core/cell_store.h"
-#include "formula/recalc.h"
-#include "core/entry.h"
-#include "core/global_options.h"
+#include "commands/commands.h"
 #include "core/messages.h"
 #include "core/names.h"
-#include "core/sheet_layout.h"
-#include "core/worksheets.h"
+#include "formula/recalc.h"
 
 bool MacroEnter(uint32_t row, uint32_t column, std::string_view text) {
-  if (CurrentWorksheet() == 0 || !IsValidCell(row, column)) return false;
-  SaveUndo();
-  ClearError();
-  EnterCell(text, row, column);
-  return !ErrorRaised();
+  if (!IsValidCell(row, column)) return false;
+  return EnterIntoCell(row, column, text).Done();
 }
 
 bool MacroSetColumnWidth(uint16_t column, uint16_t pixels) {
-  if (column >= kColumnCount) return false;
-  SaveUndo();
-  NoteColumnWidth(column);
-  CurrentLayout().columnWidth[column] = pixels;
-  SetSheetModified(true);
-  return true;
+  return SetColumnWidth(column, pixels).Done();
 }
 
-bool MacroSetRowHeight(uint16_t row, uint16_t pixels) {
-  if (row >= kRowCount) return false;
-  SaveUndo();
-  NoteRowHeight(row);
-  CurrentLayout().rowHeight[row] = pixels;
-  SetSheetModified(true);
-  return true;
+bool MacroSetRowHeight(uint16_t row, uint16_t pixels) { return SetRowHeight(row, pixels).Done(); }
+
+bool MacroSetGlobalFormat(uint8_t format) { return SetGlobalFormat(format).Done(); }
+
+bool MacroSetRangeFormat(const CellRange& range, uint8_t format) {
+  return SetRangeFormat(range, format).Done();
 }
 
-bool MacroSetGlobalFormat(uint8_t format) {
-  Options().setGlobalFormat(format & 0x7F);
-  SetSheetModified(true);
-  return true;
+bool MacroSetRangeLock(const CellRange& range, bool locked) {
+  return SetRangeLock(range, locked).Done();
+}
+
+bool MacroSetRangeColourWord(const CellRange& range, uint32_t word) {
+  return SetRangeColourWord(range, word).Done();
 }
 
 bool MacroDefineName(std::string_view name, const CellRange& range) {
-  if (!CheckNewName(name).empty() || DefineName(name, range) == 0) {
+  // A name that cannot be made gives the message of the name commands, not the name check's.
+  if (!CheckNewName(name).empty()) {
     ShowError("Error Creating Names");
     return false;
   }
-  SetSheetModified(true);
-  return true;
+  return DefineRangeName(name, range).Done();
 }
 
-bool MacroDeleteName(std::string_view name) {
-  if (DeleteName(name) <= 0) return false;
-  SetSheetModified(true);
-  return true;
+bool MacroDeleteName(std::string_view name) { return DeleteRangeName(name).Done(); }
+
+bool MacroResetNames() { return ResetRangeNames().Done(); }
+
+bool MacroBuildNames(const CellRange& source) { return BuildRangeNames(source).Done(); }
+
+bool MacroTableNames(const CellRange& target) { return TableRangeNames(target).Done(); }
+
+bool MacroEditGraph(const std::function<bool()>& edit) {
+  return EditGraphDefinitions(edit).Done();
 }
 
-bool MacroResetNames() {
-  ResetNames();
-  SetSheetModified(true);
-  return true;
-}
+void MacroRecalculate() { RecalculateAll(); }
 
-bool MacroBuildNames(const CellRange& source) {
-  ClearError();
-  BuildNames(source);
-  SetSheetModified(true);
-  return !ErrorRaised();
-}
-
-bool MacroTableNames(const CellRange& target) {
-  SaveUndo();
-  ClearError();
-  TableNames(target);
-  SetSheetModified(true);
-  RecalculateIfAutomatic();
-  return !ErrorRaised();
-}
-
-bool MacroGraphChanged(bool applied) {
-  if (applied) SetSheetModified(true);
-  return applied;
-}
-
-void MacroRecalculate() {
-  RecalculateAll();
-}
-
-bool MacroUndo() { return RestoreUndo(); }
+bool MacroUndo() { return UndoLastCommand().Done(); }

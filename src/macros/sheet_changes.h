@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "core/address.h"
@@ -19,15 +20,20 @@ bool MacroSetColumnWidth(uint16_t column, uint16_t pixels);
 bool MacroSetRowHeight(uint16_t row, uint16_t pixels);
 // The sheet's global format.
 bool MacroSetGlobalFormat(uint8_t format);
+// Attributes of the cells of a range: the format code, the protection bit (refused while the
+// sheet is protected), the colour word (shade in bits 0..23, colour byte in bits 24..31).
+bool MacroSetRangeFormat(const CellRange& range, uint8_t format);
+bool MacroSetRangeLock(const CellRange& range, bool locked);
+bool MacroSetRangeColourWord(const CellRange& range, uint32_t word);
 // Range names.
 bool MacroDefineName(std::string_view name, const CellRange& range);
 bool MacroDeleteName(std::string_view name);
 bool MacroResetNames();
 bool MacroBuildNames(const CellRange& source);
 bool MacroTableNames(const CellRange& target);
-// An edit of the graph definitions (core/graph_edits.h) was made: `applied` marks the sheet
-// modified. Gives `applied`.
-bool MacroGraphChanged(bool applied);
-// Recalculates the sheet; puts back the state before the last change.
+// Runs an edit of the graph definitions (core/graph_edits.h), which gives false when it refused
+// its arguments; the change can be undone. Gives the edit's result.
+bool MacroEditGraph(const std::function<bool()>& edit);
+// Recalculates the sheet; puts back what the last undo group changed.
 void MacroRecalculate();
 bool MacroUndo();

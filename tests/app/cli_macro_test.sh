@@ -54,6 +54,22 @@ Error: Needs a window: HELP
 Error: Not available: BORDER" \
   "$("$cli" --macro-text '{GRAPH}' --macro-text '{HELP}' --macro-text '{BORDER 1,A1}' 2>&1)"
 
+check "RANGEFORMAT gives the range the format its letters name" \
+  "A1${tab}number${tab}1.5${tab}1.50 ${tab}1.5
+A2${tab}integer${tab}3${tab}3.00 ${tab}3" \
+  "$("$cli" -e A1 1.5 --macro-text '{RANGEFORMAT A1..A2,"F2"}' -e A2 3 -p)"
+
+check "RANGELOCK unlocks for entry under protection and is refused while protected" \
+  "Error: Protected Cell
+Error: Protected Cell
+B1${tab}integer${tab}5${tab}5 ${tab}5" \
+  "$("$cli" --macro-text '{RANGELOCK B1,0}' --protect on -e B1 5 -e A1 6 \
+       --macro-text '{RANGELOCK B1,1}' -p 2>&1)"
+
+check "each macro command is one Undo" \
+  "A1${tab}integer${tab}2${tab}2 ${tab}2" \
+  "$("$cli" --macro-text '{LET A1,1}{LET A1,2}{LET A2,3}' --undo -p)"
+
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
@@ -72,6 +88,12 @@ B2${tab}label${tab}two${tab}two${tab}'two
 B4${tab}integer${tab}-1${tab}-1 ${tab}-1" \
   "$("$cli" --macro-text "{OPEN 1,2,\"$tmp/Data.txt\"}{WRITELN 1,12}{WRITELN 1,\"two\"}{CLOSE 1}" \
       --macro-text "{OPEN 1,1,\"$tmp/Data.txt\"}{READ 1,B1}{READ 1,B2}{READ 1,B3}{LET B4,@IORESULT}" -p)"
+
+check "RANGECOLOR stores the colour word with the cell's attributes" \
+  "0800 0c00 0000 0000 ff00 0000 00ff 0003" \
+  "$("$cli" -e A1 1 --macro-text '{RANGECOLOR A1,65280,3}' -o "$tmp/colour.wks" &&
+     od -An -tx1 "$tmp/colour.wks" | tr -d '\n' | grep -o '08 00 0c 00 00 00 00 00 ff 00 00 00 00 ff 00 03' |
+     sed 's/\(..\) \(..\)/\1\2/g')"
 
 check "the file name keeps its case" \
   "Data.txt" \
