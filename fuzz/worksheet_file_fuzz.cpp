@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "core/pool.h"
 #include "core/worksheets.h"
 #include "core/sheet_extras.h"
+#include "files/macro_button.h"
 #include "files/worksheet_file.h"
 #include "formula/formula_code.h"
 #include "commands/engine_start.h"
@@ -30,6 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (sheet == 0) return 0;
   ActivateWorksheet(sheet);
   LoadWorksheetBytes(data, size);
+  // Macro button descriptions are decoded as a window would; one that decodes is written back
+  // byte for byte.
+  for (const std::vector<uint8_t>& record : CurrentExtras().macroButtons) {
+    if (const std::optional<MacroButton> button = DecodeMacroButton(record)) {
+      if (EncodeMacroButton(*button) != record) __builtin_trap();
+    }
+  }
   // Whatever was read must be writable and readable again.
   const std::vector<uint8_t> bytes = WorksheetBytes();
   CloseAllWorksheets();

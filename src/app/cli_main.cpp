@@ -30,6 +30,7 @@
 #include "core/names.h"
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
+#include "files/macro_button.h"
 #include "files/settings.h"
 #include "files/worksheet_file.h"
 #include "formula/cell_code.h"
@@ -56,6 +57,9 @@ const char kUsage[] =
     "  --protect on|off           switch cell protection of the worksheet\n"
     "  --lock RANGE on|off        set or clear the protection bit of the cells of RANGE\n"
     "  --name NAME RANGE          define a range name\n"
+    "  --button CELL WIDTH HEIGHT CAPTION MACRO\n"
+    "                             place a macro button at CELL (WIDTH x HEIGHT pixels) that runs\n"
+    "                             the macro at the range name MACRO\n"
     "  --quick-graph RANGE        make the current graph a quick graph of RANGE: reset, then the\n"
     "                             columns from the left become X and series 1 to 6\n"
     "  --justify RANGE PIXELS [pad|center]\n"
@@ -83,7 +87,8 @@ const char kUsage[] =
     "  -o, --save FILE            save the worksheet (\".wks\" is added to a name without \".\")\n"
     "  --records FILE             list the records of a worksheet file: offset, type, name,\n"
     "                             length, and for cell records the address and contents, for\n"
-    "                             graph records the type, ranges, scales, headings and legends\n"
+    "                             graph records the type, ranges, scales, headings and legends,\n"
+    "                             for macro buttons the cell, size, caption and macro\n"
     "  --settings                 print the settings in force in the settings file's format\n"
     "  --macro CELL|NAME          run the macro that starts at CELL or at the range NAME\n"
     "  --macro-text TEXT          run TEXT as a one-line macro\n"
@@ -197,6 +202,17 @@ void FinishMacro(MacroProgress progress) {
   if (progress == MacroProgress::kWaiting) StopMacro();
 }
 
+// A button's width or height in pixels.
+uint16_t ButtonSizeArgument(const std::string& text) {
+  unsigned pixels = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), pixels);
+  if (ec != std::errc() || end != text.data() + text.size() || pixels < 1 ||
+      pixels > kMacroButtonMaxSize) {
+    Usage("invalid button size '" + text + "'");
+  }
+  return uint16_t(pixels);
+}
+
 class Arguments {
  public:
   Arguments(int argc, char** argv) : args_(argv + 1, argv + argc) {}
@@ -299,6 +315,19 @@ int main(int argc, char** argv) {
       const CellRange r = RangeArgument(args.Take("a range", action));
       const bool on = OnOffArgument(args.Take("on or off", action));
       SetRangeLock(r, on);
+    } else if (action == "--button") {
+      const CellAddress cell = CellArgument(args.Take("a cell", action));
+      MacroButton button;
+      button.column = cell.column;
+      button.row = cell.row;
+      button.width = ButtonSizeArgument(args.Take("a width", action));
+      button.height = ButtonSizeArgument(args.Take("a height", action));
+      button.caption = args.Take("a caption", action);
+      button.macro = args.Take("a macro name", action);
+      if (button.macro.empty() || button.macro.size() > kMacroButtonMaxMacro) {
+        Usage("invalid macro name '" + button.macro + "'");
+      }
+      AddMacroButton(button);
     } else if (action == "--name") {
       const std::string name = args.Take("a name", action);
       const CellRange r = RangeArgument(args.Take("a range", action));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "commands/block_commands.h"
@@ -17,8 +18,10 @@
 #include "core/graph_definition.h"
 #include "core/messages.h"
 #include "core/names.h"
+#include "core/sheet_extras.h"
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
+#include "files/macro_button.h"
 #include "formula/evaluator.h"
 #include "formula/functions_sheet.h"
 #include "formula/recalc.h"
@@ -354,6 +357,50 @@ CommandResult EditGraphDefinitions(const std::function<bool()>& edit) {
   return RunCommand(steps, [&]() -> CommandResult {
     NoteGraphDefinitions();
     if (!edit()) return CommandResult{CommandStatus::kFailed, {}};
+    return CommandResult{};
+  });
+}
+
+namespace {
+
+constexpr size_t kMaxMacroButtons = 255;  // as many as a file may bring
+
+// Undo: the group keeps the sheet's button descriptions as they are now.
+void NoteMacroButtons() {
+  static const char kButtonsKey = 0;
+  size_t bytes = 0;
+  for (const std::vector<uint8_t>& b : CurrentExtras().macroButtons) bytes += b.size();
+  NoteSheetState(&kButtonsKey, bytes, [] {
+    std::vector<std::vector<uint8_t>> before = CurrentExtras().macroButtons;
+    return UndoRestore([before] { CurrentExtras().macroButtons = before; });
+  });
+}
+
+}  // namespace
+
+CommandResult AddMacroButton(const MacroButton& button) {
+  const std::optional<std::vector<uint8_t>> record = EncodeMacroButton(button);
+  if (!record) return CommandResult{CommandStatus::kFailed, {}};
+  CommandSteps steps;
+  steps.recalculate = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    if (CurrentExtras().macroButtons.size() >= kMaxMacroButtons) {
+      return CommandResult{CommandStatus::kFailed, {}};
+    }
+    NoteMacroButtons();
+    CurrentExtras().macroButtons.push_back(*record);
+    return CommandResult{};
+  });
+}
+
+CommandResult RemoveMacroButton(size_t index) {
+  CommandSteps steps;
+  steps.recalculate = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    std::vector<std::vector<uint8_t>>& buttons = CurrentExtras().macroButtons;
+    if (index >= buttons.size()) return CommandResult{CommandStatus::kFailed, {}};
+    NoteMacroButtons();
+    buttons.erase(buttons.begin() + std::ptrdiff_t(index));
     return CommandResult{};
   });
 }

@@ -143,6 +143,13 @@ CommandResult ClearCurrentGraph();
 // `edit` gives false when it refused its arguments, which gives kFailed with nothing changed.
 CommandResult EditGraphDefinitions(const std::function<bool()>& edit);
 
+// Macro buttons placed on the worksheet (files/macro_button.h): adds a button (kFailed when
+// its fields are out of range or the sheet holds 255 buttons already) / removes button `index`
+// (0-based in the order of the file; kFailed when there is none). Both can be undone.
+struct MacroButton;
+CommandResult AddMacroButton(const MacroButton& button);
+CommandResult RemoveMacroButton(size_t index);
+
 // The link update (File "&Uplink", F9): forgets the cache of linked files, reads every cell that
 // the @LINK tables of the open worksheets name from its file again (numbers, labels and string
 // results; a cell that is missing or an error keeps what was stored), then recalculates every

@@ -4,6 +4,7 @@
 // block) without touching any worksheet. `LoadLinkedWorksheet` opens a hidden worksheet entry
 // for a file that formulas refer to. Reads: the file; the open-worksheet table.
 #include <charconv>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +15,7 @@
 #include "core/graph_definition.h"
 #include "core/worksheets.h"
 #include "files/worksheet_file.h"
+#include "files/macro_button.h"
 #include "files/worksheet_records.h"
 #include "formula/formula_code.h"
 
@@ -207,6 +209,14 @@ std::string GraphContents(uint16_t type, const RecordView& v) {
   return out;
 }
 
+// A macro button: anchor cell, size, caption and macro, or a note that it describes none.
+std::string ButtonContents(const std::vector<uint8_t>& body) {
+  const std::optional<MacroButton> b = DecodeMacroButton(body);
+  if (!b) return " no button";
+  return " " + CornerText(b->column, b->row) + " " + std::to_string(b->width) + "x" +
+         std::to_string(b->height) + " \"" + b->caption + "\" macro " + b->macro;
+}
+
 }  // namespace
 
 bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
@@ -248,6 +258,8 @@ bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
       *out += CellContents(type, RecordView(body.data(), body.size()));
     } else if (!extension && (type == kGraph || type == kNamedGraph)) {
       *out += GraphContents(type, RecordView(body.data(), body.size()));
+    } else if (extension && type == kXButton) {
+      *out += ButtonContents(body);
     }
     *out += '\n';
     if (type == kEof || (extension && type < 2)) {

@@ -8,11 +8,14 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWheelEvent>
 #include <algorithm>
 
 #include "core/grid_geometry.h"
 #include "core/sheet_layout.h"
+#include "ui/cp1252.h"
 #include "ui/grid_header.h"
 #include "ui/row_painter.h"
 
@@ -271,6 +274,42 @@ void GridPane::paintEvent(QPaintEvent* event) {
     if (end < width()) p.fillRect(QRect(end, s.pos, width() - end, s.size), kBeyondSheet);
   }
   if (y < height()) p.fillRect(QRect(rowHeaderWidth(), y, width(), height() - y), kBeyondSheet);
+  paintMacroButtons(p, region);
+}
+
+bool GridPane::hasMacroButtons() const { return macroButtons && !macroButtons().empty(); }
+
+QRect GridPane::macroButtonRect(const MacroButton& button) const {
+  int x = -1, y = -1;
+  for (const Span& s : columnSpans()) {
+    if (s.index == button.column) x = s.pos;
+  }
+  for (const Span& s : rowSpans()) {
+    if (s.index == button.row) y = s.pos;
+  }
+  if (x < 0 || y < 0) return QRect();
+  const int zoom = GridZoom();
+  return QRect(x, y, std::max(1, button.width * zoom / 100),
+               std::max(1, button.height * zoom / 100));
+}
+
+void GridPane::paintMacroButtons(QPainter& painter, const QRegion& region) {
+  if (!macroButtons) return;
+  const QRect cells(rowHeaderWidth(), headerHeight(), width() - rowHeaderWidth(),
+                    height() - headerHeight());
+  painter.save();
+  painter.setClipRect(cells);
+  for (const MacroButton& b : macroButtons()) {
+    const QRect rect = macroButtonRect(b);
+    if (rect.isEmpty() || !region.intersects(rect)) continue;
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.rect = rect;
+    option.state = QStyle::State_Enabled | QStyle::State_Raised;
+    option.text = FromCp1252(b.caption);
+    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+  }
+  painter.restore();
 }
 
 void GridPane::resizeEvent(QResizeEvent*) { placeHeaders(); }
@@ -282,7 +321,9 @@ void GridPane::setTopRow(int row) {
   if (row == top_) return;
   const int old = top_;
   top_ = row;
-  if (std::abs(row - old) == 1 && isVisible()) {
+  // Pixels are moved only without buttons: a button whose anchor cell left the view must not
+  // stay half drawn.
+  if (std::abs(row - old) == 1 && isVisible() && !hasMacroButtons()) {
     scrollRowsBy(old);
   } else {
     update();
@@ -307,7 +348,7 @@ void GridPane::setLeftColumn(int column) {
   if (column == left_) return;
   const int old = left_;
   left_ = column;
-  if (std::abs(column - old) == 1 && isVisible()) {
+  if (std::abs(column - old) == 1 && isVisible() && !hasMacroButtons()) {
     int titles = 0;
     for (int c = titleFirstColumn; c < titleEndColumn; ++c) titles += columnWidth(c);
     const int x0 = rowHeaderWidth() + titles;
@@ -511,6 +552,16 @@ void GridPane::focusInEvent(QFocusEvent* event) {
 void GridPane::mousePressEvent(QMouseEvent* e) {
   setFocus(Qt::MouseFocusReason);
   const QPoint pos = e->position().toPoint();
+  if (e->button() == Qt::LeftButton && macroButtons) {
+    // The button drawn last lies on top.
+    const std::vector<MacroButton> buttons = macroButtons();
+    for (auto b = buttons.rbegin(); b != buttons.rend(); ++b) {
+      if (macroButtonRect(*b).contains(pos)) {
+        emit macroButtonClicked(QByteArray(b->macro.data(), qsizetype(b->macro.size())));
+        return;
+      }
+    }
+  }
   int row = 0, column = 0;
   if (!cellAt(pos, &row, &column)) return;
   if (e->button() == Qt::LeftButton) {

@@ -3,7 +3,9 @@
 // The pane keeps the cursor, the selection, the top row and left column and the title rows and
 // columns, lays out rows and columns from the sheet's widths and heights at the program's zoom,
 // moves the cursor by the keys and the mouse, and asks its owner to paint each visible row
-// (`rowPainter`). Title rows and columns are handed over with their indexes complemented.
+// (`rowPainter`). Title rows and columns are handed over with their indexes complemented. Macro
+// buttons placed on the sheet are drawn over the cells at their anchor cells; a click on one is
+// handed to the owner (`macroButtonClicked`) instead of moving the cursor.
 // State: per pane; program-wide the zoom and the active pane (for the platform's current cell).
 #pragma once
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "core/address.h"
+#include "files/macro_button.h"
 #include "platform/platform.h"
 
 class GridHeader;
@@ -54,6 +57,11 @@ class GridPane : public QWidget {
   // Paints one row: (pane, painter, row, first column, last column, rectangle). Title rows and
   // columns come with complemented indexes. Unset: the row painter with default settings.
   std::function<void(GridPane&, QPainter&, int, int, int, const QRect&)> rowPainter;
+  // The macro buttons placed on the sheet the pane shows (unset: none).
+  std::function<std::vector<MacroButton>()> macroButtons;
+  // Where a button is drawn inside the pane: its anchor cell's top-left corner, its size at the
+  // zoom. Empty when the anchor cell is not shown.
+  QRect macroButtonRect(const MacroButton& button) const;
 
   // The widths and heights the pane lays out (the sheet's; a private default when none).
   void setSheetLayout(SheetLayout* layout);
@@ -151,6 +159,8 @@ class GridPane : public QWidget {
   void contextMenuAt(const QPoint& globalPos);
   void propertiesRequested();
   void focused();
+  // A left click on a macro button: the macro name it carries, as stored.
+  void macroButtonClicked(const QByteArray& macro);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -168,6 +178,8 @@ class GridPane : public QWidget {
   void placeHeaders();
   void scrollRowsBy(int oldTop);
   void ensureVisible(int row, int column, int oldRow, int oldColumn);
+  void paintMacroButtons(QPainter& painter, const QRegion& region);
+  bool hasMacroButtons() const;
   bool moveKey(QKeyEvent* event);
 
   SheetLayout* layout_ = nullptr;

@@ -1,7 +1,7 @@
 // ui/macro_bar.cpp — the main window's macro button bar and macro library: the library opened
 // at start as a worksheet no window shows, its first 13 range names as the captions of the bar,
-// the buttons that run them, the library's AUTOEXEC, and the deferred start of a macro by the
-// frame's timer (26 ms after the request).
+// the buttons that run them, the buttons placed on worksheets, the library's AUTOEXEC, and the
+// deferred start of a macro by the frame's timer (26 ms after the request).
 //
 // State: the bar's buttons, the pending deferred start (main_window.h); the engine's macro
 // library (macros/macro_library.h).
@@ -83,6 +83,24 @@ void MainWindow::RunMacroButton(int index) {
     return;
   }
   StartMacroSoon(sheet, CellAddress{range.firstColumn, range.firstRow});
+}
+
+void MainWindow::RunSheetButton(SlotIndex sheet, const std::string& macro) {
+  if (!Worksheet(sheet).InUse()) return;
+  SlotIndex holder = sheet;
+  CellRange range = NoRange();
+  if (!FindMacroName(macro, sheet, &holder, &range)) {
+    SheetScope scope(sheet);
+    ClearError();
+    range = ParseRange(macro);
+    if (ErrorRaised()) range = NoRange();
+    ClearError();
+  }
+  if (!RangeIsValid(range)) {
+    ThePlatform().Beep();
+    return;
+  }
+  StartMacroSoon(holder, CellAddress{range.firstColumn, range.firstRow});
 }
 
 void MainWindow::StartMacroSoon(SlotIndex sheet, CellAddress cell) {

@@ -484,6 +484,10 @@ void MainWindow::ConnectWindow(WorksheetWindow* sheetWindow) {
   connect(sheetWindow, &WorksheetWindow::gotoRequested, this, &MainWindow::GotoPrompt);
   connect(sheetWindow, &WorksheetWindow::helpRequested, this, &MainWindow::ShowHelp);
   connect(sheetWindow, &WorksheetWindow::macroRequested, this, &MainWindow::MacroPrompt);
+  connect(sheetWindow, &WorksheetWindow::macroButtonClicked, this,
+          [this, sheetWindow](const QByteArray& macro) {
+            RunSheetButton(sheetWindow->slot(), macro.toStdString());
+          });
   connect(sheetWindow, &WorksheetWindow::linkUpdateRequested, this, &MainWindow::Uplink);
   connect(sheetWindow, &WorksheetWindow::enterPressed, this, [this] {
     if (rangePrompt_->isOpen()) {

@@ -183,6 +183,9 @@ class MainWindow : public QMainWindow {
   void BuildMacroBar();
   void LoadMacroLibrary();
   void RunMacroButton(int index);
+  // A macro button placed on `sheet` was clicked: its macro (a range name of the sheet or the
+  // library, else a range text of the sheet) starts by the timer.
+  void RunSheetButton(SlotIndex sheet, const std::string& macro);
   void RunLibraryAutoexec();
   // A window on the macro library's entry (opened by name while no window showed it).
   WorksheetWindow* ShowMacroLibrary(const std::string& fileName);

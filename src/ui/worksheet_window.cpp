@@ -13,6 +13,7 @@
 #include <QMetaMethod>
 #include <QPainter>
 #include <algorithm>
+#include <optional>
 
 #include "core/cell_navigation.h"
 #include "commands/commands.h"
@@ -98,6 +99,16 @@ void WorksheetWindow::connectPane(GridPane* grid, int pane) {
   grid->installEventFilter(this);
   grid->rowPainter = [this](GridPane& g, QPainter& p, int row, int first, int last,
                             const QRect& r) { paintRow(g, p, row, first, last, r); };
+  grid->macroButtons = [this] {
+    std::vector<MacroButton> buttons;
+    if (!Worksheet(slot_).InUse()) return buttons;
+    for (const std::vector<uint8_t>& record : ExtrasOf(slot_).macroButtons) {
+      // A record that describes no button is kept for saving and not shown.
+      if (const std::optional<MacroButton> b = DecodeMacroButton(record)) buttons.push_back(*b);
+    }
+    return buttons;
+  };
+  connect(grid, &GridPane::macroButtonClicked, this, &WorksheetWindow::macroButtonClicked);
   connect(grid, &GridPane::keyDown, this, &WorksheetWindow::paneKeyDown);
   connect(grid, &GridPane::keyPress, this, &WorksheetWindow::paneKeyPress);
   connect(grid, &GridPane::changed, this, [this, grid] {

@@ -114,6 +114,8 @@ class WorksheetWindow : public QWidget {
   void shortcutRequested(QChar key);
   void contextMenuRequested(const QPoint& globalPos);
   void propertiesRequested();
+  // A macro button of the sheet was clicked: the macro name it carries.
+  void macroButtonClicked(const QByteArray& macro);
   // The window closed; `last` when no worksheet window is left.
   void closed(bool last);
 

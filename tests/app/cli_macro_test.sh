@@ -95,6 +95,20 @@ check "RANGECOLOR stores the colour word with the cell's attributes" \
      od -An -tx1 "$tmp/colour.wks" | tr -d '\n' | grep -o '08 00 0c 00 00 00 00 00 ff 00 00 00 00 ff 00 03' |
      sed 's/\(..\) \(..\)/\1\2/g')"
 
+check "macro buttons are saved, listed and kept through a load and a save" \
+  "X-BUTTON 21 B3 96x30 \"Sum up\" macro ADDUP
+X-BUTTON 13 A1 40x20 \"\" macro A10
+same" \
+  "$("$cli" --button B3 96 30 "Sum up" ADDUP --button A1 40 20 "" A10 -o "$tmp/buttons.wks" &&
+     "$cli" --records "$tmp/buttons.wks" | grep -o 'X-BUTTON.*' | tr -s ' ' &&
+     "$cli" "$tmp/buttons.wks" -o "$tmp/again.wks" && cmp -s "$tmp/buttons.wks" "$tmp/again.wks" &&
+     echo same)"
+
+check "placing a button is undone like any change" \
+  "0" \
+  "$("$cli" --button A1 40 20 Go GO --undo -o "$tmp/none.wks" &&
+     "$cli" --records "$tmp/none.wks" | grep -c X-BUTTON)"
+
 check "the file name keeps its case" \
   "Data.txt" \
   "$(ls "$tmp" | grep -i data)"

@@ -60,7 +60,9 @@ TEST_F(MacroSheetChangesTest, EachMacroCommandIsOneUndo) {
     for (size_t i = 0; i < c.steps.size(); ++i) {
       SCOPED_TRACE(i);
       EXPECT_EQ(Sheet({"A1", "A2", "B1"}), c.steps[i]);
-      if (i + 1 < c.steps.size()) EXPECT_TRUE(UndoLastCommand().Done());
+      if (i + 1 < c.steps.size()) {
+        EXPECT_TRUE(UndoLastCommand().Done());
+      }
     }
     EXPECT_FALSE(UndoLastCommand().Done());  // nothing left: no empty groups from jumps or moves
   }
