@@ -118,7 +118,7 @@ WorksheetWindow* MainWindow::ShowMacroLibrary(const std::string& fileName) {
 
 void MainWindow::RunLibraryAutoexec() {
   const SlotIndex library = MacroLibrary();
-  if (library == 0 || !activeSheetWindow()) return;
+  if (library == 0) return;
   if (MacroRunning()) {
     // The autoexec worksheet's own macro runs first; the library's follows when it ends.
     libraryAutoexecPending_ = true;
@@ -131,7 +131,14 @@ void MainWindow::RunLibraryAutoexec() {
   }
   if (!RangeIsValid(autoexec)) return;
   // The library is the user's own file: its AUTOEXEC runs without a question.
-  SheetScope scope(activeSheetWindow()->slot());
-  macroPlayer_->StartIn(library, autoexec.firstColumn, autoexec.firstRow);
+  if (WorksheetWindow* active = activeSheetWindow()) {
+    SheetScope scope(active->slot());
+    macroPlayer_->StartIn(library, autoexec.firstColumn, autoexec.firstRow);
+  } else {
+    // No worksheet window is open: the macro's commands act on the library itself until a
+    // window it opens (by its keys) is activated and makes its own sheet current.
+    ActivateWorksheet(library);
+    macroPlayer_->StartIn(library, autoexec.firstColumn, autoexec.firstRow);
+  }
   UpdateMenuState();
 }

@@ -15,6 +15,8 @@
 #include "core/entry.h"
 #include "formula/formula_text.h"
 #include "core/names.h"
+#include "commands/commands.h"
+#include "files/macro_button.h"
 #include "files/worksheet_file.h"
 #include "macros/interpreter.h"
 #include "macros/macro_library.h"
@@ -331,6 +333,74 @@ class MacroPlayerTest : public QObject, private MainWindowFixture {
     QCOMPARE(f.button("macroButton0")->text(), QString("BUMP"));
     CloseWindow();
     QFile::remove(Path("TALLIVO.MAC"));
+  }
+
+  void theLibrarysAutoexecRunsWhenNoWindowIsOpen() {
+    WriteLibrary(/*autoexec=*/true);
+    MainWindow& f = Start(/*preOpen=*/false);
+    QCOMPARE(f.clientArea()->subWindowList().size(), qsizetype(0));
+    QTRY_VERIFY(!MacroRunning());
+    // With no worksheet window the macro's commands act on the library itself.
+    QVERIFY(MacroLibrary() != 0);
+    QCOMPARE(NumberAt(MacroLibrary(), 0, 2), 7.0);
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(TheQtPlatform().beeps, 0);
+    // A sheet opened afterwards is current and untouched by the library.
+    f.NewSheet();
+    QCOMPARE(CurrentWorksheet(), Slot());
+    QCOMPARE(KindAt(Slot(), 0, 2), uint8_t(0xFF));
+    CloseWindow();
+    QFile::remove(Path("TALLIVO.MAC"));
+  }
+
+  void aButtonOnTheSheetStartsItsMacroByTheTimer() {
+    // A saved sheet: the macro at GO adds 1 to A1; a button "Go" at B2 runs GO, one at B6 runs a
+    // name nobody knows.
+    Start();
+    const MacroButton go{1, 1, 80, 24, "Go", "GO"};
+    const MacroButton lost{1, 5, 80, 24, "Lost", "NOWHERE"};
+    {
+      SheetScope scope(Slot());
+      EnterCell("'{LET A1,A1+1}", 0, 25);
+      QVERIFY(DefineName("GO", MakeRange(25, 0, 25, 0)) != 0);
+      QVERIFY(AddMacroButton(go).Done());
+      QVERIFY(AddMacroButton(lost).Done());
+      QVERIFY(SaveWorksheet(Path("BUTTONS.WKS").toStdString()));
+    }
+    CloseWindow();
+
+    MainWindow& f = Start(/*preOpen=*/false);
+    QVERIFY(f.OpenByName(Path("BUTTONS.WKS")));
+    GridPane* grid = Grid();
+    const QRect rect = grid->macroButtonRect(go);
+    QVERIFY(!rect.isEmpty());
+    // The button is drawn: the pane looks different there once it is removed.
+    const QImage with = grid->grab().toImage().copy(rect);
+    {
+      SheetScope scope(Slot());
+      QVERIFY(RemoveMacroButton(0).Done());
+    }
+    grid->repaint();
+    QVERIFY(grid->grab().toImage().copy(rect) != with);
+    QVERIFY(UndoLastCommand().Done());
+    grid->repaint();
+    QCOMPARE(grid->grab().toImage().copy(rect), with);
+
+    QTest::mouseClick(grid, Qt::LeftButton, {}, rect.center());
+    QVERIFY(!MacroRunning());
+    QCOMPARE(KindAt(Slot(), 0, 0), uint8_t(0xFF));  // not before the timer
+    QCOMPARE(grid->cursorRow(), 0);  // the click is the button's, not the grid's
+    QCOMPARE(grid->cursorColumn(), 0);
+    QTRY_COMPARE(NumberAt(Slot(), 0, 0), 1.0);
+    QTRY_VERIFY(!MacroRunning());
+    QVERIFY(messages_.isEmpty());
+
+    QTest::mouseClick(grid, Qt::LeftButton, {}, grid->macroButtonRect(lost).center());
+    QCOMPARE(TheQtPlatform().beeps, 1);
+    QTest::qWait(60);
+    QCOMPARE(NumberAt(Slot(), 0, 0), 1.0);
+    CloseWindow();
+    QFile::remove(Path("BUTTONS.WKS"));
   }
 
   void theLibrarysAutoexecRunsAtStart() {
