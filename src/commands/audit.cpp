@@ -78,7 +78,8 @@ AuditTree BuildAuditTree(uint16_t row, uint16_t column, int depth) {
       break;
     }
     const CellRecord* c = CellAt(cell);
-    tree.lines.push_back(AuditTreeLine{level, c->row, c->column, TreeLineText(cell, c->row, c->column)});
+    tree.lines.push_back(
+        AuditTreeLine{level, c->row, c->column, TreeLineText(cell, c->row, c->column)});
     ++tree.totalReferences;
     tree.deepestLevel = std::max(tree.deepestLevel, level);
     if (level < depth && c->dependents) stack.push_back(Frame{SortedDependents(cell), 0});
@@ -105,9 +106,8 @@ const char* AuditKindName(int kind) {
 }
 
 AuditColour AuditKindColour(int kind) {
-  static const AuditColour kColours[8] = {{0, 0, 255},   {0, 0, 255},     {0, 128, 0},
-                                          {255, 0, 0},   {128, 128, 0},   {255, 255, 255},
-                                          {0, 0, 0},     {0, 0, 0}};
+  static const AuditColour kColours[8] = {{0, 0, 255},   {0, 0, 255},     {0, 128, 0}, {255, 0, 0},
+                                          {128, 128, 0}, {255, 255, 255}, {0, 0, 0},   {0, 0, 0}};
   return kind >= 0 && kind < 8 ? kColours[kind] : AuditColour{0, 0, 0};
 }
 
@@ -196,7 +196,8 @@ AuditChart LayOutAuditChart(const AuditCounts& counts, int width, int height) {
     bar.kind = kind;
     const int slotLeft = kMargin + (kind - 1) * slotWidth;
     const int barHeight = largest ? static_cast<int>(int64_t(tallest) * n / largest) : 0;
-    bar.bar = AuditRect{slotLeft + slotWidth / 6, barBottom - barHeight, slotWidth * 2 / 3, barHeight};
+    bar.bar =
+        AuditRect{slotLeft + slotWidth / 6, barBottom - barHeight, slotWidth * 2 / 3, barHeight};
     bar.labelBox = AuditRect{slotLeft, labelTop, slotWidth, kLabelHeight};
     char percent[32];
     std::snprintf(percent, sizeof percent, "%.1f", 100.0 * n / counts.total);
@@ -209,8 +210,8 @@ AuditChart LayOutAuditChart(const AuditCounts& counts, int width, int height) {
 // --- XRef ---------------------------------------------------------------------------------------
 
 const char* XRefTypeName(uint8_t kind) {
-  static const char* const kNames[8] = {"Form", "Form", "Real", "Integer",
-                                        "String", "Blank", "?", "?"};
+  static const char* const kNames[8] = {"Form",   "Form",  "Real", "Integer",
+                                        "String", "Blank", "?",    "?"};
   return kNames[kind & kKindMask];
 }
 
@@ -221,8 +222,8 @@ std::vector<XRefEntry> CrossReference(const CellRange& range) {
   r.lastRow = std::min<uint16_t>(r.lastRow, kRowCount - 1);
   r.lastColumn = std::min<uint16_t>(r.lastColumn, kColumnCount - 1);
   for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
-    for (CellHandle h = FindCellAtOrAfter(row, r.firstColumn); h && CellAt(h)->column <= r.lastColumn;
-         h = CellAt(h)->next) {
+    for (CellHandle h = FindCellAtOrAfter(row, r.firstColumn);
+         h && CellAt(h)->column <= r.lastColumn; h = CellAt(h)->next) {
       const CellRecord* c = CellAt(h);
       if (!c->dependents) continue;
       const std::vector<CellHandle> dependents = SortedDependents(h);
@@ -232,7 +233,8 @@ std::vector<XRefEntry> CrossReference(const CellRange& range) {
       entry.count = std::to_string(dependents.size());
       for (CellHandle d : dependents) {
         const std::string ref = Reference(CellAt(d));
-        if (!entry.references.empty() && entry.references.size() + 1 + ref.size() > kXRefListWidth) {
+        if (!entry.references.empty() &&
+            entry.references.size() + 1 + ref.size() > kXRefListWidth) {
           entries.push_back(std::move(entry));
           entry = XRefEntry{};
         }

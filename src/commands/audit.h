@@ -21,10 +21,10 @@
 constexpr int kAuditTreeLineLimit = 10000;
 
 struct AuditTreeLine {
-  int level = 0;              // 0 for the root, 1 for its direct dependents, ...
-  uint16_t row = kNoCell;     // the cell the line shows; kNoCell for the "..." line
+  int level = 0;           // 0 for the root, 1 for its direct dependents, ...
+  uint16_t row = kNoCell;  // the cell the line shows; kNoCell for the "..." line
   uint16_t column = kNoCell;
-  std::string text;           // "A1: +B1*2", "A1: \tProtected", or "..."
+  std::string text;  // "A1: +B1*2", "A1: \tProtected", or "..."
 };
 
 struct AuditTree {
@@ -62,7 +62,7 @@ struct AuditCounts {
   std::array<uint32_t, 8> kinds{};  // cells by the low three bits of their kind byte
   int lastRow = -1;                 // the highest row and column holding a cell; -1 for none
   int lastColumn = -1;
-  uint32_t total = 0;               // the sum of the eight counters
+  uint32_t total = 0;  // the sum of the eight counters
 
   // A bar's count: kinds 0 and 1 together for 1 ("Formula"), the kind's own for 2 to 5.
   uint32_t BarCount(int kind) const;
@@ -109,7 +109,7 @@ struct AuditBar {
 };
 
 struct AuditChart {
-  std::string heading;         // "Relative Proportion of Cells ( Total= N )"
+  std::string heading;  // "Relative Proportion of Cells ( Total= N )"
   AuditRect headingBox;
   std::vector<AuditBar> bars;  // one per kind 1..5; none when the total is 0
 };

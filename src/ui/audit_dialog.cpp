@@ -4,6 +4,7 @@
 #include "ui/audit_dialog.h"
 
 #include <QEvent>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPagedPaintDevice>
-#include <QFileDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -374,8 +374,8 @@ void AuditDialog::ShowXRef() {
   QList<QTreeWidgetItem*> items;
   items.reserve(qsizetype(entries.size()));
   for (const XRefEntry& e : entries) {
-    items.append(new QTreeWidgetItem(
-        QStringList{Q(e.cell), Q(e.type), Q(e.count), Q(e.references)}));
+    items.append(
+        new QTreeWidgetItem(QStringList{Q(e.cell), Q(e.type), Q(e.count), Q(e.references)}));
   }
   xref_->addTopLevelItems(items);
 }
@@ -397,7 +397,8 @@ void AuditDialog::PrintReport() {
     return;
   }
   const std::vector<std::string> lines = ReportLines();
-  std::unique_ptr<QPrinter> printer(printerRequest_(this, QStringLiteral("Cross Reference Report")));
+  std::unique_ptr<QPrinter> printer(
+      printerRequest_(this, QStringLiteral("Cross Reference Report")));
   if (printer && !PrintAuditLines(*printer, lines)) ThePlatform().Beep();
 }
 

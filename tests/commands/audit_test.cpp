@@ -42,7 +42,9 @@ TEST_F(AuditTest, TreeShowsDependentsDownToTheDepth) {
   } cases[] = {
       {__LINE__, "A1", 0, {"A1: 5", "Total References: 0"}},
       {__LINE__, "A1", 1, {"A1: 5", "  B1: +A1", "  D1: +A1*2", "Total References: 2"}},
-      {__LINE__, "A1", 2,
+      {__LINE__,
+       "A1",
+       2,
        {"A1: 5", "  B1: +A1", "    C1: +B1", "    A3: +B1+D1", "  D1: +A1*2", "    A3: +B1+D1",
         "Total References: 5"}},
       {__LINE__, "C1", 3, {"C1: +B1", "Total References: 0"}},
@@ -60,8 +62,8 @@ TEST_F(AuditTest, TreeShowsDependentsDownToTheDepth) {
 TEST_F(AuditTest, CircularReferencesRepeatUntilTheDepthEnds) {
   Enter("A1", "+B1");
   Enter("B1", "+A1");
-  EXPECT_EQ(Tree("A1", 3), (Lines{"A1: +B1", "  B1: +A1", "    A1: +B1", "      B1: +A1",
-                                  "Total References: 3"}));
+  EXPECT_EQ(Tree("A1", 3),
+            (Lines{"A1: +B1", "  B1: +A1", "    A1: +B1", "      B1: +A1", "Total References: 3"}));
 }
 
 // Each cell of the circle has two dependents: the tree would double with each level, and its
@@ -85,18 +87,18 @@ TEST_F(AuditTest, LockedCellsShowAsProtectedWhileProtectionIsOn) {
   Enter("C1", "+A1+1");
   ASSERT_TRUE(SetRangeLock(ParseRange("C1"), false).Done());
   ASSERT_TRUE(SetSheetProtection(true).Done());
-  EXPECT_EQ(Tree("A1", 1), (Lines{"A1: \tProtected", "  B1: \tProtected", "  C1: +A1+1",
-                                  "Total References: 2"}));
+  EXPECT_EQ(Tree("A1", 1),
+            (Lines{"A1: \tProtected", "  B1: \tProtected", "  C1: +A1+1", "Total References: 2"}));
   ASSERT_TRUE(SetSheetProtection(false).Done());
   EXPECT_EQ(Tree("A1", 1)[1], "  B1: +A1");
 }
 
 TEST_F(AuditTest, CountsGoByTheLowThreeBitsOfTheKind) {
-  Enter("A1", "5");            // integer
-  Enter("B2", "1.5");          // real
-  Enter("C3", "'text");        // label
-  Enter("D4", "+A1");          // formula
-  Enter("E2", "@LEFT(C3,1)");  // string formula
+  Enter("A1", "5");             // integer
+  Enter("B2", "1.5");           // real
+  Enter("C3", "'text");         // label
+  Enter("D4", "+A1");           // formula
+  Enter("E2", "@LEFT(C3,1)");   // string formula
   Enter("A5", "@SUM(H1..H2)");  // links blank cells at H1, H2
   const AuditCounts counts = CountCellKinds();
   EXPECT_EQ(counts.kinds, (std::array<uint32_t, 8>{1, 2, 1, 1, 1, 2, 0, 0}));
@@ -128,8 +130,11 @@ TEST_F(AuditTest, BarsAreProportionalToTheLargestAndLabelledWithPercentages) {
   struct Case {
     int kind;
     const char* label;
-  } cases[] = {{1, "Formula 50.0 %"}, {2, "Real 0.0 %"}, {3, "Integer 25.0 %"},
-               {4, "String 12.5 %"}, {5, "Blank 12.5 %"}};
+  } cases[] = {{1, "Formula 50.0 %"},
+               {2, "Real 0.0 %"},
+               {3, "Integer 25.0 %"},
+               {4, "String 12.5 %"},
+               {5, "Blank 12.5 %"}};
   const int tallest = chart.bars[0].bar.height;
   EXPECT_GT(tallest, 100);
   for (const Case& c : cases) {

@@ -1,6 +1,6 @@
-// Qt Test: the audit window opened by Sheet > Audit — the tree at the cursor, the depth, the range
-// prompts of the cell and range fields, the XRef list, the map and chart painted into images,
-// and printing the report and the chart to PDF.
+// Qt Test: the audit window opened by Sheet > Audit — the tree at the cursor, the depth, the
+// range prompts of the cell and range fields, the XRef list, the map and chart painted into
+// images, and printing the report and the chart to PDF.
 #include "ui/audit_dialog.h"
 
 #include <QFile>
@@ -74,8 +74,8 @@ class AuditDialogTest : public QObject, private MainWindowFixture {
     QCOMPARE(d->totalLabel()->text(), QStringLiteral("Total References: 2"));
 
     d->depthField()->setValue(2);
-    QCOMPARE(Texts(d->tree()->topLevelItem(0)),
-             (QStringList{"A1: 5", "  B1: +A1", "    C1: +B1*2", "    D1: +A1+B1", "  D1: +A1+B1"}));
+    QCOMPARE(Texts(d->tree()->topLevelItem(0)), (QStringList{"A1: 5", "  B1: +A1", "    C1: +B1*2",
+                                                             "    D1: +A1+B1", "  D1: +A1+B1"}));
     QCOMPARE(d->totalLabel()->text(), QStringLiteral("Total References: 4"));
     QCOMPARE(d->levelLabel()->text(), QStringLiteral("Deepest Level: 2"));
 
@@ -132,7 +132,8 @@ class AuditDialogTest : public QObject, private MainWindowFixture {
     QVERIFY(prompt->Accept());
     QVERIFY(d->isVisible());
     QCOMPARE(d->cellField()->text(), QStringLiteral("B1"));
-    QCOMPARE(Texts(d->tree()->topLevelItem(0)), (QStringList{"B1: +A1", "  C1: +B1*2", "  D1: +A1+B1"}));
+    QCOMPARE(Texts(d->tree()->topLevelItem(0)),
+             (QStringList{"B1: +A1", "  C1: +B1*2", "  D1: +A1+B1"}));
 
     QTest::mouseDClick(d->xrefField(), Qt::LeftButton);
     QCOMPARE(prompt->caption(), QStringLiteral("XREF: Specify Range"));
@@ -163,7 +164,10 @@ class AuditDialogTest : public QObject, private MainWindowFixture {
     struct Case {
       int row, column;
       QColor colour;
-    } cases[] = {{0, 0, Qt::red}, {0, 1, Qt::blue}, {0, 3, Qt::blue}, {2, 4, QColor(128, 128, 0)},
+    } cases[] = {{0, 0, Qt::red},
+                 {0, 1, Qt::blue},
+                 {0, 3, Qt::blue},
+                 {2, 4, QColor(128, 128, 0)},
                  {2, 0, Qt::white}};
     for (const Case& c : cases) {
       const AuditRect r = AuditMapCellRect(counts, c.row, c.column, 400, 300);
@@ -187,6 +191,14 @@ class AuditDialogTest : public QObject, private MainWindowFixture {
     const AuditRect integer = layout.bars[2].bar;
     QCOMPARE(chart.pixelColor(integer.left + integer.width / 2, integer.top + integer.height / 2),
              QColor(Qt::red));
+
+    // The Stats tab's own widget paints the same chart.
+    d->tabs()->setCurrentIndex(2);
+    d->chart()->resize(500, 300);
+    QImage shown(d->chart()->size(), QImage::Format_RGB32);
+    d->chart()->render(&shown);
+    QCOMPARE(shown.pixelColor(formula.left + formula.width / 2, formula.top + formula.height / 2),
+             QColor(Qt::blue));
 
     // An empty sheet: the heading and nothing else.
     QImage empty(500, 300, QImage::Format_RGB32);
