@@ -1,7 +1,7 @@
 // platform/platform.h — the one seam between the engine and the desktop.
 //
 // Everything the engine needs from outside (beep, message and question boxes, the wait cursor,
-// repainting, the grid's current cell and selection, the clock, memory figures, the installed
+// repainting, the grid's current cell and selection, the clipboard, the clock, memory figures, the installed
 // fonts) goes through the `Platform` interface. The desktop installs its Qt implementation at
 // start-up; tests and tallivo-cli use the headless one. Engine code calls `ThePlatform()`.
 // State: the installed implementation (a headless one until something else is installed).
@@ -53,6 +53,10 @@ enum class ProgramRun : uint8_t { kStarted, kRefused, kFailed };
 // The bars of the main window that VIEW shows and hides.
 enum class WindowBar : uint8_t { kQuickButtons, kMacroButtons, kStatus };
 
+// The two formats of the clipboard: the program's own (entry texts with attributes) and plain
+// text for other programs.
+enum class ClipFormat : uint8_t { kPrivate, kText };
+
 // Answers of a question box.
 enum class Answer : uint8_t { kYes, kNo, kCancel, kOk };
 
@@ -97,6 +101,13 @@ class Platform {
     (void)points;
     return 8 * int(text.size());
   }
+  // Empties the clipboard and puts both texts on it, each in its format. Texts are Windows-1252
+  // bytes with CR LF line ends, without a closing NUL.
+  virtual void SetClipboard(std::string_view privateText, std::string_view plainText) = 0;
+  // The clipboard's contents in `format` as they were handed over (for plain text from another
+  // program: converted to Windows-1252, line ends as they came). False when the clipboard holds
+  // nothing in that format.
+  virtual bool ClipboardText(ClipFormat format, std::string* text) = 0;
   // One of the two view settings of the active worksheet window that @QVIEW reports: 0 the zoom
   // in percent, 1 whether the window is split into two panes (1 or 0). Other n give 0.
   virtual double ViewSetting(int n) {

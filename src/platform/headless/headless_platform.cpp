@@ -61,6 +61,18 @@ std::string HeadlessPlatform::SystemVersion() {
   return std::string(u.sysname) + " " + u.release;
 }
 
+void HeadlessPlatform::SetClipboard(std::string_view privateText, std::string_view plainText) {
+  clipboard[int(ClipFormat::kPrivate)] = std::string(privateText);
+  clipboard[int(ClipFormat::kText)] = std::string(plainText);
+}
+
+bool HeadlessPlatform::ClipboardText(ClipFormat format, std::string* text) {
+  const std::optional<std::string>& held = clipboard[int(format)];
+  if (!held) return false;
+  *text = *held;
+  return true;
+}
+
 double HeadlessPlatform::ViewSetting(int n) { return n == 0 || n == 1 ? viewSettings[n] : 0; }
 
 void HeadlessPlatform::MoveCursor(PlatformCell cell) {

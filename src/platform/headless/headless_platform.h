@@ -1,11 +1,13 @@
 // platform/headless/headless_platform.h — the platform for tests and the batch tool.
 //
 // Messages and beeps go to a log that tests read (tallivo-cli prints messages to standard error);
-// questions take scripted answers; the cursor, selection and clock are plain settable values.
+// questions take scripted answers; the cursor, selection, clock and clipboard are plain settable
+// values.
 #pragma once
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -28,6 +30,8 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> InstalledFonts() override;
   std::string SystemVersion() override;
   double ViewSetting(int n) override;
+  void SetClipboard(std::string_view privateText, std::string_view plainText) override;
+  bool ClipboardText(ClipFormat format, std::string* text) override;
   void MoveCursor(PlatformCell cell) override;
   void SelectBlock(PlatformBlock block) override;
   MacroWait MacroInput(const MacroInputRequest& request, std::string* reply) override;
@@ -70,6 +74,8 @@ class HeadlessPlatform : public Platform {
   std::deque<std::string> inputLines;
   bool realDelays = true;        // MacroDelay sleeps (off in tests: the wait is only logged)
   bool barVisible[3] = {true, true, true};
+  // The clipboard: empty at start; each format is present or not.
+  std::optional<std::string> clipboard[2];  // indexed by ClipFormat
   bool allowPrograms = false;    // RunProgram refuses unless set (tallivo-cli --allow-exec)
 };
 
