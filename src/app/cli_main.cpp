@@ -17,6 +17,7 @@
 #include "commands/audit.h"
 #include "commands/commands.h"
 #include "commands/engine_start.h"
+#include "commands/clipboard.h"
 #include "commands/justify.h"
 #include "commands/worksheet_files.h"
 #include "core/address.h"
@@ -72,6 +73,11 @@ const char kUsage[] =
     "  --xref RANGE FILE          write the cross-reference report of RANGE to FILE (- for\n"
     "                             standard output): each cell with dependents, its type and kind,\n"
     "                             their number and their references\n"
+    "  --clipboard-in text|private FILE\n"
+    "                             the clipboard holds FILE's bytes in that one format\n"
+    "  --clipboard-out text|private FILE\n"
+    "                             write that format of the clipboard to FILE (-: standard\n"
+    "                             output) as the worksheet holds it: Windows-1252, CR LF\n"
     "  --undo                     undo the last change (repeat to go further back)\n"
     "  --redo                     redo the last change undone\n"
     "  --recalc                   recalculate the worksheet\n"
@@ -211,6 +217,33 @@ uint16_t ButtonSizeArgument(const std::string& text) {
     Usage("invalid button size '" + text + "'");
   }
   return uint16_t(pixels);
+}
+
+ClipFormat ClipFormatArgument(const std::string& text) {
+  if (text == "text") return ClipFormat::kText;
+  if (text == "private") return ClipFormat::kPrivate;
+  Usage("expected text or private, not '" + text + "'");
+}
+
+// The bytes of a file as they are.
+bool ReadWholeFile(const std::string& name, std::string* out) {
+  std::FILE* f = std::fopen(name.c_str(), "rb");
+  if (!f) return false;
+  char buffer[65536];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out->append(buffer, n);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+// Writes the bytes as they are; "-" is standard output.
+bool WriteWholeFile(const std::string& name, std::string_view bytes) {
+  std::FILE* f = name == "-" ? stdout : std::fopen(name.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = (f == stdout ? std::fflush(f) == 0 : std::fclose(f) == 0) && ok;
+  return ok;
 }
 
 class Arguments {
@@ -367,6 +400,31 @@ int main(int argc, char** argv) {
       } else if (!WriteTextFile(target, report)) {
         std::fprintf(stderr, "tallivo-cli: cannot write %s\n", target.c_str());
         return 1;
+      }
+    } else if (action == "--clipboard-in" || action == "--clipboard-out") {
+      const ClipFormat format = ClipFormatArgument(args.TakeFileName("text or private", action));
+      const std::string& target = args.TakeFileName("a file name", action);
+      if (action == "--clipboard-in") {
+        std::string bytes;
+        if (!ReadWholeFile(target, &bytes)) {
+          std::fprintf(stderr, "tallivo-cli: cannot read %s\n", target.c_str());
+          return 1;
+        }
+        HeadlessPlatform& platform = TheHeadlessPlatform();
+        platform.clipboard[int(ClipFormat::kPrivate)].reset();
+        platform.clipboard[int(ClipFormat::kText)].reset();
+        platform.clipboard[int(format)] = std::move(bytes);
+      } else {
+        std::string bytes;
+        if (!TheHeadlessPlatform().ClipboardText(format, &bytes)) {
+          std::fprintf(stderr, "tallivo-cli: the clipboard holds no %s\n",
+                       format == ClipFormat::kText ? "text" : "private format");
+          return 1;
+        }
+        if (!WriteWholeFile(target, bytes)) {
+          std::fprintf(stderr, "tallivo-cli: cannot write %s\n", target.c_str());
+          return 1;
+        }
       }
     } else if (action == "--undo") {
       UndoLastCommand();
