@@ -41,6 +41,8 @@
 #include <cmath>
 #include <memory>
 
+#include "commands/clipboard.h"
+#include "commands/external_functions.h"
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/entry.h"
@@ -776,7 +778,28 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kSplitClear: sheetWindow->splitAtCursor(0); break;
     case Cmd::kBorders: sheetWindow->setTitles(tag); break;
     case Cmd::kZoom: SetZoom(tag); break;
-    case Cmd::kExtReset: ClearLinkedSheetCache(); break;
+    case Cmd::kExtReset:
+      ClearLinkedSheetCache();
+      RunOnSelection([](const CellRange&) { return ResetUserFunctions(); });
+      break;
+    case Cmd::kExtTable:
+      OpenPrompt(QStringLiteral("Indicate @table Position"), [this](const CellRange& at) {
+        RunOnSelection([&at](const CellRange&) {
+          const CellRange r = OrderedRange(at);
+          return WriteUserFunctionTable(r.firstRow, r.firstColumn);
+        });
+      });
+      break;
+    case Cmd::kCut:
+    case Cmd::kCopy:
+      RunOnSelection([cut = cmd == Cmd::kCut](const CellRange& r) { return CopyToClipboard(r, cut); });
+      break;
+    case Cmd::kPaste:
+      RunOnSelection([](const CellRange& selection) {
+        const CellRange r = OrderedRange(selection);
+        return PasteFromClipboard(r.firstRow, r.firstColumn);
+      });
+      break;
     case Cmd::kNewView: {
       if (int(clientArea_->subWindowList().size()) >= kMaxChildWindows) {
         ThePlatform().Beep();

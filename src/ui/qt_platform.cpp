@@ -1,11 +1,14 @@
-// ui/qt_platform.cpp — the platform seam on Qt: boxes, beep, cursor, gauge, fonts, clock.
+// ui/qt_platform.cpp — the platform seam on Qt: boxes, beep, cursor, gauge, fonts, clock,
+// clipboard.
 #include "ui/qt_platform.h"
 
 #include <unistd.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QSysInfo>
 #include <QWidget>
 #include <algorithm>
@@ -138,6 +141,39 @@ void QtPlatform::ShowBar(WindowBar bar, bool visible) {
 
 void QtPlatform::SetZoom(int percent) {
   if (onZoom) onZoom(percent);
+}
+
+namespace {
+
+// The MIME type of the program's own clipboard format: the engine's bytes with a closing NUL.
+constexpr char kPrivateClipType[] = "application/x-tallivo32d";
+
+}  // namespace
+
+void QtPlatform::SetClipboard(std::string_view privateText, std::string_view plainText) {
+  auto* data = new QMimeData;
+  QByteArray own(privateText.data(), qsizetype(privateText.size()));
+  own.append('\0');
+  data->setData(QString::fromLatin1(kPrivateClipType), own);
+  // Other programs get UTF-8 with LF line ends.
+  QString text = FromCp1252(plainText);
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  data->setText(text);
+  QGuiApplication::clipboard()->setMimeData(data);
+}
+
+bool QtPlatform::ClipboardText(ClipFormat format, std::string* text) {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (!data) return false;
+  if (format == ClipFormat::kPrivate) {
+    if (!data->hasFormat(QString::fromLatin1(kPrivateClipType))) return false;
+    const QByteArray own = data->data(QString::fromLatin1(kPrivateClipType));
+    text->assign(own.constData(), size_t(own.size()));
+    return true;
+  }
+  if (!data->hasText()) return false;
+  *text = ToCp1252(data->text());
+  return true;
 }
 
 double QtPlatform::ViewSetting(int n) {

@@ -2,9 +2,9 @@
 //
 // Beeps, message and question boxes ("Error:" with the text), the hour-glass cursor with
 // " WAIT! " in the mode indicator, the progress gauge, repainting, the active grid's cursor and
-// selection, the installed font families, the clock and memory figures. The main window connects
-// the mode indicator, the gauge and repainting through the callbacks below. Tests may divert
-// message and question boxes to a script so that nothing modal blocks them.
+// selection, the installed font families, the clipboard, the clock and memory figures. The main
+// window connects the mode indicator, the gauge and repainting through the callbacks below. Tests
+// may divert message and question boxes to a script so that nothing modal blocks them.
 // State: per object (callbacks, the wait nesting, the mode shown before the wait).
 #pragma once
 
@@ -43,6 +43,9 @@ class QtPlatform : public Platform {
   void ShowBar(WindowBar bar, bool visible) override;
   void SetZoom(int percent) override;
   double ViewSetting(int n) override;
+  // The clipboard: the private format as application/x-tallivo32d, plain text as UTF-8.
+  void SetClipboard(std::string_view privateText, std::string_view plainText) override;
+  bool ClipboardText(ClipFormat format, std::string* text) override;
   void PlayWave(std::string_view fileName, int mode) override;
 
   // The desktop side of running macros (set by the main window); without it the platform has no
