@@ -16,6 +16,7 @@
 #include "files/settings.h"
 #include "core/sheet_extras.h"
 #include "files/user_functions.h"
+#include "files/atomic_file.h"
 #include "files/worksheet_file.h"
 #include "formula/compiler.h"
 #include "formula/evaluator.h"
@@ -86,6 +87,7 @@ void ResetModules(uint32_t maxPages) {
   ResetWorksheets();
   ResetAllExtras();
   ResetWorksheetFiles();
+  ResetAtomicFileFault();
   PoolReset(maxPages);
   ResetAddressState();
   ResetCellStore();

@@ -14,10 +14,22 @@ bool IsValuesSeparator(char c, char thousands) {
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
 void AddField(std::string_view piece, std::vector<std::string>* fields) {
+  const bool doubleQuoted = piece.size() >= 2 && piece.front() == '"' && piece.back() == '"';
   if (piece.size() >= 2 && IsQuote(piece.front()) && IsQuote(piece.back())) {
     piece = piece.substr(1, piece.size() - 2);
   }
-  fields->emplace_back(piece);
+  if (!doubleQuoted) {
+    fields->emplace_back(piece);
+    return;
+  }
+  // Inside double quotes a doubled '"' stands for one, as quoted exports write it.
+  std::string field;
+  field.reserve(piece.size());
+  for (size_t i = 0; i < piece.size(); ++i) {
+    field += piece[i];
+    if (piece[i] == '"' && i + 1 < piece.size() && piece[i + 1] == '"') ++i;
+  }
+  fields->push_back(std::move(field));
 }
 
 }  // namespace

@@ -14,5 +14,6 @@
 // a separator inside a group does not split. A separator outside groups ends a field, also an
 // empty one (two separators in a row give an empty field). A line that does not end in a
 // separator ends its last field as if it did. A field that both begins and ends with a double
-// quote or an apostrophe loses those two characters. An empty line gives no field.
+// quote or an apostrophe loses those two characters; in a double-quoted field a doubled '"' becomes
+// one. An empty line gives no field.
 std::vector<std::string> SplitValuesLine(std::string_view line);

@@ -25,6 +25,16 @@ enum LoadMode : uint16_t {
   kLoadMergeCells = 1,
 };
 
+// The merge mode word: kMergeMode plus kind x 4 (1 values: formulas arrive as their stored
+// results; 2 formulas) plus the action (1 replace, 2 sum, 3 difference).
+constexpr uint16_t kMergeMode = 16;
+constexpr uint16_t kMergeValues = 4;
+constexpr uint16_t kMergeFormulas = 8;
+constexpr uint16_t kMergeActionMask = 3;
+constexpr uint16_t kMergeReplace = 1;
+constexpr uint16_t kMergeSum = 2;
+constexpr uint16_t kMergeDifference = 3;
+
 // The name a worksheet is saved or loaded under: `name` itself when its last path component
 // holds a ".", else `name` + ".wks" (".WKS" when the letters of the name are all upper case).
 std::string WorksheetFileName(std::string_view name);
@@ -58,6 +68,29 @@ bool LoadWorksheetAsStored(std::string_view fileName);
 // The same from bytes in memory (tests, fuzzing, the clipboard).
 bool LoadWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode = kLoadWhole);
 bool LoadWorksheetBytesAsStored(const uint8_t* data, size_t size);
+
+// Merges the cells of worksheet file `fileName` (taken as given) into the current sheet at
+// (row, column), as the reader in merge mode word `mode` produces them. `source` empty takes the
+// whole file; a text holding "." is a range of the file; anything else names a range of the
+// file (no such name: nothing merged). The block's first cell lands on the target. Only cell
+// records are taken: the sheet's names, settings and layout stay. Sum adds the incoming number
+// to the number already there (0 for none), difference subtracts it. Cells that the offset
+// puts off the grid are skipped with one "Out of Range"; with protection on, locked cells (and
+// positions without a cell) keep their content, with one "Protected Cell". Merged formulas are
+// converted and linked but not recalculated: the caller recalculates. Reports the reader's
+// messages; gives false when the file could not be opened or reading stopped on an error.
+bool MergeWorksheet(std::string_view fileName, uint16_t mode, uint32_t row, uint32_t column,
+                    std::string_view source);
+bool MergeWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode, uint32_t row,
+                         uint32_t column, std::string_view source);
+
+// The range names a worksheet file defines, in file order (the merge dialog lists them).
+struct FileRangeName {
+  std::string name;
+  CellRange range;
+};
+std::vector<FileRangeName> WorksheetFileRangeNames(const uint8_t* data, size_t size);
+bool ReadWorksheetFileRangeNames(std::string_view fileName, std::vector<FileRangeName>* names);
 
 // Converts every formula of the current sheet still in file form (kind bit 0x10) to the
 // in-memory form and links it, then recalculates the sheet. A formula whose code cannot be

@@ -79,9 +79,18 @@ void ClearContents(CellHandle h) {
   c->kind = uint8_t(CellKind::kBlank);
 }
 
+// Where a merge puts the file's cells: the block of the file taken and the offset added.
+struct MergePlan {
+  uint16_t mode = 0;
+  CellRange block{0, 0, 255, 8191};  // file positions taken
+  int rowOffset = 0;
+  int columnOffset = 0;
+};
+
 class Loader {
  public:
-  Loader(ByteSource& source, uint16_t mode) : source_(source), mode_(mode) {
+  Loader(ByteSource& source, uint16_t mode, const MergePlan* merge = nullptr)
+      : source_(source), mode_(mode), merge_(merge) {
     fontMap_.fill(kNoFont);
     columnChars_.fill(-1);
   }
@@ -108,6 +117,10 @@ class Loader {
   // Reads the value and code of a FORMULA record; false when no cell is to be stored.
   bool ReadFormulaFields(uint16_t row, uint16_t column, const RecordView& v, FormulaFields* out);
   void ReadString(uint16_t row, uint16_t column, const RecordView& v);
+  // Merge mode: moves a file position to its target; false when the cell is not to be taken.
+  bool MergeTarget(uint16_t* row, uint16_t* column);
+  void MergeCell(uint8_t low, uint16_t fileColumn, uint16_t row, uint16_t column, uint8_t format,
+                 uint8_t colour, const RecordView& v);
   void ReadName(const RecordView& v);
   void ReadGraph(const RecordView& v, bool named);
   void ReadMargins(const RecordView& v);
@@ -118,6 +131,10 @@ class Loader {
 
   ByteSource& source_;
   uint16_t mode_;
+  const MergePlan* merge_;
+  bool outOfRange_ = false;      // a merged cell fell off the grid
+  bool protectedCell_ = false;   // protection kept a merged cell's content
+  std::vector<std::pair<CellHandle, uint16_t>> mergedFormulas_;  // with their file column
   std::vector<uint8_t> body_;
   uint32_t records_ = 0;
   bool failed_ = false;
@@ -223,7 +240,16 @@ bool Loader::Run() {
     }
   }
   if (WholeSheet()) ApplyLayout();
-  if (!extensionBlock_ && formulas) {
+  if (!extensionBlock_ && formulas && merge_) {
+    // Mended for the column the formula had in the file, whose offsets it keeps.
+    for (const auto& [h, fileColumn] : mergedFormulas_) {
+      CellRecord* c = CellAt(h);
+      if ((c->kind & kKindFileForm) && KindIsFormula(c->kind & kKindMask) && c->text) {
+        uint8_t* code = PoolPtr(c->text);
+        MendForeignColumnOffsets(code, CodeBufferSize(code), fileColumn);
+      }
+    }
+  } else if (!extensionBlock_ && formulas) {
     // Programs without our extension block keep relative column offsets in the low 8 bits.
     for (int row = 0; row < kRowCount; ++row) {
       for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
@@ -245,6 +271,10 @@ void Loader::ReadCellRecord(uint8_t low, uint8_t colour, const RecordView& v) {
   if (v.Short()) return;
   // Cells off our grid cannot be held; they are passed over like records we do not know.
   if (!IsValidCell(row, column)) return;
+  if (merge_) {
+    MergeCell(low, column, row, column, format, colour, v);
+    return;
+  }
   if (low == kString) {
     ReadString(row, column, v);
     return;
@@ -328,6 +358,108 @@ bool Loader::ReadFormulaFields(uint16_t row, uint16_t column, const RecordView& 
   out->buffer[1] = 0;
   std::memcpy(out->buffer + 2, code, length);
   return true;
+}
+
+bool Loader::MergeTarget(uint16_t* row, uint16_t* column) {
+  const CellRange& b = merge_->block;
+  if (*row < b.firstRow || *row > b.lastRow || *column < b.firstColumn || *column > b.lastColumn) {
+    return false;
+  }
+  const int r = *row + merge_->rowOffset, c = *column + merge_->columnOffset;
+  if (r < 0 || c < 0 || !IsValidCell(uint32_t(r), uint32_t(c))) {
+    outOfRange_ = true;
+    return false;
+  }
+  if (Options().protection()) {
+    const CellHandle h = GetCell(uint32_t(r), uint32_t(c));
+    if (!h || (CellAt(h)->format & kFormatProtected)) {
+      protectedCell_ = true;
+      return false;
+    }
+  }
+  *row = uint16_t(r);
+  *column = uint16_t(c);
+  return true;
+}
+
+void Loader::MergeCell(uint8_t low, uint16_t fileColumn, uint16_t row, uint16_t column,
+                       uint8_t format, uint8_t colour, const RecordView& v) {
+  const bool values = (merge_->mode & kMergeValues) != 0;
+  const uint16_t action = merge_->mode & kMergeActionMask;
+  if (low == kString && !values) return;  // merged formulas compute their strings again
+  FormulaFields formula;
+  if (low == kFormula && !ReadFormulaFields(row, column, v, &formula)) return;
+  if (!MergeTarget(&row, &column)) return;
+  if (low == kString) {
+    // The text result of a formula merged as its value: a label with the default prefix.
+    const CellHandle h = GetCell(row, column);
+    if (!h) return;
+    NoteCellChange(h);
+    ClearContents(h);
+    const uint8_t prefix = Options().labelPrefix() ? Options().labelPrefix() : uint8_t('\'');
+    if (!SetCellText(CellAt(h), std::string(1, char(prefix)) + v.Text(5, kMaxCellText - 1))) Fail();
+    CellAt(h)->kind = uint8_t(CellKind::kLabel);
+    return;
+  }
+  const CellHandle existing = GetCell(row, column);
+  double previous = 0;
+  if (existing) {
+    const CellRecord* old = CellAt(existing);
+    if (KindIsNumeric(old->kind) && !(old->kind & kKindFileForm)) previous = CellNumber(old);
+    NoteCellChange(existing);
+  }
+  const CellHandle h = existing ? existing : GetOrCreateCell(row, column);
+  if (!h) {
+    Fail();
+    return;
+  }
+  ClearContents(h);
+  CellRecord* c = CellAt(h);
+  c->format = format;
+  if (colour == 0) {
+    std::memset(c->shade, 0, sizeof c->shade);
+    c->colour = kColourDefault;
+  } else {
+    const PaletteColour& shade = kPalette[colour >> 4];
+    c->shade[0] = shade.red;
+    c->shade[1] = shade.green;
+    c->shade[2] = shade.blue;
+    c->colour = colour & kColourIndexMask;
+  }
+  bool numeric = true;
+  double value = 0;
+  switch (low) {
+    case kInteger: value = int16_t(v.Word(5)); break;
+    case kNumber: value = CheckedValue(v.Double(5)); break;
+    case kFormula:
+      if (values) {
+        value = formula.value;
+        break;
+      }
+      numeric = false;
+      if (!SetCellTextBytes(c, formula.buffer)) {
+        Fail();
+        return;
+      }
+      SetCellDouble(c, formula.value);
+      c->kind = uint8_t(kKindFileForm | (formula.erroneous ? kKindErrorMark : 0) |
+                        uint8_t(CellKind::kFormula));
+      mergedFormulas_.emplace_back(h, fileColumn);
+      break;
+    case kLabel:
+      numeric = false;
+      if (!SetCellText(c, v.Text(5, kMaxCellText))) Fail();
+      c->kind = uint8_t(CellKind::kLabel);
+      break;
+    default:
+      numeric = false;
+      c->kind = uint8_t(CellKind::kBlank);
+      break;
+  }
+  if (!numeric) return;
+  if (action == kMergeSum) value = previous + value;
+  if (action == kMergeDifference) value = previous - value;
+  StoreNumber(c, value);
 }
 
 void Loader::ReadString(uint16_t row, uint16_t column, const RecordView& v) {
@@ -745,16 +877,19 @@ void Loader::ApplyLayout() {
 
 void Loader::Report() {
   if (failed_) ShowError("Error at Record: " + std::to_string(records_));
+  if (outOfRange_) ShowError("Out of Range");
+  if (protectedCell_) ShowError("Protected Cell");
   if (invalidFormula_) {
     ShowError("Invalid Formula at \"" + ShortCellText(invalidRow_, invalidColumn_) + "\"");
   }
 }
 
-bool LoadFrom(ByteSource& source, uint16_t mode, bool recalculate = true) {
+bool LoadFrom(ByteSource& source, uint16_t mode, bool recalculate = true,
+              const MergePlan* merge = nullptr) {
   if (CurrentSheet().rowTable == nullptr) return false;
   ThePlatform().WaitCursor(true);
   if (mode == kLoadWhole) ResetExtras(CurrentWorksheet());
-  Loader loader(source, mode);
+  Loader loader(source, mode, merge);
   const bool ok = loader.Run();
   if (mode == kLoadWhole) SetSheetModified(false);
   if (loader.formulas) {
@@ -869,4 +1004,93 @@ bool LoadWorksheet(std::string_view fileName, uint16_t mode) {
 
 bool LoadWorksheetAsStored(std::string_view fileName) {
   return LoadFile(fileName, kLoadWhole, /*recalculate=*/false);
+}
+
+std::vector<FileRangeName> WorksheetFileRangeNames(const uint8_t* data, size_t size) {
+  std::vector<FileRangeName> names;
+  size_t at = 0;
+  while (at + 4 <= size) {
+    const uint16_t type = uint16_t(data[at] | data[at + 1] << 8);
+    const size_t length = size_t(data[at + 2] | data[at + 3] << 8);
+    at += 4;
+    if (length > size - at || type == kEof) break;
+    if (type == kName && length >= kNameRecordSize && length < 40) {
+      RecordView v(data + at, length);
+      std::string name = v.Text(0, 15);
+      const CellRange range = RangeAt(v, 16);
+      if (!name.empty() && name.compare(0, 2, "G!") != 0 && !v.Short()) {
+        names.push_back(FileRangeName{std::move(name), range});
+      }
+    }
+    at += length;
+  }
+  return names;
+}
+
+namespace {
+
+bool ReadFileBytes(const std::string& name, std::vector<uint8_t>* out) {
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (!file) return false;
+  uint8_t block[65536];
+  size_t n;
+  while ((n = std::fread(block, 1, sizeof block, file)) > 0) out->insert(out->end(), block, block + n);
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+bool ReadWorksheetFileRangeNames(std::string_view fileName, std::vector<FileRangeName>* names) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(std::string(fileName), &bytes)) return false;
+  *names = WorksheetFileRangeNames(bytes.data(), bytes.size());
+  return true;
+}
+
+bool MergeWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode, uint32_t row,
+                         uint32_t column, std::string_view source) {
+  MergePlan plan;
+  plan.mode = uint16_t(mode | kMergeMode);
+  if (!source.empty()) {
+    bool found = false;
+    if (source.find('.') != std::string_view::npos) {
+      const bool raised = ErrorRaised();
+      CellRange r = ParseRange(source);
+      found = RangeIsValid(r) && IsValidCell(r.firstRow, r.firstColumn) &&
+              IsValidCell(r.lastRow, r.lastColumn);
+      if (!raised) ClearError();
+      if (found) plan.block = OrderedRange(r);
+    } else {
+      for (const FileRangeName& n : WorksheetFileRangeNames(data, size)) {
+        if (SameName(n.name, source)) {
+          plan.block = OrderedRange(n.range);
+          found = IsValidCell(plan.block.firstRow, plan.block.firstColumn);
+          break;
+        }
+      }
+    }
+    if (!found) return true;  // a block the file does not define merges nothing
+  }
+  plan.rowOffset = int(row) - int(plan.block.firstRow);
+  plan.columnOffset = int(column) - int(plan.block.firstColumn);
+  ByteSource bytes(data, size);
+  return LoadFrom(bytes, plan.mode, /*recalculate=*/false, &plan);
+}
+
+bool MergeWorksheet(std::string_view fileName, uint16_t mode, uint32_t row, uint32_t column,
+                    std::string_view source) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(std::string(fileName), &bytes)) {
+    ShowError("Unable to Open File");
+    return false;
+  }
+  return MergeWorksheetBytes(bytes.data(), bytes.size(), mode, row, column, source);
 }
