@@ -4,13 +4,15 @@
 // existing file), APPEND (append, creating the file), READ (one line into a cell through entry),
 // WRITE and WRITELN (a value's text, flushed at once), CLOSE. Every operation leaves its result
 // for @IORESULT: 0, the system's error number, or -1 for READ at the end of the file. File names
-// keep their case.
+// keep their case. Text goes through the one text codec (files/text_codec.h): lines read as
+// UTF-8 when they are valid UTF-8, else as Windows-1252; written as UTF-8.
 // State: the open files (MacroState::files); the I/O result (formula/functions_sheet.h).
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/text_codec.h"
 #include "formula/functions_sheet.h"
 #include "macros/command_handlers.h"
 #include "macros/interpreter_internal.h"
@@ -63,6 +65,7 @@ void Write(MacroCall& call, bool endLine) {
   if (!FileNumber(call, 0, &n)) return;
   const EvalResult r = call.Formula(1);
   std::string text = r.error ? std::string("ERR") : r.isString ? r.text : MacroNumberText(r.number);
+  text = EncodeTextLine(text);
   if (endLine) text += '\n';
   std::FILE* f = TheMacroState().files[n];
   if (!f) {
@@ -149,7 +152,7 @@ void DoRead(MacroCall& call) {
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   SetIoResult(0);
-  MacroEnter(cell.row, cell.column, line);
+  MacroEnter(cell.row, cell.column, DecodeTextLine(line));
 }
 
 void DoWrite(MacroCall& call) { Write(call, false); }
