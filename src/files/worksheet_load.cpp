@@ -459,7 +459,12 @@ void Loader::MergeCell(uint8_t low, uint16_t fileColumn, uint16_t row, uint16_t 
   if (!numeric) return;
   if (action == kMergeSum) value = previous + value;
   if (action == kMergeDifference) value = previous - value;
-  StoreNumber(c, value);
+  if (low == kInteger) {
+    StoreNumber(c, value);  // an integer while the result still is one
+  } else {
+    SetCellDouble(c, value);
+    c->kind = uint8_t(CellKind::kNumber);
+  }
 }
 
 void Loader::ReadString(uint16_t row, uint16_t column, const RecordView& v) {
