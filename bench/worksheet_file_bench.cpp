@@ -18,6 +18,7 @@
 #include "core/sheet_extras.h"
 #include "files/worksheet_file.h"
 #include "formula/formula_code.h"
+#include "formula/recalc.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
@@ -124,6 +125,23 @@ void BM_Load(benchmark::State& state, Kind kind) {
   state.SetBytesProcessed(state.iterations() * int64_t(file.size()));
 }
 
+// Merge with Sum of the file onto a sheet that holds it already (every cell found and added to),
+// then recalculation, as the merge command does.
+void BM_MergeSum(benchmark::State& state, Kind kind) {
+  int64_t cells = 0;
+  const std::vector<uint8_t> file = FileOf(kind, int(state.range(0)), &cells);
+  for (auto _ : state) {
+    state.PauseTiming();
+    FreshEngine();
+    LoadWorksheetBytes(file.data(), file.size());
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(MergeWorksheetBytes(file.data(), file.size(),
+                                                 kMergeMode | kMergeValues | kMergeSum, 0, 0, ""));
+    RecalculateAll();
+  }
+  state.SetItemsProcessed(state.iterations() * cells);
+}
+
 void BM_Save(benchmark::State& state, Kind kind) {
   int64_t cells = 0;
   const std::vector<uint8_t> file = FileOf(kind, int(state.range(0)), &cells);
@@ -137,6 +155,7 @@ BENCHMARK_CAPTURE(BM_Load, numbers, kNumbers)->Arg(10000)->Arg(100000)->Arg(8028
 BENCHMARK_CAPTURE(BM_Load, numbers_by_column, kNumbersByColumn)->Arg(802816)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Load, formulas, kFormulas)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Load, chain, kChain)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MergeSum, numbers, kNumbers)->Arg(802816)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Save, numbers, kNumbers)->Arg(802816)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Save, formulas, kFormulas)->Arg(100000)->Unit(benchmark::kMillisecond);
 
