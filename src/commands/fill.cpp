@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "commands/block_commands.h"
 #include "commands/cell_changes.h"
 #include "core/cell_store.h"
 #include "core/format.h"
 #include "core/global_options.h"
 #include "core/messages.h"
+#include "core/worksheets.h"
 #include "platform/platform.h"
 
 namespace {
@@ -97,7 +99,13 @@ CommandResult FillSeries(const CellRange& range, FillType type, bool rowOrder, d
         break;
       }
       StoreFillNumber(h, value);
-      if (count % 2048 == 1) ThePlatform().Progress(int(count * 100 / total));
+      if (count % 2048 == 1) {
+        ThePlatform().Progress(int(count * 100 / total));
+        if (ThePlatform().UserInterrupted()) {
+          result = CommandResult{CommandStatus::kFailed, {}};
+          break;
+        }
+      }
       series.Advance();
     }
     ThePlatform().Progress(-1);
@@ -106,4 +114,27 @@ CommandResult FillSeries(const CellRange& range, FillType type, bool rowOrder, d
     SetSheetModified(true);
     return result;
   });
+}
+
+CommandResult SpeedFill(const CellRange& block) {
+  if (!RangeIsValid(block) || CurrentWorksheet() == 0) return CommandResult{CommandStatus::kFailed, {}};
+  const CellRange b = OrderedRange(block);
+  const CellHandle h = GetCell(b.firstRow, b.firstColumn);
+  const CellRecord* c = h ? CellAt(h) : nullptr;
+  if (!c || KindIs(c->kind, CellKind::kBlank)) {
+    ThePlatform().Beep();
+    return CommandResult{CommandStatus::kFailed, {}};
+  }
+  if (KindIs(c->kind, CellKind::kNumber) || KindIs(c->kind, CellKind::kInteger)) {
+    CellRange line = b;
+    const bool across = b.lastColumn - b.firstColumn >= b.lastRow - b.firstRow;
+    if (across) {
+      line.lastRow = line.firstRow;
+    } else {
+      line.lastColumn = line.firstColumn;
+    }
+    return FillSeries(line, FillType::kLinear, across, 1.0, CellNumber(c));
+  }
+  const CellRange source{b.firstColumn, b.firstRow, b.firstColumn, b.firstRow};
+  return CopyMove(false, source, b);
 }

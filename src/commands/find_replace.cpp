@@ -1,4 +1,4 @@
-// commands/find_replace.cpp — Find Next and Replace All.
+// commands/find_replace.cpp — Find Next, the single-step Replace and Replace All.
 //
 // Reads and writes: the current worksheet's cells (through cell entry), the manual-recalculation
 // byte of its options for the duration of Replace All, entry's message suppression.
@@ -10,6 +10,7 @@
 #include "core/entry.h"
 #include "core/global_options.h"
 #include "core/messages.h"
+#include "core/worksheets.h"
 #include "core/text_case.h"
 #include "formula/formula_text.h"
 #include "platform/platform.h"
@@ -74,7 +75,40 @@ uint32_t ReplaceInText(const FindState& s, const std::string& find, std::string*
   }
 }
 
+bool InsideRectangle(const FindState& s) {
+  const CellRange& r = s.rectangle;
+  return s.row >= r.firstRow && s.row <= r.lastRow && s.column >= r.firstColumn &&
+         s.column <= r.lastColumn;
+}
+
+// "Circular Replace Detected" when the find text occurs in the replacement, else kDone.
+CommandResult CircularCheck(const FindState& s, const std::string& find) {
+  if (CompareText(s, s.replaceText).find(find) == std::string::npos) return CommandResult{};
+  constexpr char kCircular[] = "Circular Replace Detected";
+  ShowError(kCircular);
+  return CommandResult{CommandStatus::kFailed, kCircular};
+}
+
+// Finds the next match from the current position on (the current cell included); beeps when
+// there is none.
+CommandResult FindFromPosition(FindState& s, const std::string& find) {
+  if (SearchOver(s) || !SearchFrom(s, find)) {
+    ThePlatform().Beep();
+    return CommandResult{CommandStatus::kFailed, {}};
+  }
+  return CommandResult{};
+}
+
 }  // namespace
+
+bool CurrentCellMatches(const FindState& state) {
+  if (state.newSearch || state.findText.empty() || CurrentWorksheet() == 0) return false;
+  if (!InsideRectangle(state)) return false;
+  const CellHandle h = GetCell(state.row, state.column);
+  if (!h) return false;
+  return CompareText(state, CellContentsText(h)).find(CompareText(state, state.findText)) !=
+         std::string::npos;
+}
 
 CommandResult FindNext(FindState& state) {
   CommandSteps steps;
@@ -96,15 +130,64 @@ CommandResult FindNext(FindState& state) {
   });
 }
 
+CommandResult ReplaceNext(FindState& state) {
+  if (state.findText.empty()) return CommandResult{CommandStatus::kFailed, {}};
+  const std::string find = CompareText(state, state.findText);
+  const CommandResult circular = CircularCheck(state, find);
+  if (!circular.Done()) return circular;
+  if (state.newSearch) {
+    CommandSteps steps;
+    steps.undo = false;
+    steps.recalculate = false;
+    steps.marksModified = false;
+    return RunCommand(steps, [&]() -> CommandResult {
+      BeginSearch(state);
+      return FindFromPosition(state, find);
+    });
+  }
+  CommandSteps steps;
+  steps.recalculate = false;    // the entry recalculates what depends on the cell
+  steps.marksModified = false;  // the entry marks the sheet itself when it stores anything
+  return RunCommand(steps, [&]() -> CommandResult {
+    if (!InsideRectangle(state)) {
+      ThePlatform().Beep();
+      return CommandResult{CommandStatus::kFailed, {}};
+    }
+    const CellHandle h = GetCell(state.row, state.column);
+    std::string text = h ? CellContentsText(h) : std::string();
+    const size_t at = CompareText(state, text).find(find);
+    if (at == std::string::npos) {
+      StepPosition(state);
+      return FindFromPosition(state, find);
+    }
+    text.replace(at, state.findText.size(), state.replaceText);
+    if (text.size() > kMaxCellText) {
+      const std::string message =
+          "Text too long in " + ShortCellText(uint16_t(state.row), uint16_t(state.column));
+      ShowError(message);
+      return CommandResult{CommandStatus::kFailed, message};
+    }
+    ClearError();
+    switch (EnterCell(text, state.row, state.column)) {
+      case EntryResult::kStored: break;
+      case EntryResult::kProtected: return CommandResult{CommandStatus::kProtected, "Protected Cell"};
+      case EntryResult::kFormulaError: return CommandResult{CommandStatus::kFormulaError, ErrorText()};
+      case EntryResult::kNoMemory: return CommandResult{CommandStatus::kFailed, ErrorText()};
+    }
+    ++state.replacements;
+    ThePlatform().Repaint();
+    // The replacement stands even when no further match is left (that only beeps).
+    FindFromPosition(state, find);
+    return CommandResult{};
+  });
+}
+
 CommandResult ReplaceAll(FindState& state) {
   state.replacements = 0;
   if (state.findText.empty()) return CommandResult{CommandStatus::kFailed, {}};
   const std::string find = CompareText(state, state.findText);
-  if (CompareText(state, state.replaceText).find(find) != std::string::npos) {
-    constexpr char kCircular[] = "Circular Replace Detected";
-    ShowError(kCircular);
-    return CommandResult{CommandStatus::kFailed, kCircular};
-  }
+  const CommandResult circular = CircularCheck(state, find);
+  if (!circular.Done()) return circular;
   return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
     BeginSearch(state);
     // Each entry would recalculate its dependents; the command recalculates once at the end.

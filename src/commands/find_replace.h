@@ -32,6 +32,19 @@ struct FindState {
 // beep) when there is none; the position then stays.
 CommandResult FindNext(FindState& state);
 
+// Whether the cell at the current position lies inside the search rectangle of a running search
+// and its entry text contains the find text (the single-step Replace is then enabled).
+bool CurrentCellMatches(const FindState& state);
+
+// The single-step Replace. On a new search it only finds, as Find Next does. Otherwise it
+// replaces the first occurrence of the find text in the cell at the current position (a position
+// outside the search rectangle beeps; a cell without the text moves the position one column on),
+// enters the result into the cell, counts one replacement, and then finds the next match from the
+// current position on (the same cell first, for its further occurrences). kFailed with a beep when
+// no match is left; "Circular Replace Detected" when the find text occurs in the replacement;
+// a refused entry keeps the cell as it was, reports and stops there.
+CommandResult ReplaceNext(FindState& state);
+
 // Replace All over the search rectangle: in each cell from the current position on (from the
 // top-left cell on a new search), every occurrence of the find text is replaced, left to right,
 // each search going on after the text inserted; the result is entered into the cell once. A cell

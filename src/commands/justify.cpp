@@ -1,4 +1,4 @@
-// commands/justify.cpp — Range Justify.
+// commands/justify.cpp — Range Justify and the Word editor's lines.
 //
 // Reads and writes: the current worksheet's cells (erased through the commands layer's helper,
 // lines entered through cell entry); the platform's text measurement.
@@ -12,6 +12,7 @@
 #include "core/cell_store.h"
 #include "core/entry.h"
 #include "core/messages.h"
+#include "core/worksheets.h"
 #include "formula/formula_text.h"
 #include "platform/platform.h"
 
@@ -153,6 +154,7 @@ CommandResult JustifyRange(const CellRange& range, int width, bool pad, bool cen
       }
     }
     for (size_t k = 0; k < lines.size(); ++k) {
+      if (ThePlatform().UserInterrupted()) break;
       const std::string line = pad && k + 1 < lines.size() && lines[k].back() != '.'
                                    ? Padded(lines[k], measure)
                                    : lines[k];
@@ -160,6 +162,49 @@ CommandResult JustifyRange(const CellRange& range, int width, bool pad, bool cen
           result.Done()) {
         result = CommandResult{CommandStatus::kFailed, ErrorText()};
       }
+    }
+    return result;
+  });
+}
+
+std::vector<std::string> WordLines(const CellRange& block) {
+  std::vector<std::string> lines;
+  if (!RangeIsValid(block) || CurrentWorksheet() == 0) return lines;
+  const CellRange b = OrderedRange(block);
+  for (uint32_t row = b.firstRow; row <= b.lastRow; ++row) {
+    const CellHandle h = GetCell(row, b.firstColumn);
+    lines.push_back(h ? CellContentsText(h) : std::string());
+  }
+  return lines;
+}
+
+CommandResult EnterWordLines(const CellRange& block, const std::vector<std::string>& lines) {
+  if (!RangeIsValid(block)) return CommandResult{CommandStatus::kFailed, {}};
+  const CellRange b = OrderedRange(block);
+  CommandSteps steps;
+  steps.recalculate = false;  // each entry recalculates what depends on its cell
+  return RunCommand(steps, [&]() -> CommandResult {
+    CommandResult result;
+    for (size_t k = 0; k < lines.size() && b.firstRow + k < kRowCount; ++k) {
+      const uint32_t row = uint32_t(b.firstRow + k);
+      const CellHandle h = GetCell(row, b.firstColumn);
+      if (h && CellContentsText(h) == lines[k]) continue;
+      EntryResult entered;
+      if (lines[k].empty()) {
+        if (!h) continue;
+        // An empty line empties the cell through the erase command's rules (protection too).
+        const CommandResult erased = EraseRange(CellRange{b.firstColumn, uint16_t(row), b.firstColumn, uint16_t(row)});
+        if (!erased.Done() && result.Done()) result = erased;
+        continue;
+      }
+      ClearError();
+      entered = EnterCell(lines[k], row, b.firstColumn);
+      if (entered == EntryResult::kStored || !result.Done()) continue;
+      result = entered == EntryResult::kProtected
+                   ? CommandResult{CommandStatus::kProtected, "Protected Cell"}
+                   : CommandResult{entered == EntryResult::kFormulaError ? CommandStatus::kFormulaError
+                                                                         : CommandStatus::kFailed,
+                                   ErrorText()};
     }
     return result;
   });

@@ -1,8 +1,11 @@
 // commands/justify.h — Range Justify: the words of a column of labels reflowed into lines of a
-// given width, or each row's text centred.
+// given width, or each row's text centred; and the Word editor's lines in and out of a column.
 //
 // Reads and writes: the current worksheet's cells; measures text through the platform.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "commands/commands.h"
 #include "core/address.h"
@@ -20,3 +23,15 @@
 // ("Cannot Justify: CELL is not a label of the first column"); more lines than rows (at most 500)
 // are needed (" RANGE too Small. Expand it!"); protection is on ("Protected Cell").
 CommandResult JustifyRange(const CellRange& range, int width, bool pad, bool centre);
+
+// The lines the Word editor opens with: the entry text of each cell in the first column of
+// `block` (formula text, label with its prefix, number text), rows first to last; "" for an empty
+// position.
+std::vector<std::string> WordLines(const CellRange& block);
+
+// The Word editor's Ok: line k is entered into row first + k of the block's first column, as
+// typed on the entry line (lines beyond the block continue downward; those past the grid's last
+// row are dropped). An empty line empties a cell that holds something. One undo group; a refused
+// entry (a locked cell, a formula that does not compile) is reported and the writing goes on;
+// the first refusal is the result.
+CommandResult EnterWordLines(const CellRange& block, const std::vector<std::string>& lines);

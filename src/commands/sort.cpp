@@ -20,6 +20,7 @@
 #include "core/dependents.h"
 #include "core/global_options.h"
 #include "core/worksheets.h"
+#include "platform/platform.h"
 #include "formula/formula_code.h"
 #include "formula/recalc.h"
 
@@ -215,7 +216,10 @@ CommandResult SortData(const SortOrders& ascending) {
       orders[keyColumns.size()] = ascending[size_t(k)];
       keyColumns.push_back(std::min<uint16_t>(key.firstColumn, kColumnCount - 1));
     }
-    return SortRows(data, keyColumns, orders);
+    const CommandResult sorted = SortRows(data, keyColumns, orders);
+    // The data range becomes the current range of the grid.
+    ThePlatform().SelectBlock(PlatformBlock{data.firstColumn, data.firstRow, data.lastColumn, data.lastRow});
+    return sorted;
   });
 }
 

@@ -108,6 +108,10 @@ class Platform {
   // program: converted to Windows-1252, line ends as they came). False when the clipboard holds
   // nothing in that format.
   virtual bool ClipboardText(ClipFormat format, std::string* text) = 0;
+  // Whether the user has asked to interrupt the long operation that is running (Ctrl+Break).
+  // Long operations ask now and then and stop early when it gives true; asking clears the
+  // request. Without a desktop no one can interrupt.
+  virtual bool UserInterrupted() { return false; }
   // One of the two view settings of the active worksheet window that @QVIEW reports: 0 the zoom
   // in percent, 1 whether the window is split into two panes (1 or 0). Other n give 0.
   virtual double ViewSetting(int n) {

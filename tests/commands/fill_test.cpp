@@ -108,4 +108,53 @@ TEST_F(FillTest, FillReplacesFormulasAndStopsAtALockedCell) {
   EXPECT_EQ(Texts("A2..A3"), "/");
 }
 
+// Interrupts the first long operation that asks after `afterChecks` questions.
+class InterruptingPlatform : public HeadlessPlatform {
+ public:
+  int afterChecks = 0;
+  int checks = 0;
+  bool UserInterrupted() override { return ++checks > afterChecks; }
+};
+
+TEST_F(FillTest, TheUsersInterruptStopsTheFillWithTheCellsBeforeItFilled) {
+  InterruptingPlatform platform;
+  platform.afterChecks = 1;  // the interrupt asked at cell 2 passes, the one at cell 2050 stops
+  InstallPlatform(&platform);
+  const CommandResult r = FillSeries(ParseRange("A1..A5000"), FillType::kLinear, true, 1, 1);
+  InstallPlatform(nullptr);
+  EXPECT_EQ(r.status, CommandStatus::kFailed);
+  EXPECT_EQ(platform.checks, 2);
+  EXPECT_EQ(Number("A2049"), 2049);
+  EXPECT_EQ(Number("A2051"), -1);
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(FillTest, SpeedFillFillsTheLongerEdgeFromANumberOrCopiesALabelOrFormula) {
+  struct Case {
+    int line;
+    const char* topLeft;  // entered at B2 ("" for none)
+    const char* block;
+    const char* range;  // shown afterwards
+    const char* expected;
+    CommandStatus status;
+  } cases[] = {
+      {__LINE__, "5", "B2..D3", "B2..D3", "5 6 7/  ", CommandStatus::kDone},
+      {__LINE__, "5", "B2..C4", "B2..C4", "5 /6 /7 ", CommandStatus::kDone},
+      {__LINE__, "5", "B2..C3", "B2..C3", "5 6/ ", CommandStatus::kDone},  // square: the row
+      {__LINE__, "'ab", "B2..C3", "B2..C3", "'ab 'ab/'ab 'ab", CommandStatus::kDone},
+      {__LINE__, "+A1+1", "B2..B3", "B2..B3", "+A1+1/+A2+1", CommandStatus::kDone},
+      {__LINE__, "", "B2..C3", "B2..C3", " / ", CommandStatus::kFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    ResetEngineState();
+    ASSERT_NE(NewWorksheet("SHEET1.WKS"), 0);
+    if (*c.topLeft) {
+      ASSERT_TRUE(EnterIntoCell(1, 1, c.topLeft).Done());
+    }
+    EXPECT_EQ(SpeedFill(ParseRange(c.block)).status, c.status);
+    EXPECT_EQ(Texts(c.range), c.expected);
+  }
+}
+
 }  // namespace

@@ -138,4 +138,53 @@ TEST_F(FindReplaceTest, FindNextWalksTheMatchesInRowOrder) {
   EXPECT_EQ(found, (std::vector<std::string>{"B1", "A2"}));
 }
 
+TEST_F(FindReplaceTest, ReplaceStepsOneOccurrenceAtATime) {
+  Enter("A1", "'cat cat");
+  Enter("B1", "'dog");
+  Enter("A2", "'cat");
+  FindState s;
+  s.findText = "CAT";
+  s.replaceText = "cow";
+  // Each step: the result, the position afterwards, the texts of A1 and A2.
+  struct Step {
+    CommandStatus status;
+    const char* position;
+    bool matches;
+    const char* a1;
+    const char* a2;
+  } steps[] = {
+      {CommandStatus::kDone, "A1", true, "'cat cat", "'cat"},  // a fresh search only finds
+      {CommandStatus::kDone, "A1", true, "'cow cat", "'cat"},  // the same cell's next one
+      {CommandStatus::kDone, "A2", true, "'cow cow", "'cat"},
+      {CommandStatus::kDone, "A2", false, "'cow cow", "'cow"},  // replaced; no match left
+      {CommandStatus::kFailed, "B2", false, "'cow cow", "'cow"},
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(ReplaceNext(s).status, steps[i].status);
+    EXPECT_EQ(ShortCellText(uint16_t(s.row), uint16_t(s.column)), steps[i].position);
+    EXPECT_EQ(CurrentCellMatches(s), steps[i].matches);
+    EXPECT_EQ(Text("A1"), steps[i].a1);
+    EXPECT_EQ(Text("A2"), steps[i].a2);
+  }
+  EXPECT_EQ(s.replacements, 3u);
+  ASSERT_TRUE(UndoLastCommand().Done());  // one step comes back at a time
+  EXPECT_EQ(Text("A2"), "'cat");
+  EXPECT_EQ(Text("A1"), "'cow cow");
+  s.replaceText = "xcatx";
+  EXPECT_EQ(ReplaceNext(s).message, "Circular Replace Detected");
+}
+
+TEST_F(FindReplaceTest, ReplaceOnALockedCellReportsAndKeepsIt) {
+  Enter("A1", "'cat");
+  ASSERT_TRUE(SetSheetProtection(true).Done());
+  FindState s;
+  s.findText = "cat";
+  s.replaceText = "dog";
+  ASSERT_TRUE(ReplaceNext(s).Done());
+  EXPECT_EQ(ReplaceNext(s).status, CommandStatus::kProtected);
+  EXPECT_EQ(Text("A1"), "'cat");
+  EXPECT_EQ(s.replacements, 0u);
+}
+
 }  // namespace

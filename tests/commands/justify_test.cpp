@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "commands/commands.h"
 #include "commands/engine_start.h"
@@ -69,6 +70,20 @@ TEST_F(JustifyTest, CentreAddsBlanksAlternatelyAtTheEndAndTheFront) {
   Enter("A1", "'  ab ");
   ASSERT_TRUE(JustifyRange(ParseRange("A1..A1"), 100, false, true).Done());
   EXPECT_EQ(CellContentsText(GetCell(0, 0)), "'    ab     ");
+}
+
+TEST_F(JustifyTest, WordLinesComeOutAsEntryTextsAndGoBackAsEntries) {
+  Enter("A4", "+1+2");
+  EXPECT_EQ(WordLines(ParseRange("A2..B5")),
+            (std::vector<std::string>{"'fox jumps over", "'the lazy dog", "+1+2", ""}));
+  // Lines past the block continue downward; an empty line empties a cell; a refused line keeps
+  // its cell and the rest are still written.
+  const CommandResult r = EnterWordLines(ParseRange("A1..A2"), {"'one", "", "@SUM(", "7", "'five"});
+  EXPECT_EQ(r.status, CommandStatus::kFormulaError);
+  EXPECT_EQ(Column(5), "'one||'the lazy dog|7|'five");
+  EXPECT_EQ(CellNumber(CellAt(GetCell(3, 0))), 7);
+  ASSERT_TRUE(UndoLastCommand().Done());
+  EXPECT_EQ(Column(5), "'the quick brown|'fox jumps over|'the lazy dog|+1+2|");
 }
 
 }  // namespace

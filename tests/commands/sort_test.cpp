@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <string>
 #include <vector>
 
@@ -170,6 +172,16 @@ TEST_F(SortTest, TheSettingsKeepTheRanges) {
   Enter("A1", "9");
   ASSERT_TRUE(SortData().Done());  // sorts again with what the settings hold
   EXPECT_EQ(Column('A', 2), "2|9");
+}
+
+TEST_F(SortTest, TheDataRangeBecomesTheSelection) {
+  Enter("B2", "2");
+  Enter("B3", "1");
+  TheHeadlessPlatform().selection = PlatformBlock{};
+  ASSERT_TRUE(Sort("B2..C3", {"B2"}, kUp).Done());
+  const PlatformBlock s = TheHeadlessPlatform().selection;
+  EXPECT_EQ((std::array<int, 4>{s.firstColumn, s.firstRow, s.lastColumn, s.lastRow}),
+            (std::array<int, 4>{1, 1, 2, 2}));
 }
 
 }  // namespace
