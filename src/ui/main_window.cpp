@@ -65,6 +65,7 @@
 #include "graph/graph_settings_dialog.h"
 #include "ui/audit_dialog.h"
 #include "ui/cp1252.h"
+#include "ui/find_replace_dialog.h"
 #include "ui/function_list_dialog.h"
 #include "ui/grid_pane.h"
 #include "ui/password_dialog.h"
@@ -624,6 +625,7 @@ void MainWindow::SelectionChanged() {
   }
   ShowCellInEntryLine();
   UpdateMenuState();
+  if (findReplaceDialog_) findReplaceDialog_->CursorMoved();
 }
 
 // --- the command helper --------------------------------------------------------------------------
@@ -881,6 +883,13 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kInsDelRows:
     case Cmd::kInsDelCols:
     case Cmd::kMoveBlock: RunBlockCommand(cmd, tag); break;
+    case Cmd::kData:
+    case Cmd::kSort:
+    case Cmd::kSpeedFill:
+    case Cmd::kFind:
+    case Cmd::kJustify:
+    case Cmd::kWord:
+    case Cmd::kProper: RunDataCommand(cmd, tag); break;
     default: ThePlatform().Beep(); break;
   }
   RefreshSheetViews();

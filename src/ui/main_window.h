@@ -39,6 +39,10 @@ class QTimer;
 class WorksheetWindow;
 class FunctionListDialog;
 class CopySpecialDialog;
+class DataDialog;
+class FindReplaceDialog;
+class JustifyDialog;
+class WordDialog;
 class GraphSettingsDialog;
 class AuditDialog;
 class MacroPlayer;
@@ -103,6 +107,12 @@ class MainWindow : public QMainWindow {
   FunctionListDialog* functionList() const;
   // The Range menu's copy dialog (created on first use).
   CopySpecialDialog* copySpecialDialog();
+  // The Data dialog, the Find & Replace dialog, the justify and the Word dialogs (each created
+  // on first use).
+  DataDialog* dataDialog();
+  FindReplaceDialog* findReplaceDialog();
+  JustifyDialog* justifyDialog();
+  WordDialog* wordDialog();
   // The graph settings dialog (created on first use), or null before.
   GraphSettingsDialog* graphSettings() const { return graphSettings_; }
   // The audit window (created on first use), or null before.
@@ -229,6 +239,12 @@ class MainWindow : public QMainWindow {
   void RunBlockCommand(Cmd cmd, int tag);
   void CopyMovePrompts(bool move);
   void MoveBlock(bool down);
+  // Sort, fill, find and replace, justify, Word and the label buttons (data_actions.cpp).
+  void RunDataCommand(Cmd cmd, int tag);
+  // Lets a dialog ask for a range on the range prompt; the dialog comes back when the prompt
+  // closes, accepted or not.
+  void PointFromDialog(const QString& caption, const CellRange& start,
+                       std::function<void(const CellRange&)> done, std::function<void()> closed);
   // "&Graph" menu: the graph settings dialog on the page of `tag`; "&Clear..." after asking.
   void OpenGraphSettings(int tag);
   void ClearGraphSettings();
@@ -292,6 +308,10 @@ class MainWindow : public QMainWindow {
   GraphSettingsDialog* graphSettings_ = nullptr;
   AuditDialog* auditDialog_ = nullptr;
   CopySpecialDialog* copySpecialDialog_ = nullptr;
+  DataDialog* dataDialog_ = nullptr;
+  FindReplaceDialog* findReplaceDialog_ = nullptr;
+  JustifyDialog* justifyDialog_ = nullptr;
+  WordDialog* wordDialog_ = nullptr;
   QTextBrowser* help_ = nullptr;
 
   // The entry in progress.

@@ -115,6 +115,12 @@ void QtPlatform::MoveCursor(PlatformCell cell) {
   if (GridPane* grid = GridPane::ActiveGrid()) grid->moveTo(cell.row, cell.column);
 }
 
+void QtPlatform::SelectBlock(PlatformBlock block) {
+  if (GridPane* grid = GridPane::ActiveGrid()) {
+    grid->selectRange(CellRange{block.firstColumn, block.firstRow, block.lastColumn, block.lastRow});
+  }
+}
+
 bool QtPlatform::PlayKeys(std::string_view keys) {
   return macroPlayer && macroPlayer->PlayKeys(keys);
 }

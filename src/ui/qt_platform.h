@@ -34,6 +34,7 @@ class QtPlatform : public Platform {
   std::vector<std::string> InstalledFonts() override;
   std::string SystemVersion() override;
   void MoveCursor(PlatformCell cell) override;
+  void SelectBlock(PlatformBlock block) override;
   bool PlayKeys(std::string_view keys) override;
   MacroWait MacroInput(const MacroInputRequest& request, std::string* reply) override;
   MacroWait MacroDelay(int milliseconds) override;

@@ -1,0 +1,34 @@
+// ui/word_dialog.h — WordDialog, the simple word processor ("Word").
+//
+// A multi-line text box holding the entry texts of the first column of the selected block, one
+// line a cell, and "&Ok", "&Cancel". The main window enters the lines the dialog ends with into
+// that column (commands/justify.h EnterWordLines).
+// State: per dialog (the block it was opened on).
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "core/worksheets.h"
+
+class QPlainTextEdit;
+
+class WordDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit WordDialog(QWidget* parent = nullptr);
+
+  // Opens the dialog on the first column of `block` in worksheet `slot`.
+  void Open(SlotIndex slot, const CellRange& block);
+  // The block the dialog was opened on.
+  const CellRange& block() const { return block_; }
+  // The text box's lines as the engine's texts. A final line end starts no further line.
+  std::vector<std::string> Lines() const;
+
+  QPlainTextEdit* textBox() const { return textBox_; }
+
+ private:
+  CellRange block_;
+  QPlainTextEdit* textBox_;
+};
