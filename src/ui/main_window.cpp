@@ -65,6 +65,7 @@
 #include "graph/graph_settings_dialog.h"
 #include "ui/audit_dialog.h"
 #include "ui/cp1252.h"
+#include "ui/data_dialog.h"
 #include "ui/find_replace_dialog.h"
 #include "ui/function_list_dialog.h"
 #include "ui/grid_pane.h"
@@ -706,7 +707,11 @@ void MainWindow::UpdateMenuState() {
     if (cmd == Cmd::kMacroStop) return MacroRunning();
     return true;
   };
-  for (const ActionInfo& info : actions_) info.action->setEnabled(enabled(info.cmd));
+  for (const ActionInfo& info : actions_) {
+    // The Data menu's items whose tools are not built yet have no page in the Data dialog.
+    const bool pageMissing = info.cmd == Cmd::kData && !DataDialog::HasPage(info.tag);
+    info.action->setEnabled(enabled(info.cmd) && !pageMissing);
+  }
   for (auto& [b, cmd] : buttons_) {
     bool on = enabled(cmd);
     if (cmd == Cmd::kMacroButton) on = on && !b->text().trimmed().isEmpty();
