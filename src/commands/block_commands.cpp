@@ -287,6 +287,18 @@ CommandResult MoveBlock(const CellRange& s, const CellRange& d) {
     }
   }
 
+  // Undo: every moving record at its source, what it overwrites or the empty target, and the
+  // formulas that refer to either (their references change meaning or turn to ERR).
+  for (const Mover& m : placed) NoteCellAndDependents(m.cell);
+  for (const Mover& m : placed) {
+    const CellHandle there = GetCell(m.row, m.column);
+    if (there) {
+      NoteCellAndDependents(there);
+    } else {
+      NoteCellCreation(m.row, m.column);
+    }
+  }
+
   Relinker relinker;
   for (const Mover& m : placed) relinker.AddDependentsOf(m.cell);
   for (CellHandle v : victims) relinker.AddDependentsOf(v);
@@ -537,7 +549,7 @@ CommandResult CopyMove(bool move, const CellRange& source, const CellRange& dest
   if (!OrderedOnSheet(source, &s) || !OrderedOnSheet(destination, &d)) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
-  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
+  return RunCommand(CellChangeSteps(), [&]() -> CommandResult {
     return move ? MoveBlock(s, d) : CopyBlock(s, d);
   });
 }
@@ -549,7 +561,7 @@ CommandResult CopySpecial(CopySpecialMode mode, const CellRange& source,
       uint8_t(mode) > uint8_t(CopySpecialMode::kInvert)) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
-  return RunCommand(WholeSheetSteps(),
+  return RunCommand(CellChangeSteps(),
                     [&]() -> CommandResult { return SpecialCopy(mode, s, d, factor); });
 }
 

@@ -113,7 +113,14 @@ CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandR
   ClearError();
   CommandResult result = apply();
   if (result.Done() && steps.marksModified) SetSheetModified(true);
-  if (steps.recalculate) RecalculateIfAutomatic();
+  if (steps.recalculate && !Options().manualRecalc()) {
+    std::vector<CellHandle> changed;
+    if (steps.recalculateChangedOnly && steps.undo && CellsNotedByOpenGroup(&changed)) {
+      if (!changed.empty()) RecalculateCells(changed.data(), changed.size());
+    } else {
+      RecalculateAll();
+    }
+  }
   if (steps.undo) CloseUndoGroup();
   ThePlatform().Repaint();
   return result;

@@ -46,12 +46,25 @@ struct CommandSteps {
   // Recalculate the sheet afterwards when recalculation is automatic. (An entry recalculates its
   // own dependents and leaves this off.)
   bool recalculate = true;
+  // With `recalculate`: only the cells the operation changed (those its undo group noted) and
+  // what depends on them, as an entry does; the whole sheet when Undo is off. For commands
+  // whose every change of a value is a noted cell change.
+  bool recalculateChangedOnly = false;
   // Mark the sheet modified when the operation succeeded.
   bool marksModified = true;
 };
 
-// The steps of a command that records the whole sheet for Undo (copy, move, insert, delete,
-// sort, fill, replace, justify, label commands: changes not yet followed cell by cell).
+// The steps of a command that records the whole sheet for Undo: only for changes that cannot be
+// followed cell by cell (NoteCellChange, NoteCellCreation, NoteCellShift), since it costs time
+// and journal bytes in proportion to the sheet. No command needs it today.
+// The steps of a command that changes cells only (copy, move, sort, fill, replace, labels):
+// recalculation starts from the cells it changed.
+inline CommandSteps CellChangeSteps() {
+  CommandSteps steps;
+  steps.recalculateChangedOnly = true;
+  return steps;
+}
+
 inline CommandSteps WholeSheetSteps() {
   CommandSteps steps;
   steps.undoWholeSheet = true;

@@ -4,6 +4,7 @@
 // engine layers and platform.
 #include "commands/engine_start.h"
 
+#include "commands/structure_change.h"
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "core/entry.h"
@@ -57,6 +58,11 @@ void ProductEngineLayers::RecalculateFrom(PoolHandle cell) { ::RecalculateFrom(c
 
 void ProductEngineLayers::RecalculateCells(const PoolHandle* cells, size_t count) {
   ::RecalculateCells(cells, count);
+}
+
+void ProductEngineLayers::ShiftCells(const CellShift& shift, std::vector<PoolHandle>* relinked,
+                                     std::vector<PoolHandle>* destroyed) {
+  ShiftCellRecords(shift, relinked, destroyed);
 }
 
 void ProductEngineLayers::WorksheetClosed(int slot) {

@@ -29,6 +29,9 @@ class ProductEngineLayers : public EngineLayers {
   void EvaluateCell(PoolHandle cell) override;
   void RecalculateFrom(PoolHandle cell) override;
   void RecalculateCells(const PoolHandle* cells, size_t count) override;
+  // Insertion and deletion of rows and columns, cells only (commands/insert_delete.cpp).
+  void ShiftCells(const CellShift& shift, std::vector<PoolHandle>* relinked,
+                  std::vector<PoolHandle>* destroyed) override;
   void WorksheetClosed(int slot) override;
   // Loads the file into a hidden worksheet entry (files/worksheet_file.h LoadLinkedWorksheet).
   int LoadLinkedSheet(const std::string& path) override;

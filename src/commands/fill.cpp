@@ -70,7 +70,7 @@ CommandResult FillSeries(const CellRange& range, FillType type, bool rowOrder, d
                          double start) {
   if (!RangeIsValid(range)) return CommandResult{CommandStatus::kFailed, {}};
   const CellRange r = OrderedRange(range);
-  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
+  return RunCommand(CellChangeSteps(), [&]() -> CommandResult {
     const uint32_t rows = r.lastRow - r.firstRow + 1u;
     const uint32_t columns = r.lastColumn - r.firstColumn + 1u;
     const uint64_t total = uint64_t(rows) * columns;

@@ -188,7 +188,7 @@ CommandResult ReplaceAll(FindState& state) {
   const std::string find = CompareText(state, state.findText);
   const CommandResult circular = CircularCheck(state, find);
   if (!circular.Done()) return circular;
-  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
+  return RunCommand(CellChangeSteps(), [&]() -> CommandResult {
     BeginSearch(state);
     // Each entry would recalculate its dependents; the command recalculates once at the end.
     const bool manual = Options().manualRecalc();

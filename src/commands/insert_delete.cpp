@@ -40,6 +40,26 @@ void MoveChain(uint32_t from, uint32_t to) {
   for (CellHandle h = head; h; h = CellAt(h)->next) CellAt(h)->row = uint16_t(to);
 }
 
+// The records of the rows first..last (every column), or of the columns first..last (every
+// row).
+std::vector<CellHandle> BandRecords(bool rows, uint32_t first, uint32_t last) {
+  std::vector<CellHandle> band;
+  if (rows) {
+    for (uint32_t row = first; row <= last; ++row) {
+      for (CellHandle h = RowHead(int(row)); h; h = CellAt(h)->next) band.push_back(h);
+    }
+    return band;
+  }
+  for (uint32_t row = 0; row < uint32_t(kRowCount); ++row) {
+    if (!RowHead(int(row))) continue;
+    for (CellHandle h = FindCellAtOrAfter(row, first); h; h = CellAt(h)->next) {
+      if (CellAt(h)->column > last) break;
+      band.push_back(h);
+    }
+  }
+  return band;
+}
+
 CommandResult ShiftRows(uint32_t first, uint32_t count, bool insert) {
   const uint32_t pageRows = PageRows();
   const uint32_t pageEnd = ((first + count - 1) / pageRows + 1) * pageRows - 1;
@@ -55,41 +75,22 @@ CommandResult ShiftRows(uint32_t first, uint32_t count, bool insert) {
       uint32_t last = std::min(pageEnd, lastUsed);
       while (last > first && RowHead(int(last)) == 0) --last;
       if (RowHead(int(last)) != 0 && last + count > pageEnd) return Refused(kBottomRow);
-      // Formulas whose ranges span the insertion point gain the new rows.
-      Relinker relinker;
-      for (CellHandle h = RowHead(int(first)); h; h = CellAt(h)->next) relinker.AddDependentsOf(h);
       for (uint32_t row = first; row <= pageEnd; ++row) NoteRowHeight(row);
-      relinker.UnlinkAll();
-      for (uint32_t row = last + 1; row-- > first;) {
-        if (RowHead(int(row))) MoveChain(row, row + count);
-      }
+      ShiftCellRecords(CellShift{true, true, uint16_t(first), uint16_t(count), uint16_t(pageEnd)});
       for (uint32_t row = pageEnd; row >= first + count; --row) heights[row] = heights[row - count];
       for (uint32_t row = first; row < first + count; ++row) heights[row] = defaultHeight;
       if (lastUsed >= pageStart && lastUsed <= pageEnd) {
         SetExtent(uint16_t(std::min<uint32_t>(lastUsed + count, pageEnd)), LastColumn());
       }
-      relinker.LinkAll();
     }
     affected.area = CellRange{0, uint16_t(first), kColumnCount - 1, uint16_t(pageEnd)};
     affected.rowDelta = int(count);
   } else {
     const uint32_t lastDeleted = std::min(first + count - 1, pageEnd);
     if (first <= lastUsed) {
-      std::vector<CellHandle> victims;
-      for (uint32_t row = first; row <= lastDeleted; ++row) {
-        for (CellHandle h = RowHead(int(row)); h; h = CellAt(h)->next) victims.push_back(h);
-      }
-      const std::unordered_set<CellHandle> victimSet(victims.begin(), victims.end());
       const uint32_t shifted = lastDeleted - first + 1;
       for (uint32_t row = first; row <= pageEnd; ++row) NoteRowHeight(row);
-      Relinker relinker;
-      for (CellHandle v : victims) relinker.AddDependentsOf(v);
-      relinker.Exclude(victimSet);
-      relinker.UnlinkAll();
-      DestroyRecords(victims, victimSet, relinker);
-      for (uint32_t row = lastDeleted + 1; row <= std::min(pageEnd, lastUsed); ++row) {
-        if (RowHead(int(row))) MoveChain(row, row - shifted);
-      }
+      ShiftCellRecords(CellShift{true, false, uint16_t(first), uint16_t(shifted), uint16_t(pageEnd)});
       for (uint32_t row = first; row + shifted <= pageEnd; ++row) heights[row] = heights[row + shifted];
       for (uint32_t row = pageEnd + 1 - shifted; row <= pageEnd; ++row) heights[row] = defaultHeight;
       // Only the deleted rows that were in use lower the extent: a last used row in a later page,
@@ -98,7 +99,6 @@ CommandResult ShiftRows(uint32_t first, uint32_t count, bool insert) {
         const uint32_t inUse = std::min(lastDeleted, lastUsed) - first + 1;
         SetExtent(uint16_t(lastUsed >= inUse ? lastUsed - inUse : 0), LastColumn());
       }
-      relinker.LinkAll();
     }
     affected.area = CellRange{0, uint16_t(std::min(lastDeleted + 1, pageEnd)), kColumnCount - 1,
                               uint16_t(pageEnd)};
@@ -113,26 +113,15 @@ CommandResult ShiftRows(uint32_t first, uint32_t count, bool insert) {
 
 CommandResult ShiftColumns(uint32_t first, uint32_t count, bool insert) {
   const uint32_t lastUsed = LastColumn();
-  const uint32_t lastRow = LastRow();
   auto& widths = CurrentLayout().columnWidth;
   const uint16_t defaultWidth = CurrentLayout().defaultWidth;
+  const uint16_t edge = kColumnCount - 1;
   AffectedArea affected;
   if (insert) {
     if (lastUsed + count > kColumnCount - 1) return Refused(kLastColumn);
     if (first <= lastUsed) {
-      Relinker relinker;
-      for (uint32_t row = 0; row <= lastRow; ++row) {
-        if (CellHandle h = GetCell(row, first)) relinker.AddDependentsOf(h);
-      }
-      relinker.UnlinkAll();
-      for (uint32_t row = 0; row <= lastRow; ++row) {
-        for (CellHandle h = FindCellAtOrAfter(row, first); h; h = CellAt(h)->next) {
-          CellAt(h)->column = uint8_t(CellAt(h)->column + count);
-        }
-        SetRowHead(int(row), RowHead(int(row)));  // the row's finger no longer fits
-      }
+      ShiftCellRecords(CellShift{false, true, uint16_t(first), uint16_t(count), edge});
       SetExtent(LastRow(), uint16_t(lastUsed + count));
-      relinker.LinkAll();
     }
     for (uint32_t column = first; column < kColumnCount; ++column) NoteColumnWidth(column);
     for (uint32_t column = kColumnCount - 1; column >= first + count; --column) {
@@ -144,28 +133,9 @@ CommandResult ShiftColumns(uint32_t first, uint32_t count, bool insert) {
   } else {
     const uint32_t lastDeleted = first + count - 1;
     if (first <= lastUsed) {
-      std::vector<CellHandle> victims;
-      for (uint32_t row = 0; row <= lastRow; ++row) {
-        for (CellHandle h = FindCellAtOrAfter(row, first); h; h = CellAt(h)->next) {
-          if (CellAt(h)->column > lastDeleted) break;
-          victims.push_back(h);
-        }
-      }
-      const std::unordered_set<CellHandle> victimSet(victims.begin(), victims.end());
-      Relinker relinker;
-      for (CellHandle v : victims) relinker.AddDependentsOf(v);
-      relinker.Exclude(victimSet);
-      relinker.UnlinkAll();
-      DestroyRecords(victims, victimSet, relinker);
-      for (uint32_t row = 0; row <= lastRow; ++row) {
-        for (CellHandle h = FindCellAtOrAfter(row, first); h; h = CellAt(h)->next) {
-          CellAt(h)->column = uint8_t(CellAt(h)->column - count);
-        }
-        SetRowHead(int(row), RowHead(int(row)));
-      }
+      ShiftCellRecords(CellShift{false, false, uint16_t(first), uint16_t(count), edge});
       const uint32_t inUse = std::min(lastDeleted, lastUsed) - first + 1;
       SetExtent(LastRow(), uint16_t(lastUsed >= inUse ? lastUsed - inUse : 0));
-      relinker.LinkAll();
     }
     for (uint32_t column = first; column < kColumnCount; ++column) NoteColumnWidth(column);
     for (uint32_t column = first; column + count < kColumnCount; ++column) {
@@ -191,12 +161,64 @@ CommandResult Shift(const CellRange& r, ShiftKind kind, bool insert) {
 
 }  // namespace
 
+void ShiftCellRecords(const CellShift& shift, std::vector<CellHandle>* relinked,
+                      std::vector<CellHandle>* destroyed) {
+  const uint32_t first = shift.first;
+  const uint32_t end = shift.rows ? shift.pageEnd : kColumnCount - 1u;
+  if (shift.count == 0 || first > end || end >= (shift.rows ? uint32_t(kRowCount) : kColumnCount)) {
+    return;
+  }
+  const uint32_t n = std::min<uint32_t>(shift.count, end - first + 1);
+  // The lines that go: the deleted ones, or those an insertion would push past the end (the
+  // commands refuse to push cells off, so those are empty unless Undo finds placeholders there).
+  const uint32_t goneFirst = shift.insert ? end + 1 - n : first;
+  const uint32_t goneLast = shift.insert ? end : first + n - 1;
+  const std::vector<CellHandle> victims = BandRecords(shift.rows, goneFirst, goneLast);
+  const std::unordered_set<CellHandle> victimSet(victims.begin(), victims.end());
+  for (CellHandle v : victims) NoteCellAndDependents(v);
+
+  Relinker relinker;
+  for (CellHandle v : victims) relinker.AddDependentsOf(v);
+  if (shift.insert) {
+    // Formulas whose ranges span the insertion point gain the new lines.
+    for (CellHandle h : BandRecords(shift.rows, first, first)) relinker.AddDependentsOf(h);
+  }
+  relinker.Exclude(victimSet);
+  relinker.UnlinkAll();
+  DestroyRecords(victims, victimSet, relinker);
+
+  NoteCellShift(CellShift{shift.rows, shift.insert, uint16_t(first), uint16_t(n), uint16_t(end)});
+  if (shift.rows) {
+    if (shift.insert) {
+      for (uint32_t row = end + 1 - n; row-- > first;) {
+        if (RowHead(int(row))) MoveChain(row, row + n);
+      }
+    } else {
+      for (uint32_t row = first + n; row <= end; ++row) {
+        if (RowHead(int(row))) MoveChain(row, row - n);
+      }
+    }
+  } else {
+    for (uint32_t row = 0; row < uint32_t(kRowCount); ++row) {
+      if (!RowHead(int(row))) continue;
+      for (CellHandle h = FindCellAtOrAfter(row, first); h; h = CellAt(h)->next) {
+        CellRecord* c = CellAt(h);
+        c->column = uint8_t(shift.insert ? c->column + n : c->column - n);
+      }
+      SetRowHead(int(row), RowHead(int(row)));  // the row's finger no longer fits
+    }
+  }
+  relinker.LinkAll();
+  if (relinked) *relinked = relinker.Formulas();
+  if (destroyed) *destroyed = victims;
+}
+
 CommandResult InsertDelete(const CellRange& range, ShiftKind kind, bool insert) {
   CellRange r;
   if (!OrderedOnSheet(range, &r)) return CommandResult{CommandStatus::kFailed, {}};
   ThePlatform().WaitCursor(true);
   CommandResult result =
-      RunCommand(WholeSheetSteps(), [&]() -> CommandResult { return Shift(r, kind, insert); });
+      RunCommand(CommandSteps{}, [&]() -> CommandResult { return Shift(r, kind, insert); });
   ThePlatform().WaitCursor(false);
   return result;
 }
@@ -208,7 +230,7 @@ CommandResult InsertDeleteAcrossPages(const CellRange& range, bool insert) {
   const uint32_t first = r.firstRow % pageRows;
   const uint32_t count = std::min<uint32_t>(r.lastRow - r.firstRow + 1u, pageRows - first);
   ThePlatform().WaitCursor(true);
-  CommandResult result = RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
+  CommandResult result = RunCommand(CommandSteps{}, [&]() -> CommandResult {
     // Every page is checked first, so that a refusal leaves all of them as they were.
     if (insert) {
       for (uint32_t start = 0; start < kRowCount; start += pageRows) {

@@ -91,7 +91,7 @@ CommandResult Refuse(const std::string& text) {
 CommandResult JustifyRange(const CellRange& range, int width, bool pad, bool centre) {
   if (!RangeIsValid(range)) return CommandResult{CommandStatus::kFailed, {}};
   const CellRange r = OrderedRange(range);
-  CommandSteps steps = WholeSheetSteps();
+  CommandSteps steps = CellChangeSteps();
   steps.refuseWhenProtected = true;
   return RunCommand(steps, [&]() -> CommandResult {
     const CellHandle corner = GetCell(r.firstRow, r.firstColumn);

@@ -79,6 +79,7 @@ std::string Converted(std::string text, int mode) {
 // position. A label holds no code, so nothing is compiled; the command recalculates afterwards.
 void StoreLabel(uint32_t row, uint32_t column, const std::string& text, CommandResult* result) {
   const CellHandle h = GetOrCreateCell(row, column);
+  NoteCellChange(h);
   if (!h || !SetCellText(CellAt(h), text)) {
     if (result->Done()) *result = CommandResult{CommandStatus::kFailed, {}};
     return;
@@ -99,7 +100,7 @@ CommandResult SetLabelPrefix(const CellRange& block, int code) {
   }
   if (!RangeIsValid(block)) return CommandResult{CommandStatus::kFailed, {}};
   const CellRange r = OrderedRange(block);
-  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
+  return RunCommand(CellChangeSteps(), [&]() -> CommandResult {
     // Code 0 is the default label prefix, not a character of its own.
     const char prefix = index == 0 ? char(Options().labelPrefix()) : kCodePrefixes[index];
     CommandResult result;
@@ -116,6 +117,7 @@ CommandResult SetLabelPrefix(const CellRange& block, int code) {
         if (!(code & kPrefixAlsoAlignment)) continue;
         h = GetOrCreateCell(row, column);
         if (!h) return CommandResult{CommandStatus::kFailed, {}};
+        NoteCellChange(h);
         CellRecord* c = CellAt(h);
         c->style = uint8_t((c->style & ~kStyleAlignmentMask) | (index << kStyleAlignmentShift));
       }
@@ -129,7 +131,7 @@ CommandResult ReplaceLabelPrefix(const CellRange& block, char prefix) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
   const CellRange r = OrderedRange(block);
-  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
+  return RunCommand(CellChangeSteps(), [&]() -> CommandResult {
     CommandResult result;
     ForEachLabel(r, [&](uint32_t row, uint32_t column, const std::string& text) {
       StoreLabel(row, column, prefix + (text.empty() ? text : text.substr(1)), &result);
@@ -141,7 +143,7 @@ CommandResult ReplaceLabelPrefix(const CellRange& block, char prefix) {
 CommandResult ConvertLabels(const CellRange& block, int mode) {
   if (!RangeIsValid(block) || mode < 0 || mode > 5) return CommandResult{CommandStatus::kFailed, {}};
   const CellRange r = OrderedRange(block);
-  return RunCommand(WholeSheetSteps(), [&]() -> CommandResult {
+  return RunCommand(CellChangeSteps(), [&]() -> CommandResult {
     CommandResult result;
     ForEachLabel(r, [&](uint32_t row, uint32_t column, const std::string& text) {
       if (text.size() < 2) return;

@@ -161,10 +161,14 @@ CommandResult SortRows(const CellRange& data, const std::vector<uint16_t>& keyCo
   std::vector<CellHandle> inside;
   std::vector<SavedFormula> outside;
   std::unordered_set<CellHandle> seen;
+  // Undo: every cell of the data range, and the formulas outside it that refer into it.
+  std::vector<std::vector<uint8_t>> columns(order.size());
   for (uint32_t row = data.firstRow; row <= data.lastRow; ++row) {
     for (CellHandle h = FindCellAtOrAfter(row, data.firstColumn); h; h = CellAt(h)->next) {
       const CellRecord* c = CellAt(h);
       if (c->column > data.lastColumn) break;
+      NoteCellChange(h);
+      columns[row - data.firstRow].push_back(c->column);
       if (LinkedFormula(c) && seen.insert(h).second) inside.push_back(h);
       for (PoolHandle node = c->dependents; node; node = DependentNodeNext(node)) {
         const CellHandle f = DependentNodeCell(node);
@@ -172,11 +176,16 @@ CommandResult SortRows(const CellRange& data, const std::vector<uint16_t>& keyCo
         if (InRange(data, fc->row, fc->column) || !LinkedFormula(fc) || !seen.insert(f).second) {
           continue;
         }
+        NoteCellChange(f);
         SavedFormula saved{f, {}};
         if (!CodeToFileForm(PoolPtr(fc->text), fc->row, fc->column, saved.code)) continue;
         outside.push_back(saved);
       }
     }
+  }
+  // The positions that get a record where there is none yet.
+  for (uint32_t i = 0; i < order.size(); ++i) {
+    for (uint8_t column : columns[order[i]]) NoteCellCreation(data.firstRow + i, column);
   }
   for (const SavedFormula& s : outside) Unlink(s.cell);
   for (CellHandle f : inside) Unlink(f);
@@ -201,7 +210,7 @@ CellRange Ordered(CellRange r) { return RangeIsValid(r) ? OrderedRange(r) : r; }
 }  // namespace
 
 CommandResult SortData(const SortOrders& ascending) {
-  CommandSteps steps = WholeSheetSteps();
+  CommandSteps steps = CellChangeSteps();
   steps.refuseWhenProtected = true;
   return RunCommand(steps, [&]() -> CommandResult {
     const GlobalOptions& o = Options();
@@ -225,7 +234,10 @@ CommandResult SortData(const SortOrders& ascending) {
 
 CommandResult SortRange(const CellRange& data, const std::array<CellRange, 4>& keys,
                         const SortOrders& ascending) {
+  // The settings come back with the sort's Undo.
+  UndoGroupScope group;
   if (CurrentWorksheet() != 0) {
+    NoteOptions();
     GlobalOptions& o = Options();
     o.setRange(GlobalOptions::kSortRange, RangeIsValid(data) ? data : CellRange{});
     for (int k = 0; k < 4; ++k) {

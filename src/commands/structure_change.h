@@ -44,6 +44,15 @@ void NoteCellAndDependents(CellHandle cell);
 void DestroyRecords(const std::vector<CellHandle>& victims,
                     const std::unordered_set<CellHandle>& victimSet, const Relinker& relinker);
 
+// Applies a structural step to the cell records of the current sheet (the insert and delete
+// commands, and Undo and Redo of them): records of a deleted band (and, when inserting, any
+// that would be pushed past the page end) are destroyed as DestroyRecords does, the others move,
+// the formulas whose ranges gain or lose positions are linked again. Before-images of what is
+// destroyed or rewritten and the step itself are noted in the open undo group. Gives the
+// formulas linked again and the records destroyed (either may be null).
+void ShiftCellRecords(const CellShift& shift, std::vector<CellHandle>* relinked = nullptr,
+                      std::vector<CellHandle>* destroyed = nullptr);
+
 // Makes undefined every stored range with a corner on one of `positions` (row << 8 | column).
 void ForgetStoredCorners(const std::unordered_set<uint32_t>& positions);
 inline uint32_t PositionKey(uint32_t row, uint32_t column) { return row << 8 | column; }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/pool.h"
 
@@ -249,6 +250,12 @@ size_t UndoJournalBytes();
 void NoteCellChange(CellHandle cell);
 // Records that the open group creates the cell at (row, column) (GetOrCreateCell calls it).
 void NoteCellCreation(uint32_t row, uint32_t column);
+// The cells at the positions the open group of the current sheet has noted since its last
+// shift, cells that went being left out: what the action has changed so far, for a command
+// that recalculates only from there. False when no group records the current sheet (Undo off,
+// or the action too large for the budget) or the group holds a shift: the caller must then
+// recalculate the whole sheet.
+bool CellsNotedByOpenGroup(std::vector<CellHandle>* cells);
 // Record the column width, the row height, the range names or the options record before a
 // change, once per group.
 void NoteColumnWidth(uint32_t column);
@@ -274,11 +281,34 @@ void NoteOptions();
 using UndoRestore = std::function<void()>;
 using UndoCapture = std::function<UndoRestore()>;
 void NoteSheetState(const void* key, size_t bytes, const UndoCapture& capture);
+// A structural step: rows or columns inserted or deleted, the cells behind them moving by
+// `count`. Rows shift inside the band first..pageEnd (a page); columns always to the sheet's
+// edge (pageEnd 255). Inserting moves the cells of first..pageEnd-count down (right) by count;
+// deleting destroys the cells of first..first+count-1 and moves those of first+count..pageEnd up
+// (left) by count. Each is the other's inverse.
+struct CellShift {
+  bool rows = true;
+  bool insert = true;
+  uint16_t first = 0;
+  uint16_t count = 0;
+  uint16_t pageEnd = 0;
+};
+inline CellShift InverseShift(CellShift shift) {
+  shift.insert = !shift.insert;
+  return shift;
+}
+// Records that the open group shifts cells now: call it after the before-images of what the
+// shift destroys or rewrites were noted, right before the records move. Images noted afterwards
+// are taken in the new positions. Undo puts those back, then applies the inverse shift through
+// the engine layers (EngineLayers::ShiftCells), then the images noted before the shift; Redo
+// applies the shift again. The journal costs a few bytes for the shift itself, whatever the
+// number of cells it moves.
+void NoteCellShift(const CellShift& shift);
 // Records the before-image of every cell of the current sheet and of the range names: Undo of
-// the group then puts the whole sheet back (cells the group created are removed). For commands
-// that move records or rewrite references all over the sheet (move, insert, delete, copy), whose
-// changes are not worth following cell by cell; it costs time and journal bytes in proportion to
-// the sheet, and a sheet too large for the budget gives "Out of UNDO memory!".
+// the group then puts the whole sheet back (cells the group created are removed). For changes
+// that cannot be followed cell by cell (no command needs it today); it costs time and journal bytes in proportion to
+// the sheet, and a sheet too large for the budget gives "Out of UNDO memory!". Call it before
+// the group's first shift: a group noted whole after a shift gets no Undo.
 void NoteWholeSheet();
 // Drops the journal of a sheet that is being closed.
 void ForgetUndoJournal(const PoolHandle* rowTable);

@@ -13,8 +13,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/pool.h"
+
+struct CellShift;
 
 class EngineLayers {
  public:
@@ -45,6 +48,12 @@ class EngineLayers {
   // Recomputes the given cells and everything that depends on them, in natural order, each once
   // (Undo and Redo after putting cells back).
   virtual void RecalculateCells(const PoolHandle* cells, size_t count) = 0;
+  // Applies a structural step of the undo journal to the current sheet (core/cell_store.h
+  // CellShift): records move, those the step deletes are destroyed, the formulas whose geometry
+  // changes are linked again; the step notes itself in the open undo group. Gives the formulas
+  // linked again in `relinked` and the records destroyed in `destroyed`.
+  virtual void ShiftCells(const CellShift& shift, std::vector<PoolHandle>* relinked,
+                          std::vector<PoolHandle>* destroyed) = 0;
   // A worksheet's table entry was freed: state kept per entry above the core must go with it.
   virtual void WorksheetClosed(int slot) = 0;
   // Loads the worksheet file `path` (complete with its extension) for reading by external

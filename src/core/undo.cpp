@@ -13,20 +13,28 @@
 // default, a setting) from which the oldest groups are dropped first; a single action larger
 // than the budget leaves no Undo at all ("Out of UNDO memory!").
 //
+// Insertion and deletion of rows and columns are not followed cell by cell: the group records
+// the shift itself, between the images noted before it (in the old positions) and those noted
+// after it (in the new ones), and Undo applies them in reverse: the later images, the inverse
+// shift, the earlier images. What the shift destroys or rewrites is noted as images before it.
+//
 // An image in a group's byte string is laid out as
 //   tag (1: 0 no cell, 1 a cell) | row (2) | column (1) | then, for a cell:
 //   attribute bytes font..format (9) | kind (1) | payload
 // where the payload is, by the kind's low bits: 0 the code and the string result, 1 the code and
 // the 8-byte value, 2, 3, 6, 7 the 8-byte value, 4 the label text, 5 nothing; code and texts are
-// length-prefixed.
+// length-prefixed. A shift is
+//   tag (2) | flags (1: bit 0 rows, bit 1 insert) | first (2) | count (2) | page end (2).
 // Reads and writes: UndoState (the journals by row table, the group being recorded, the enabled
 // switch and the budget); the current sheet's cells, layout, names, options and extent.
+#include <algorithm>
 #include <bitset>
 #include <cstring>
 #include <deque>
 #include <memory>
 #include <new>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -45,6 +53,7 @@ constexpr uint64_t kDefaultUndoBudget = uint64_t(64) << 20;
 constexpr size_t kGroupOverhead = 128;  // bookkeeping counted for each group
 constexpr uint8_t kNoCell = 0;
 constexpr uint8_t kCell = 1;
+constexpr uint8_t kShift = 2;
 constexpr size_t kAttributeBytes = offsetof(CellRecord, column) - offsetof(CellRecord, font);
 constexpr uint32_t kPositions = uint32_t(kRowCount) * uint32_t(kColumnCount);
 
@@ -66,12 +75,14 @@ struct UndoGroup {
   std::unique_ptr<GlobalOptions> options;                // the record before
   std::vector<StateImage> states;                        // other state, in the order noted
   bool wholeSheet = false;  // holds every cell of the sheet: Undo rebuilds the sheet from it
+  bool shifted = false;     // `cells` holds a shift
+  bool extentOnly = false;  // the action changed nothing but the extent
   uint16_t lastRow = 0;
   uint16_t lastColumn = 0;
 
   bool Empty() const {
     return cells.empty() && widths.empty() && heights.empty() && !hasNames && !options &&
-           states.empty() && !wholeSheet;
+           states.empty() && !wholeSheet && !extentOnly;
   }
   size_t Bytes() const {
     size_t n = kGroupOverhead + cells.capacity() + 4 * (widths.capacity() + heights.capacity());
@@ -130,11 +141,17 @@ void DropJournal(Journal& j) {
   j.bytes = 0;
 }
 
-// Forgets the group being recorded (its positions are no longer marked).
-void EndRecording() {
+// Forgets which positions the group holds: after a shift a position is another cell.
+void ForgetTouched() {
   UndoState& st = TheUndoState();
   for (uint32_t p : st.touchedList) st.touched[p >> 6] &= ~(uint64_t(1) << (p & 63));
   st.touchedList.clear();
+}
+
+// Forgets the group being recorded (its positions are no longer marked).
+void EndRecording() {
+  UndoState& st = TheUndoState();
+  ForgetTouched();
   st.widthTouched.reset();
   st.heightTouched.reset();
   st.group = UndoGroup{};
@@ -264,6 +281,8 @@ void Record(uint32_t row, uint32_t column, CellHandle cell) {
 
 // One image read back from a group.
 struct Image {
+  bool shift = false;  // a shift (below) rather than an image
+  CellShift cellShift;
   bool present = false;
   uint16_t row = 0;
   uint8_t column = 0;
@@ -278,6 +297,16 @@ struct Image {
 Image ReadImage(const std::vector<uint8_t>& bytes, size_t* at) {
   const uint8_t* p = bytes.data() + *at;
   Image im;
+  if (p[0] == kShift) {
+    im.shift = true;
+    im.cellShift.rows = (p[1] & 1) != 0;
+    im.cellShift.insert = (p[1] & 2) != 0;
+    im.cellShift.first = uint16_t(p[2] | (p[3] << 8));
+    im.cellShift.count = uint16_t(p[4] | (p[5] << 8));
+    im.cellShift.pageEnd = uint16_t(p[6] | (p[7] << 8));
+    *at += 8;
+    return im;
+  }
   im.present = p[0] == kCell;
   im.row = uint16_t(p[1] | (p[2] << 8));
   im.column = p[3];
@@ -314,8 +343,9 @@ void DropContents(CellRecord* c) {
 }
 
 // Puts one image back. Gives the cell that is there afterwards, or 0 (none, or no memory:
-// `*failed` set).
-CellHandle PutBack(const Image& im, bool* failed) {
+// `*failed` set); a record it frees is given in `*freed`.
+CellHandle PutBack(const Image& im, bool* failed, CellHandle* freed) {
+  *freed = 0;
   if (!im.present) {
     const CellHandle h = GetCell(im.row, im.column);
     if (!h) return 0;
@@ -329,6 +359,7 @@ CellHandle PutBack(const Image& im, bool* failed) {
     }
     UnlinkCell(h, FoundPredecessor(), im.row);
     FreeCellRecord(h);
+    *freed = h;
     return 0;
   }
   const CellHandle h = GetOrCreateCell(im.row, im.column);
@@ -382,11 +413,22 @@ UndoGroup Apply(const UndoGroup& g) {
   st.group.lastRow = sheet.lastRow;
   st.group.lastColumn = sheet.lastColumn;
   if (g.wholeSheet) NoteWholeSheet();
-  std::vector<Image> images;
+  // The images between two shifts, each part with the shift that opens it.
+  struct Part {
+    bool shifted = false;
+    CellShift shift;
+    std::vector<Image> images;
+  };
+  std::vector<Part> parts(1);
   for (size_t at = 0; at < g.cells.size();) {
     const Image im = ReadImage(g.cells, &at);
-    images.push_back(im);
-    Record(im.row, im.column, GetCell(im.row, im.column));
+    if (im.shift) {
+      parts.emplace_back();
+      parts.back().shifted = true;
+      parts.back().shift = im.cellShift;
+    } else {
+      parts.back().images.push_back(im);
+    }
   }
   for (const auto& [column, pixels] : g.widths) NoteColumnWidth(column);
   for (const auto& [row, pixels] : g.heights) NoteRowHeight(row);
@@ -394,8 +436,8 @@ UndoGroup Apply(const UndoGroup& g) {
   if (g.options) NoteOptions();
   for (const StateImage& state : g.states) NoteSheetState(state.key, state.bytes, state.capture);
 
-  // Formulas about to change leave the dependents lists first. A whole-sheet group takes every
-  // formula out and frees every cell: its images are the complete sheet.
+  // A whole-sheet group takes every formula out and frees every cell: its images are the
+  // complete sheet (and it holds no shift).
   if (g.wholeSheet) {
     for (int row = 0; row < kRowCount; ++row) {
       for (CellHandle h = RowHead(row); h; h = CellAt(h)->next) {
@@ -405,21 +447,46 @@ UndoGroup Apply(const UndoGroup& g) {
     }
     FreeAllCells();
   }
-  for (const Image& im : images) {
-    const CellHandle h = GetCell(im.row, im.column);
-    if (h && HasCode(CellAt(h)->kind) && !(CellAt(h)->kind & kKindFileForm)) {
-      TheEngineLayers().UnlinkFormula(h);
-    }
-  }
   bool failed = false;
   std::vector<CellHandle> restored;
-  restored.reserve(images.size());
-  for (const Image& im : images) {
-    if (const CellHandle h = PutBack(im, &failed)) restored.push_back(h);
-  }
-  for (const CellHandle h : restored) {
-    const uint8_t kind = CellAt(h)->kind;
-    if (HasCode(kind) && !(kind & kKindFileForm)) TheEngineLayers().LinkFormula(h);
+  for (size_t k = parts.size(); k-- > 0;) {
+    const std::vector<Image>& images = parts[k].images;
+    // The present state goes into the counter-group; formulas about to change leave the
+    // dependents lists first.
+    for (const Image& im : images) Record(im.row, im.column, GetCell(im.row, im.column));
+    for (const Image& im : images) {
+      const CellHandle h = GetCell(im.row, im.column);
+      if (h && HasCode(CellAt(h)->kind) && !(CellAt(h)->kind & kKindFileForm)) {
+        TheEngineLayers().UnlinkFormula(h);
+      }
+    }
+    const size_t from = restored.size();
+    std::unordered_set<CellHandle> freed;  // records of earlier parts may go
+    for (const Image& im : images) {
+      CellHandle gone = 0;
+      if (const CellHandle h = PutBack(im, &failed, &gone)) restored.push_back(h);
+      if (gone && from > 0) freed.insert(gone);
+    }
+    if (!freed.empty()) {
+      const auto earlier = restored.begin() + std::ptrdiff_t(from);
+      const auto kept = std::remove_if(restored.begin(), earlier,
+                                       [&freed](CellHandle h) { return freed.count(h) != 0; });
+      restored.erase(kept, earlier);
+    }
+    for (size_t i = from; i < restored.size(); ++i) {
+      const uint8_t kind = CellAt(restored[i])->kind;
+      if (HasCode(kind) && !(kind & kKindFileForm)) TheEngineLayers().LinkFormula(restored[i]);
+    }
+    if (parts[k].shifted) {
+      // Back over the shift; it records itself in the counter-group.
+      std::vector<CellHandle> relinked, destroyed;
+      TheEngineLayers().ShiftCells(InverseShift(parts[k].shift), &relinked, &destroyed);
+      if (!destroyed.empty()) {
+        const std::unordered_set<CellHandle> gone(destroyed.begin(), destroyed.end());
+        std::erase_if(restored, [&gone](CellHandle h) { return gone.count(h) != 0; });
+      }
+      restored.insert(restored.end(), relinked.begin(), relinked.end());
+    }
   }
 
   for (const auto& [column, pixels] : g.widths) layout.columnWidth[column] = pixels;
@@ -448,6 +515,7 @@ UndoGroup Apply(const UndoGroup& g) {
     TheEngineLayers().RecalculateCells(restored.data(), restored.size());
   }
   UndoGroup counter = std::move(st.group);
+  counter.extentOnly = g.extentOnly;  // its extent is all it takes back
   EndRecording();
   return counter;
 }
@@ -456,6 +524,11 @@ UndoGroup Apply(const UndoGroup& g) {
 void CloseGroup() {
   UndoState& st = TheUndoState();
   if (!st.recording) return;
+  if (!st.changed && Recording() &&
+      (LastRow() != st.group.lastRow || LastColumn() != st.group.lastColumn)) {
+    FirstChange();
+    st.group.extentOnly = true;
+  }
   if (st.table && st.changed && !st.group.Empty()) {
     if (!WithinBudget()) {
       Overflow();
@@ -600,6 +673,19 @@ void NoteCellCreation(uint32_t row, uint32_t column) {
   if (Recording()) Record(row, column, 0);
 }
 
+bool CellsNotedByOpenGroup(std::vector<CellHandle>* cells) {
+  const UndoState& st = TheUndoState();
+  cells->clear();
+  if (!Recording() || st.group.shifted || st.group.wholeSheet) return false;
+  cells->reserve(st.touchedList.size());
+  for (const uint32_t p : st.touchedList) {
+    if (const CellHandle h = GetCell(p / uint32_t(kColumnCount), p % uint32_t(kColumnCount))) {
+      cells->push_back(h);
+    }
+  }
+  return true;
+}
+
 void NoteColumnWidth(uint32_t column) {
   UndoState& st = TheUndoState();
   if (!Recording() || column >= 256 || st.widthTouched[column]) return;
@@ -663,9 +749,34 @@ void NoteSheetState(const void* key, size_t bytes, const UndoCapture& capture) {
   if (!WithinBudget()) Overflow();
 }
 
+void NoteCellShift(const CellShift& shift) {
+  UndoState& st = TheUndoState();
+  if (!Recording() || st.group.wholeSheet) return;  // a whole-sheet group needs no shifts
+  try {
+    FirstChange();
+    st.group.shifted = true;
+    std::vector<uint8_t>& out = st.group.cells;
+    out.push_back(kShift);
+    out.push_back(uint8_t((shift.rows ? 1 : 0) | (shift.insert ? 2 : 0)));
+    PutWord(out, shift.first);
+    PutWord(out, shift.count);
+    PutWord(out, shift.pageEnd);
+  } catch (const std::bad_alloc&) {
+    Overflow();
+    return;
+  }
+  ForgetTouched();
+}
+
 void NoteWholeSheet() {
   UndoState& st = TheUndoState();
   if (!Recording() || st.group.wholeSheet) return;
+  if (st.group.shifted) {
+    // Images in two coordinate systems cannot make one whole sheet: no Undo for this action.
+    DropJournal(st.journals[st.table]);
+    EndRecording();
+    return;
+  }
   try {
     FirstChange();
     st.group.wholeSheet = true;

@@ -76,7 +76,12 @@ void ForEachReference(const uint8_t* code, size_t size, bool create, Visit visit
       if (CellHandle h = OperandHandle(ReadLong(p))) visit(h);
     } else if (token.cls == kClassRange) {
       CellHandle a = OperandHandle(ReadLong(p)), b = OperandHandle(ReadLong(p + 4));
-      if (!a || !b) continue;
+      if (!a || !b) {
+        // A range with one corner gone still names the other corner's record: that cell lists
+        // the formula, so that moving or destroying it reaches the reference.
+        if (a || b) visit(a ? a : b);
+        continue;
+      }
       const CellRecord* ca = CellAt(a);
       const CellRecord* cb = CellAt(b);
       const uint32_t c1 = std::min(ca->column, cb->column), c2 = std::max(ca->column, cb->column);

@@ -12,6 +12,10 @@
 #include <vector>
 
 #include "commands/engine_start.h"
+#include "commands/fill.h"
+#include "commands/find_replace.h"
+#include "commands/labels.h"
+#include "commands/sort.h"
 #include "commands/worksheet_files.h"
 #include "core/address.h"
 #include "core/cell_store.h"
@@ -660,6 +664,21 @@ TEST_F(BlockCommandsTest, UndoPutsBackCellsReferencesAndEveryStoredRange) {
       {__LINE__, [] { return InsertDeleteAcrossPages(R("A2"), true); }},
       {__LINE__, [] { return CopySpecial(CopySpecialMode::kTranspose, R("A1..B3"), R("A1"), 1); }},
       {__LINE__, [] { return EraseRange(R("A1..B4"), true); }},
+      {__LINE__, [] { return InsertDeleteAcrossPages(R("A3..A4"), false); }},
+      {__LINE__, [] { return InsertDelete(R("A1..B1"), ShiftKind::kColumns, true); }},
+      {__LINE__, [] { return CopyMove(true, R("A1..A10"), R("A4090")); }},  // over a page end
+      {__LINE__, [] {
+         return SortRange(R("A1..B10"), {R("A1"), CellRange{}, CellRange{}, CellRange{}},
+                          {false, true, true, true});
+       }},
+      {__LINE__, [] { return FillSeries(R("A3..B12"), FillType::kLinear, true, 2, 1); }},
+      {__LINE__, [] {
+         FindState state;
+         state.findText = "A1";
+         state.replaceText = "A2";
+         return ReplaceAll(state);
+       }},
+      {__LINE__, [] { return SetLabelPrefix(R("A1..B3"), 2 | kPrefixAlsoAlignment); }},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << "case at line " << c.line);
@@ -684,10 +703,37 @@ TEST_F(BlockCommandsTest, UndoPutsBackCellsReferencesAndEveryStoredRange) {
     ASSERT_TRUE(c.command().Done());
     EXPECT_NE(SheetDump(), before);
     ExpectIntact();
+    const std::string after = SheetDump();
     ASSERT_TRUE(UndoLastCommand().Done());
     EXPECT_EQ(SheetDump(), before);
     ExpectIntact();
+    ASSERT_TRUE(RedoLastCommand().Done());
+    EXPECT_EQ(SheetDump(), after);
+    ExpectIntact();
+    ASSERT_TRUE(UndoLastCommand().Done());
+    EXPECT_EQ(SheetDump(), before);
   }
+}
+
+// A range whose one corner was destroyed still names the other corner's record: moving and
+// destroying that record reach the formula too, and Undo brings both back.
+TEST_F(BlockCommandsTest, ARangeWithOneCornerGoneFollowsTheOther) {
+  for (int row = 1; row <= 4; ++row) Enter(("A" + std::to_string(row)).c_str(), "1");
+  Enter("C1", "@SUM(A2..A4)");
+  ASSERT_TRUE(InsertDelete(R("A4"), ShiftKind::kRows, false).Done());
+  const std::string halfGone = Text("C1");
+  ExpectIntact();
+  ASSERT_TRUE(CopyMove(true, R("A2"), R("E7")).Done());
+  EXPECT_EQ(Text("C1"), std::string(halfGone).replace(halfGone.find("A2"), 2, "E7"));
+  ExpectIntact();
+  ASSERT_TRUE(InsertDelete(R("A7"), ShiftKind::kRows, false).Done());
+  EXPECT_EQ(Text("C1").find("E7"), std::string::npos) << Text("C1");
+  EXPECT_TRUE(IsErr("C1"));
+  ExpectIntact();
+  ASSERT_TRUE(UndoLastCommand().Done());
+  ASSERT_TRUE(UndoLastCommand().Done());
+  EXPECT_EQ(Text("C1"), halfGone);
+  ExpectIntact();
 }
 
 }  // namespace
