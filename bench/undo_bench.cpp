@@ -147,11 +147,26 @@ void FillCommandBlock() {
   }
 }
 
+// As many numbers as FillNumbers, the last row left empty so that rows can be inserted: 8191
+// rows of `columns` numbers and `columns` more in the next column.
+void FillNumbersAboveTheLastRow(uint32_t columns) {
+  for (uint32_t row = 0; row + 1 < uint32_t(kRowCount); ++row) {
+    for (uint32_t column = 0; column < columns; ++column) {
+      StoreNumber(CellAt(GetOrCreateCell(row, column)), row * 0.5 + column);
+    }
+  }
+  for (uint32_t row = 0; row < columns; ++row) StoreNumber(CellAt(GetOrCreateCell(row, columns)), row);
+}
+
 // Runs `command` and its Undo on a sheet with `columns` columns of 8192 numbers.
 template <typename Command>
-void CommandAndUndo(benchmark::State& state, Command command) {
+void CommandAndUndo(benchmark::State& state, Command command, bool lastRowEmpty = false) {
   Engine engine;
-  FillNumbers(uint32_t(state.range(0)));
+  if (lastRowEmpty) {
+    FillNumbersAboveTheLastRow(uint32_t(state.range(0)));
+  } else {
+    FillNumbers(uint32_t(state.range(0)));
+  }
   FillCommandBlock();
   size_t journal = 0;
   for (auto _ : state) {
@@ -169,7 +184,7 @@ void BM_CopyBlockAndUndo(benchmark::State& state) {
 BENCHMARK(BM_CopyBlockAndUndo)->Arg(0)->Arg(98)->Unit(benchmark::kMicrosecond);
 
 void BM_InsertRowAndUndo(benchmark::State& state) {
-  CommandAndUndo(state, [] { InsertDelete(CellRange{0, 50, 0, 50}, ShiftKind::kRows, true); });
+  CommandAndUndo(state, [] { InsertDelete(CellRange{0, 50, 0, 50}, ShiftKind::kRows, true); }, true);
 }
 BENCHMARK(BM_InsertRowAndUndo)->Arg(0)->Arg(98)->Unit(benchmark::kMicrosecond);
 
