@@ -1,4 +1,5 @@
-// commands/cell_changes.h — small cell changes shared by the command files (commands/ only).
+// commands/cell_changes.h — small cell changes shared by the command files and the data tools
+// (commands/ and analysis/ only).
 //
 // Reads and writes: the current worksheet's cell records.
 #pragma once

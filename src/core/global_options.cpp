@@ -41,3 +41,18 @@ void GlobalOptions::setRange(int index, const CellRange& r) {
   SetWord(at + 4, r.lastColumn);
   SetWord(at + 6, r.lastRow);
 }
+
+CellRange GlobalOptions::dataToolRange(int index) const {
+  if (index < 0 || index >= kDataToolRangeCount) return NoRange();
+  const size_t at = kDataToolRanges + kRangeBytes * size_t(index);
+  return MakeRange(Word(at), Word(at + 2), Word(at + 4), Word(at + 6));
+}
+
+void GlobalOptions::setDataToolRange(int index, const CellRange& r) {
+  if (index < 0 || index >= kDataToolRangeCount) return;
+  const size_t at = kDataToolRanges + kRangeBytes * size_t(index);
+  SetWord(at, r.firstColumn);
+  SetWord(at + 2, r.firstRow);
+  SetWord(at + 4, r.lastColumn);
+  SetWord(at + 6, r.lastRow);
+}

@@ -90,6 +90,22 @@ struct GlobalOptions {
     kTitleColumns = 13,
   };
   static constexpr int kRangeCount = 16;
+
+  // The data tools' own settings, which no file record carries: eight ranges of 8 bytes from byte
+  // 172 (in the free bytes before the page header) and the bin type flag after them.
+  static constexpr size_t kDataToolRanges = 172;
+  enum DataToolRange : int {
+    kRegressX = 0,          // byte 172
+    kRegressY = 1,          // byte 180
+    kRegressOutput = 2,     // byte 188
+    kGoalInput = 3,         // byte 196
+    kGoalOutput = 4,        // byte 204
+    kGoalInputCopy = 5,     // byte 212: the second pair the goal-seek page keeps
+    kGoalOutputCopy = 6,    // byte 220
+    kMultiRegressX = 7,     // byte 228
+  };
+  static constexpr int kDataToolRangeCount = 8;
+  static constexpr size_t kBinType = 236;  // set: bins count a <= x < b; clear: a < x <= b
   static constexpr int kColourFeatureCount = 7;
   // Indexes of the colour features, in the settings dialog's order.
   enum ColourFeature : int {
@@ -143,6 +159,10 @@ struct GlobalOptions {
   void setGridLines(uint8_t flags) { bytes[kGridLines] = flags; }
   CellRange range(int index) const;  // index 0..15
   void setRange(int index, const CellRange& r);
+  CellRange dataToolRange(int index) const;  // index 0..7
+  void setDataToolRange(int index, const CellRange& r);
+  bool binLowerInclusive() const { return bytes[kBinType] != 0; }
+  void setBinLowerInclusive(bool on) { bytes[kBinType] = on; }
   std::string password() const { return Text(kPassword, kPasswordCapacity); }
   void setPassword(std::string_view p) { SetText(kPassword, kPasswordCapacity, p); }
 };

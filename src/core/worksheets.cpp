@@ -55,6 +55,7 @@ void FillBuiltInDefaults(GlobalOptions& o) {
   for (int i = 0; i < GlobalOptions::kColourFeatureCount; ++i) o.setColourFeature(i, kFeatures[i]);
   for (int i = 0; i < 6; ++i) o.setMargin(i, 0.5);
   for (int i = 0; i < GlobalOptions::kRangeCount; ++i) o.setRange(i, NoRange());
+  for (int i = 0; i < GlobalOptions::kDataToolRangeCount; ++i) o.setDataToolRange(i, NoRange());
   o.setBanding(true);
   o.setRaisedBorders(true);
   o.setDistFlag(true);
@@ -106,6 +107,9 @@ void ResetNewSheet() {
   cur.options = DefaultOptions();
   cur.lastRow = cur.lastColumn = cur.firstRow = cur.firstColumn = 0;
   for (int i = 0; i < GlobalOptions::kRangeCount; ++i) cur.options.setRange(i, NoRange());
+  for (int i = 0; i < GlobalOptions::kDataToolRangeCount; ++i) {
+    cur.options.setDataToolRange(i, NoRange());
+  }
   if (cur.layout) {
     cur.layout->defaultWidth = NewSheetLayoutDefaults().columnWidth;
     cur.layout->defaultHeight = NewSheetLayoutDefaults().rowHeight;

@@ -77,6 +77,9 @@ class Platform {
   virtual void WaitCursor(bool on) = 0;
   // The mode indicator text ("READY", " WAIT! ", ...).
   virtual void ShowMode(std::string_view mode) = 0;
+  // A passing note on the status line (goal seek shows its estimates there); nothing without
+  // a window.
+  virtual void ShowStatus(std::string_view text) { (void)text; }
   // Progress of a long operation in percent; a negative value hides the display.
   virtual void Progress(int percent) = 0;
   // Ask the windows of the current worksheet to repaint.

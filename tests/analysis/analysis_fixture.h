@@ -1,0 +1,86 @@
+// tests/analysis/analysis_fixture.h — a fresh engine with one worksheet, cell access by address
+// text and the messages shown, for the tests of the data tools.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "commands/commands.h"
+#include "commands/engine_start.h"
+#include "commands/worksheet_files.h"
+#include "core/address.h"
+#include "core/cell_store.h"
+#include "formula/formula_text.h"
+#include "platform/headless/headless_platform.h"
+
+class AnalysisFixture : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetEngineState();
+    ASSERT_NE(NewWorksheet("SHEET1.WKS"), 0);
+  }
+  void TearDown() override { ResetEngineState(); }
+
+  static void Enter(const std::string& ref, const std::string& text) {
+    const ParsedCell p = ParseCellRef(ref);
+    ASSERT_TRUE(EnterIntoCell(p.row, p.column, text).Done()) << ref << " " << text;
+  }
+  // Enters the texts across rows ("/" between rows, " " between cells) from `corner`.
+  static void EnterBlock(const std::string& corner, const std::string& rows) {
+    const ParsedCell p = ParseCellRef(corner);
+    uint32_t row = p.row, column = p.column;
+    std::string cell;
+    for (size_t i = 0; i <= rows.size(); ++i) {
+      const char ch = i < rows.size() ? rows[i] : '/';
+      if (ch == ' ' || ch == '/') {
+        if (!cell.empty()) {
+          ASSERT_TRUE(EnterIntoCell(row, column, cell).Done()) << cell;
+        }
+        cell.clear();
+        ++column;
+        if (ch == '/') {
+          ++row;
+          column = p.column;
+        }
+      } else {
+        cell += ch;
+      }
+    }
+  }
+  static std::string Text(const std::string& ref) {
+    const ParsedCell p = ParseCellRef(ref);
+    return CellContentsText(GetCell(p.row, p.column));
+  }
+  // The texts of the range's cells, rows joined by "/", cells by " ".
+  static std::string Texts(const std::string& range) {
+    const CellRange r = ParseRange(range);
+    std::string out;
+    for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
+      if (row > r.firstRow) out += "/";
+      for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
+        if (column > r.firstColumn) out += " ";
+        out += CellContentsText(GetCell(row, column));
+      }
+    }
+    return out;
+  }
+  // The cell's number, or -1 when there is no cell.
+  static double Number(const std::string& ref) {
+    const ParsedCell p = ParseCellRef(ref);
+    const CellHandle h = GetCell(p.row, p.column);
+    return h ? CellNumber(CellAt(h)) : -1;
+  }
+  static bool Missing(const std::string& ref) {
+    const ParsedCell p = ParseCellRef(ref);
+    return GetCell(p.row, p.column) == 0;
+  }
+  static CellAddress At(const std::string& ref) {
+    const ParsedCell p = ParseCellRef(ref);
+    return CellAddress{uint16_t(p.column), uint16_t(p.row)};
+  }
+  static CellRange R(const std::string& text) { return ParseRange(text); }
+  static const std::vector<std::string>& Messages() { return TheHeadlessPlatform().messages; }
+  static std::string LastMessage() { return Messages().empty() ? "" : Messages().back(); }
+};
