@@ -118,7 +118,8 @@ CommandResult FrequencyBins(const CellRange& dataRange, const CellRange& binRang
       for (CellHandle h = FindCellAtOrAfter(row, d.firstColumn); h; h = CellAt(h)->next) {
         const CellRecord* c = CellAt(h);
         if (c->column > d.lastColumn) break;
-        values.push_back(CellNumber(c));
+        const double v = CellNumber(c);
+        if (!std::isnan(v)) values.push_back(v);  // a NaN falls in no bin: it stays in the rest
       }
     }
     std::sort(values.begin(), values.end());
