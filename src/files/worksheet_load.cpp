@@ -65,6 +65,22 @@ PoolHandle NewText(std::string_view text) {
   return h;
 }
 
+// The format byte and the colour byte of a cell record's header: colour 0 is the automatic text
+// colour without shade, otherwise the high nibble picks the shade from the palette.
+void ApplyCellHeader(CellRecord* c, uint8_t format, uint8_t colour) {
+  c->format = format;
+  if (colour == 0) {
+    std::memset(c->shade, 0, sizeof c->shade);
+    c->colour = kColourDefault;
+  } else {
+    const PaletteColour& shade = kPalette[colour >> 4];
+    c->shade[0] = shade.red;
+    c->shade[1] = shade.green;
+    c->shade[2] = shade.blue;
+    c->colour = colour & kColourIndexMask;
+  }
+}
+
 // Empties a cell record that a later record of the file replaces.
 void ClearContents(CellHandle h) {
   CellRecord* c = CellAt(h);
@@ -288,17 +304,7 @@ void Loader::ReadCellRecord(uint8_t low, uint8_t colour, const RecordView& v) {
   }
   ClearContents(h);
   CellRecord* c = CellAt(h);
-  c->format = format;
-  if (colour == 0) {
-    std::memset(c->shade, 0, sizeof c->shade);
-    c->colour = kColourDefault;
-  } else {
-    const PaletteColour& shade = kPalette[colour >> 4];
-    c->shade[0] = shade.red;
-    c->shade[1] = shade.green;
-    c->shade[2] = shade.blue;
-    c->colour = colour & kColourIndexMask;
-  }
+  ApplyCellHeader(c, format, colour);
   switch (low) {
     case kBlank:
       c->kind = uint8_t(CellKind::kBlank);
@@ -415,17 +421,7 @@ void Loader::MergeCell(uint8_t low, uint16_t fileColumn, uint16_t row, uint16_t 
   }
   ClearContents(h);
   CellRecord* c = CellAt(h);
-  c->format = format;
-  if (colour == 0) {
-    std::memset(c->shade, 0, sizeof c->shade);
-    c->colour = kColourDefault;
-  } else {
-    const PaletteColour& shade = kPalette[colour >> 4];
-    c->shade[0] = shade.red;
-    c->shade[1] = shade.green;
-    c->shade[2] = shade.blue;
-    c->colour = colour & kColourIndexMask;
-  }
+  ApplyCellHeader(c, format, colour);
   bool numeric = true;
   double value = 0;
   switch (low) {

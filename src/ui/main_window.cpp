@@ -925,16 +925,7 @@ void MainWindow::OpenGraphSettings(int tag) {
                                            std::function<void(const CellRange&)> done,
                                            std::function<void()> closed) {
       // The dialog comes back when the prompt closes, accepted or not.
-      auto connection = std::make_shared<QMetaObject::Connection>();
-      *connection = connect(rangePrompt_, &RangePrompt::closed, this, [connection, closed] {
-        disconnect(*connection);
-        closed();
-      });
-      OpenPrompt(caption, std::move(done), false, &start);
-      if (!rangePrompt_->isOpen()) {
-        disconnect(*connection);
-        closed();
-      }
+      PointFromDialog(caption, start, std::move(done), std::move(closed));
     });
   }
   graphSettings_->Open(sheetWindow->slot(), tag, sheetWindow->activeGrid()->selection());
