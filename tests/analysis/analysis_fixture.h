@@ -1,5 +1,5 @@
-// tests/analysis/analysis_fixture.h — a fresh engine with one worksheet, cell access by address
-// text and the messages shown, for the tests of the data tools.
+// tests/analysis/analysis_fixture.h — the commands' sheet fixture with what the tests of the data
+// tools add: blocks of entries, range texts, missing cells and the messages shown.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,24 +9,15 @@
 
 #include "commands/commands.h"
 #include "commands/engine_start.h"
+#include "commands/sheet_fixture.h"
 #include "commands/worksheet_files.h"
 #include "core/address.h"
 #include "core/cell_store.h"
 #include "formula/formula_text.h"
 #include "platform/headless/headless_platform.h"
 
-class AnalysisFixture : public testing::Test {
+class AnalysisFixture : public SheetFixture {
  protected:
-  void SetUp() override {
-    ResetEngineState();
-    ASSERT_NE(NewWorksheet("SHEET1.WKS"), 0);
-  }
-  void TearDown() override { ResetEngineState(); }
-
-  static void Enter(const std::string& ref, const std::string& text) {
-    const ParsedCell p = ParseCellRef(ref);
-    ASSERT_TRUE(EnterIntoCell(p.row, p.column, text).Done()) << ref << " " << text;
-  }
   // Enters the texts across rows ("/" between rows, " " between cells) from `corner`.
   static void EnterBlock(const std::string& corner, const std::string& rows) {
     const ParsedCell p = ParseCellRef(corner);
@@ -49,10 +40,6 @@ class AnalysisFixture : public testing::Test {
       }
     }
   }
-  static std::string Text(const std::string& ref) {
-    const ParsedCell p = ParseCellRef(ref);
-    return CellContentsText(GetCell(p.row, p.column));
-  }
   // The texts of the range's cells, rows joined by "/", cells by " ".
   static std::string Texts(const std::string& range) {
     const CellRange r = ParseRange(range);
@@ -65,12 +52,6 @@ class AnalysisFixture : public testing::Test {
       }
     }
     return out;
-  }
-  // The cell's number, or -1 when there is no cell.
-  static double Number(const std::string& ref) {
-    const ParsedCell p = ParseCellRef(ref);
-    const CellHandle h = GetCell(p.row, p.column);
-    return h ? CellNumber(CellAt(h)) : -1;
   }
   static bool Missing(const std::string& ref) {
     const ParsedCell p = ParseCellRef(ref);
