@@ -339,24 +339,22 @@ void DoViewZoom(MacroCall& call) {
   ThePlatform().SetZoom(std::clamp(call.Integer(0), 20, 200));
 }
 
+// COLWIDTH range, width: the width in characters of the range's columns (255: the default).
 void DoColumnWidth(MacroCall& call) {
   CellRange r;
   if (!call.Range(0, &r)) return;
   const int width = std::clamp(call.Integer(1), 0, 255);
   if (!RangeIsValid(r)) return;
-  for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
-    if (!MacroSetColumnWidth(static_cast<uint16_t>(column), static_cast<uint16_t>(width * 8))) return;
-  }
+  MacroSetColumnWidths(r, width);
 }
 
+// ROWHEIGHT range, height: the height in pixels of the range's rows (255: the default).
 void DoRowHeight(MacroCall& call) {
   CellRange r;
   if (!call.Range(0, &r)) return;
   const int height = std::clamp(call.Integer(1), 0, 255);
   if (!RangeIsValid(r)) return;
-  for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
-    if (!MacroSetRowHeight(static_cast<uint16_t>(row), static_cast<uint16_t>(height))) return;
-  }
+  MacroSetRowHeights(r, height);
 }
 
 void DoGlobalFormat(MacroCall& call) {

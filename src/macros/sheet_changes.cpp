@@ -6,7 +6,9 @@
 // Reads and writes: the current worksheet, through the commands layer.
 #include "macros/sheet_changes.h"
 
+#include "commands/cell_properties.h"
 #include "commands/commands.h"
+#include "commands/sheet_settings.h"
 #include "core/messages.h"
 #include "core/names.h"
 #include "formula/recalc.h"
@@ -16,11 +18,29 @@ bool MacroEnter(uint32_t row, uint32_t column, std::string_view text) {
   return EnterIntoCell(row, column, text).Done();
 }
 
-bool MacroSetColumnWidth(uint16_t column, uint16_t pixels) {
-  return SetColumnWidth(column, pixels).Done();
+bool MacroSetColumnWidths(const CellRange& range, int characters) {
+  SizeRequest request;
+  request.size = characters;
+  return SetColumnWidths(range, request).Done();
 }
 
-bool MacroSetRowHeight(uint16_t row, uint16_t pixels) { return SetRowHeight(row, pixels).Done(); }
+bool MacroSetRowHeights(const CellRange& range, int pixels) {
+  SizeRequest request;
+  request.size = pixels;
+  return SetRowHeights(range, request).Done();
+}
+
+bool MacroApplyCellProperties(const CellRange& range, const CellProperties& properties) {
+  return ApplyCellProperties(range, properties).Done();
+}
+
+bool MacroApplyGeneralSettings(const GeneralSettings& settings) {
+  return ApplyGeneralSettings(settings).Done();
+}
+
+bool MacroSetColourFeature(int index, uint32_t word) {
+  return SetColourFeature(index, word).Done();
+}
 
 bool MacroSetGlobalFormat(uint8_t format) { return SetGlobalFormat(format).Done(); }
 

@@ -15,9 +15,18 @@
 
 // Enters `text` into the cell as typed on the entry line.
 bool MacroEnter(uint32_t row, uint32_t column, std::string_view text);
-// Column width and row height in pixels.
-bool MacroSetColumnWidth(uint16_t column, uint16_t pixels);
-bool MacroSetRowHeight(uint16_t row, uint16_t pixels);
+// Widths (characters, 255 the default) of the columns of a range / heights (pixels, 255 the
+// default) of its rows, as one change.
+bool MacroSetColumnWidths(const CellRange& range, int characters);
+bool MacroSetRowHeights(const CellRange& range, int pixels);
+// Attribute groups of the cells of a range (commands/cell_properties.h).
+struct CellProperties;
+bool MacroApplyCellProperties(const CellRange& range, const CellProperties& properties);
+// The general settings of the sheet and the program (commands/sheet_settings.h); one colour
+// feature of the sheet.
+struct GeneralSettings;
+bool MacroApplyGeneralSettings(const GeneralSettings& settings);
+bool MacroSetColourFeature(int index, uint32_t word);
 // The sheet's global format.
 bool MacroSetGlobalFormat(uint8_t format);
 // Attributes of the cells of a range: the format code, the protection bit (refused while the

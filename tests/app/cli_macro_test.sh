@@ -51,8 +51,8 @@ check "the end of standard input is a Break" \
 check "commands that need a window say so" \
   "Error: Needs a window: GRAPH
 Error: Needs a window: HELP
-Error: Not available: BORDER" \
-  "$("$cli" --macro-text '{GRAPH}' --macro-text '{HELP}' --macro-text '{BORDER 1,A1}' 2>&1)"
+Error: Not available: INRANGE" \
+  "$("$cli" --macro-text '{GRAPH}' --macro-text '{HELP}' --macro-text '{INRANGE A1,A2}' 2>&1)"
 
 check "RANGEFORMAT gives the range the format its letters name" \
   "A1${tab}number${tab}1.5${tab}1.50 ${tab}1.5

@@ -81,7 +81,7 @@ TEST_F(InterpreterTest, StackAndLoopMessages) {
       {__LINE__, "{GOTO ZZ99999}", "Syntax Error: "},
       {__LINE__, "{OPEN 9,1,\"x\"}", "Syntax Error: "},
       {__LINE__, "{OPEN 1,1,12}", "Syntax Error: "},
-      {__LINE__, "{BORDER 1,A1}", "Not available: BORDER"},
+      {__LINE__, "{INRANGE A1,A2}", "Not available: INRANGE"},
       {__LINE__, "{ALT}", "Needs a window: ALT"},
       {__LINE__, "{GRAPH}", "Needs a window: GRAPH"},
       {__LINE__, "{FILESAVEAS \"x\",1}", "Needs a window: FILESAVEAS"},
