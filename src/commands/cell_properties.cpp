@@ -5,6 +5,7 @@
 // undo journal.
 #include "commands/cell_properties.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/cell_store.h"
