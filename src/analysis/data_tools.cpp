@@ -288,6 +288,22 @@ bool QueryTextMatches(std::string_view pattern, std::string_view text) {
     negate = true;
     pattern.remove_prefix(1);
   }
+  if (pattern.find("...") != std::string_view::npos) {
+    // "..." stands for any text: what is left once every "..." is dropped must appear somewhere
+    // in the text, letters compared upper-cased.
+    std::string wanted;
+    for (size_t k = 0; k < pattern.size();) {
+      if (pattern.substr(k, 3) == "...") {
+        k += 3;
+      } else {
+        wanted += char(UpperCaseChar(pattern[k++]));
+      }
+    }
+    std::string upper;
+    upper.reserve(text.size());
+    for (char ch : text) upper += char(UpperCaseChar(ch));
+    return (upper.find(wanted) != std::string::npos) != negate;
+  }
   bool match = true;
   size_t i = 0;
   for (; i < pattern.size(); ++i) {

@@ -50,5 +50,7 @@ CommandResult QueryExtract(const CellRange& input, const CellRange& criteria,
                            const CellRange& output);
 
 // Whether `text` matches the criterion `pattern` of a query: "?" matches one character, "*"
-// the rest of the text, a leading "~" negates; letters compare ignoring case.
+// the rest of the text, a leading "~" negates; letters compare ignoring case. A pattern holding
+// "..." matches every text that contains the pattern without its "..." ("...son" and "son..."
+// both match "Johnson" and "Sonny"); "?" and "*" are then plain characters.
 bool QueryTextMatches(std::string_view pattern, std::string_view text);

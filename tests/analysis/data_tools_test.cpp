@@ -158,6 +158,11 @@ TEST_F(DataToolsTest, QueryTextPatterns) {
       {"~S*", "Jones", true},  {"~S*", "Smith", false}, {"J?nes", "Jones", true},
       {"J?nes", "Jnes", false}, {"Jones", "Jone", false}, {"Jone", "Jones", false},
       {"*", "", true},          {"", "", true},          {"?", "", false},
+      // "..." asks for a contained text, compared upper-cased.
+      {"...son", "Johnson", true}, {"son...", "SONNY", true}, {"...HN...", "john", true},
+      {"...son", "Jones", false},  {"~...son", "Jones", true}, {"~...son", "Sonny", false},
+      {"...", "", true},           {"a...c", "abc", false},    {"a...c", "xACy", true},
+      {"...?...", "abc", false},   {"...?...", "a?c", true},
   };
   for (const Case& c : kCases) {
     EXPECT_EQ(QueryTextMatches(c.pattern, c.text), c.match) << c.pattern << " " << c.text;
