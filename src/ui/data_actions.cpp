@@ -1,5 +1,6 @@
 // ui/data_actions.cpp — the main window's sort, fill, find and replace, justify, Word and label
-// commands: the Data dialog (Fill and Sort pages), the Find & Replace dialog, the justify and
+// commands: the Data dialog (its requests; the data tools' own runs are in analysis_actions.cpp),
+// the Find & Replace dialog, the justify and
 // Word dialogs, and the Fill, Sort and Upper/Proper quick buttons.
 //
 // Each dialog is created on first use and reused; its request runs through RunOnSelection, which
@@ -56,12 +57,24 @@ DataDialog* MainWindow::dataDialog() {
     connect(dataDialog_, &QDialog::accepted, this, [this] {
       const DataDialog::Request r = dataDialog_->request();
       QApplication::setOverrideCursor(Qt::WaitCursor);
-      RunOnSelection([&r](const CellRange&) {
+      if (r.page == DataDialog::kFormPage) {
+        QApplication::restoreOverrideCursor();
+        OpenDataForm(r.ranges[0]);
+        return;
+      }
+      const CommandResult result = RunOnSelection([&r](const CellRange&) {
         if (r.page == DataDialog::kSortPage) return SortRange(r.data, r.keys, r.ascending);
-        return FillSeries(r.output, r.type, r.rowOrder, r.step, r.start);
+        if (r.page == DataDialog::kFillPage) {
+          return FillSeries(r.output, r.type, r.rowOrder, r.step, r.start);
+        }
+        return RunDataTool(r);
       });
       QApplication::restoreOverrideCursor();
-      if (r.page == DataDialog::kSortPage) ThePlatform().Beep();
+      // Sorting and goal seek end with the warning beep (a goal seek refused has beeped).
+      if (r.page == DataDialog::kSortPage ||
+          (r.page == DataDialog::kGoalSeekPage && result.status != CommandStatus::kFailed)) {
+        ThePlatform().Beep();
+      }
     });
   }
   return dataDialog_;
@@ -125,7 +138,7 @@ void MainWindow::RunDataCommand(Cmd cmd, int tag) {
   switch (cmd) {
     case Cmd::kData:
       if (!DataDialog::HasPage(tag)) {
-        ThePlatform().Beep();  // the other data tools arrive with their pages
+        ThePlatform().Beep();
         break;
       }
       dataDialog()->Open(sheetWindow->slot(), tag, selection);

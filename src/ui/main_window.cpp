@@ -164,6 +164,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
   platform.onMode = [this](const QString& m) {
     if (modeIndicator_) modeIndicator_->setText(m);
   };
+  platform.onStatus = [this](const QString& text) { statusBar()->showMessage(text); };
   platform.onProgress = [this](int percent) {
     if (!progressGauge_) return;
     progressGauge_->setVisible(percent >= 0);
@@ -248,6 +249,7 @@ MainWindow::~MainWindow() {
   platform.onZoom = nullptr;
   platform.activeWindowSplit = nullptr;
   platform.onMode = nullptr;
+  platform.onStatus = nullptr;
   platform.onProgress = nullptr;
   platform.onRepaint = nullptr;
   WorksheetWindow::SaveAsHandler = nullptr;
@@ -895,6 +897,8 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kJustify:
     case Cmd::kWord:
     case Cmd::kProper: RunDataCommand(cmd, tag); break;
+    case Cmd::kArray:
+    case Cmd::kDataPrompt: RunAnalysisCommand(cmd, tag); break;
     default: ThePlatform().Beep(); break;
   }
   RefreshSheetViews();

@@ -40,6 +40,8 @@ class WorksheetWindow;
 class FunctionListDialog;
 class CopySpecialDialog;
 class DataDialog;
+class DataFormWindow;
+class MatrixDialog;
 class FindReplaceDialog;
 class JustifyDialog;
 class WordDialog;
@@ -110,6 +112,9 @@ class MainWindow : public QMainWindow {
   // The Data dialog, the Find & Replace dialog, the justify and the Word dialogs (each created
   // on first use).
   DataDialog* dataDialog();
+  // The Array menu's dialog and the record form window (each created on first use).
+  MatrixDialog* matrixDialog();
+  DataFormWindow* dataFormWindow();
   FindReplaceDialog* findReplaceDialog();
   JustifyDialog* justifyDialog();
   WordDialog* wordDialog();
@@ -241,6 +246,12 @@ class MainWindow : public QMainWindow {
   void MoveBlock(bool down);
   // Sort, fill, find and replace, justify, Word and the label buttons (data_actions.cpp).
   void RunDataCommand(Cmd cmd, int tag);
+  // The Array menu's dialog, the prompt commands Bin, Table One and Table Two, and the record
+  // form on `range` of the active sheet (analysis_actions.cpp).
+  void RunAnalysisCommand(Cmd cmd, int tag);
+  void BinPrompts();
+  void TablePrompts(bool twoInputs);
+  void OpenDataForm(const CellRange& range);
   // Lets a dialog ask for a range on the range prompt; the dialog comes back when the prompt
   // closes, accepted or not.
   void PointFromDialog(const QString& caption, const CellRange& start,
@@ -309,6 +320,8 @@ class MainWindow : public QMainWindow {
   AuditDialog* auditDialog_ = nullptr;
   CopySpecialDialog* copySpecialDialog_ = nullptr;
   DataDialog* dataDialog_ = nullptr;
+  MatrixDialog* matrixDialog_ = nullptr;
+  DataFormWindow* dataFormWindow_ = nullptr;
   FindReplaceDialog* findReplaceDialog_ = nullptr;
   JustifyDialog* justifyDialog_ = nullptr;
   WordDialog* wordDialog_ = nullptr;

@@ -100,6 +100,10 @@ void QtPlatform::ShowMode(std::string_view mode) {
   if (onMode) onMode(mode_);
 }
 
+void QtPlatform::ShowStatus(std::string_view text) {
+  if (onStatus) onStatus(FromCp1252(text));
+}
+
 void QtPlatform::Progress(int percent) {
   if (onProgress) onProgress(std::min(percent, 100));
 }

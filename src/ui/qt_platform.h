@@ -1,10 +1,11 @@
 // ui/qt_platform.h — the platform seam implemented with Qt for the desktop program.
 //
 // Beeps, message and question boxes ("Error:" with the text), the hour-glass cursor with
-// " WAIT! " in the mode indicator, the progress gauge, repainting, the active grid's cursor and
-// selection, the installed font families, the clipboard, the clock and memory figures. The main
-// window connects the mode indicator, the gauge and repainting through the callbacks below. Tests
-// may divert message and question boxes to a script so that nothing modal blocks them.
+// " WAIT! " in the mode indicator, passing notes on the status line, the progress gauge,
+// repainting, the active grid's cursor and selection, the installed font families, the
+// clipboard, the clock and memory figures. The main window connects the mode indicator, the status
+// line, the gauge and repainting through the callbacks below. Tests may divert message and
+// question boxes to a script so that nothing modal blocks them.
 // State: per object (callbacks, the wait nesting, the mode shown before the wait).
 #pragma once
 
@@ -25,6 +26,7 @@ class QtPlatform : public Platform {
   Answer Ask(std::string_view caption, std::string_view text, Buttons buttons) override;
   void WaitCursor(bool on) override;
   void ShowMode(std::string_view mode) override;
+  void ShowStatus(std::string_view text) override;
   void Progress(int percent) override;
   void Repaint() override;
   PlatformCell CurrentCell() override;
@@ -56,6 +58,8 @@ class QtPlatform : public Platform {
   // Set by the main window: show a mode text, show (0..100) or hide (<0) the gauge, repaint the
   // worksheet windows. Unset callbacks do nothing.
   std::function<void(const QString&)> onMode;
+  // Shows a passing note on the status line (goal seek's estimates).
+  std::function<void(const QString&)> onStatus;
   std::function<void(int)> onProgress;
   std::function<void()> onRepaint;
   // Shows or hides one of the bars of the main window (VIEW in a macro).

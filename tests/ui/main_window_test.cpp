@@ -143,7 +143,7 @@ class MainWindowTest : public QObject, private MainWindowFixture {
         {__LINE__, Cmd::kMerge, false, false},   {__LINE__, Cmd::kImport, false, false},
         {__LINE__, Cmd::kExport, false, false},  {__LINE__, Cmd::kCut, false, true},
         {__LINE__, Cmd::kPaste, false, true},    {__LINE__, Cmd::kFind, false, true},
-        {__LINE__, Cmd::kData, false, true},     {__LINE__, Cmd::kArray, false, false},
+        {__LINE__, Cmd::kData, false, true},     {__LINE__, Cmd::kArray, false, true},
         {__LINE__, Cmd::kGraph, false, true},    {__LINE__, Cmd::kMacroStep, false, true},
         {__LINE__, Cmd::kCopyCells, false, true}, {__LINE__, Cmd::kNewView, false, true},
         {__LINE__, Cmd::kTips, false, false},
