@@ -323,6 +323,46 @@ class AnalysisActionsTest : public QObject, private MainWindowFixture {
     QCOMPARE(KindAt(Slot(), 0, 5), uint8_t(kMissingKind));
   }
 
+  void doubleClickedFieldsPointAtTheirRange() {
+    MainWindow& f = Start();
+    struct Case {
+      int line;
+      QLineEdit* (*field)(MainWindow&);
+      const char* caption;
+    };
+    const Case kCases[] = {
+        {__LINE__,
+         [](MainWindow& w) {
+           w.Run(Cmd::kData, DataDialog::kGoalSeekPage);
+           return w.dataDialog()->rangeField(DataDialog::kGoalSeekPage, 1);
+         },
+         "Output Cell: Range"},
+        {__LINE__,
+         [](MainWindow& w) {
+           w.Run(Cmd::kData, DataDialog::kTablePage);
+           return w.dataDialog()->rangeField(DataDialog::kTablePage, 2);
+         },
+         "Table Output: Range"},
+        {__LINE__,
+         [](MainWindow& w) {
+           w.Run(Cmd::kArray, MatrixDialog::kMultiply);
+           return w.matrixDialog()->field(MatrixDialog::kMultiply, 1);
+         },
+         "Second: Range"},
+    };
+    for (const Case& c : kCases) {
+      QLineEdit* field = c.field(f);
+      QWidget* dialog = field->window();
+      QTest::mouseDClick(field, Qt::LeftButton);
+      QVERIFY2(f.rangePrompt()->isOpen(), qPrintable(QString("line %1").arg(c.line)));
+      QVERIFY(!dialog->isVisible());
+      Answer(f, c.caption, "C3..D4");
+      QVERIFY(dialog->isVisible());
+      QCOMPARE(field->text(), QString("C3..D4"));
+      static_cast<QDialog*>(dialog)->reject();
+    }
+  }
+
   void theDataFormEditsRecords() {
     MainWindow& f = Start();
     EnterBlock(0, 0, "'Name 'Age/'Ann 30/'Bob 41");
