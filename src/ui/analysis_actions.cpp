@@ -103,7 +103,9 @@ void MainWindow::TablePrompts(bool twoInputs) {
   OpenPrompt(QStringLiteral("TABLE 2: Specify FIRST Input Cell"),
              [this, askTable](const CellRange& input1) {
                OpenPrompt(QStringLiteral("Specify SECOND Cell"),
-                          [askTable, input1](const CellRange& input2) { askTable(input1, input2); });
+                          [askTable, input1](const CellRange& input2) {
+                            askTable(input1, input2);
+                          });
              });
 }
 

@@ -1,4 +1,5 @@
-// ui/data_dialog.cpp — the Data dialog: its pages, what they show on opening and how Ok reads them.
+// ui/data_dialog.cpp — the Data dialog: its pages, what they show on opening, how Ok reads them,
+// and the data tools its requests run.
 #include "ui/data_dialog.h"
 
 #include <QButtonGroup>
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QHeaderView>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -83,8 +83,9 @@ DataDialog::DataDialog(QWidget* parent) : QDialog(parent), pages_(new QTabWidget
     toleranceField_ = new QLineEdit(QStringLiteral("0.0001"), page);
     desiredField_->setObjectName(QStringLiteral("goalDesiredField"));
     toleranceField_->setObjectName(QStringLiteral("goalToleranceField"));
-    for (const auto& [caption, field] : {std::pair<const char*, QLineEdit*>{"&Desire:  ", desiredField_},
-                                         {"&Tolerance:  ", toleranceField_}}) {
+    for (const auto& [caption, field] :
+         {std::pair<const char*, QLineEdit*>{"&Desire:  ", desiredField_},
+          {"&Tolerance:  ", toleranceField_}}) {
       auto* label = new QLabel(QString::fromLatin1(caption), page);
       label->setBuddy(field);
       form->addRow(label, field);
@@ -427,10 +428,11 @@ CommandResult RunDataTool(const DataDialog::Request& r) {
       return FrequencyBins(a, b, r.lowerInclusive);
     case DataDialog::kParsePage: return ParseLabels(a);
     case DataDialog::kGoalSeekPage:
-      for (int k : {GlobalOptions::kGoalInput, GlobalOptions::kGoalInputCopy}) o.setDataToolRange(k, a);
-      for (int k : {GlobalOptions::kGoalOutput, GlobalOptions::kGoalOutputCopy}) {
-        o.setDataToolRange(k, b);
-      }
+      // The page keeps its cells twice, in the goal-seek pair and in the second pair.
+      o.setDataToolRange(GlobalOptions::kGoalInput, a);
+      o.setDataToolRange(GlobalOptions::kGoalInputCopy, a);
+      o.setDataToolRange(GlobalOptions::kGoalOutput, b);
+      o.setDataToolRange(GlobalOptions::kGoalOutputCopy, b);
       return GoalSeek(FirstCell(a), FirstCell(b), r.desired, r.tolerance);
     case DataDialog::kRegressPage:
       o.setDataToolRange(GlobalOptions::kRegressX, a);
