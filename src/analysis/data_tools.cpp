@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "analysis/analysis_cells.h"
+#include "core/cell_store.h"
 #include "core/entry.h"
 #include "core/format.h"
 #include "core/global_options.h"
 #include "core/number_settings.h"
 #include "core/text_case.h"
+#include "core/worksheets.h"
 #include "files/values_split.h"
 #include "formula/evaluator.h"
 #include "formula/formula_code.h"
@@ -439,4 +441,41 @@ CommandResult QueryExtract(const CellRange& inputRange, const CellRange& criteri
     }
     return CommandResult{};
   });
+}
+
+void KeepToolRanges(KeptRanges tool, const std::array<CellRange, 3>& ranges, bool lowerInclusive) {
+  if (CurrentWorksheet() == 0) return;
+  NoteOptions();
+  GlobalOptions& o = Options();
+  const auto& [a, b, c] = ranges;
+  switch (tool) {
+    case KeptRanges::kQuery:
+      o.setRange(GlobalOptions::kQueryInput, a);
+      o.setRange(GlobalOptions::kQueryCriteria, b);
+      o.setRange(GlobalOptions::kQueryOutput, c);
+      break;
+    case KeptRanges::kBins:
+      o.setRange(GlobalOptions::kTableRange, a);
+      o.setRange(GlobalOptions::kTableInput1, b);
+      o.setBinLowerInclusive(lowerInclusive);
+      break;
+    case KeptRanges::kTable:
+      o.setRange(GlobalOptions::kTableInput1, a);
+      o.setRange(GlobalOptions::kTableInput2, b);
+      o.setRange(GlobalOptions::kTableRange, c);
+      break;
+    case KeptRanges::kGoalSeek:
+      o.setDataToolRange(GlobalOptions::kGoalInput, a);
+      o.setDataToolRange(GlobalOptions::kGoalInputCopy, a);
+      o.setDataToolRange(GlobalOptions::kGoalOutput, b);
+      o.setDataToolRange(GlobalOptions::kGoalOutputCopy, b);
+      break;
+    case KeptRanges::kRegress:
+      o.setDataToolRange(GlobalOptions::kRegressX, a);
+      o.setDataToolRange(GlobalOptions::kRegressY, b);
+      o.setDataToolRange(GlobalOptions::kRegressOutput, c);
+      break;
+    case KeptRanges::kMultiRegress: o.setDataToolRange(GlobalOptions::kMultiRegressX, a); break;
+  }
+  StoreOptions(CurrentWorksheet());
 }

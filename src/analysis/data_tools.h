@@ -6,6 +6,8 @@
 // Reads and writes: the current worksheet's cells; messages through ShowError.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "commands/commands.h"
@@ -54,3 +56,16 @@ CommandResult QueryExtract(const CellRange& input, const CellRange& criteria,
 // "..." matches every text that contains the pattern without its "..." ("...son" and "son..."
 // both match "Johnson" and "Sonny"); "?" and "*" are then plain characters.
 bool QueryTextMatches(std::string_view pattern, std::string_view text);
+
+// The ranges a data tool keeps in the sheet's options, so that its dialog shows them the next
+// time, in the order KeepToolRanges takes them: Query input, criteria, output; Bins data and bin
+// column (kept as the data table's table and input 1); Table input 1, input 2, table; GoalSeek
+// input and output cell (kept twice, in the goal-seek pair and in the second pair); Regress X, Y,
+// output; MultiRegress X.
+enum class KeptRanges : uint8_t { kQuery, kBins, kTable, kGoalSeek, kRegress, kMultiRegress };
+
+// Stores `ranges` as the kept ranges of `tool` in the current sheet's options (kBins also the bin
+// type), noted for Undo: run inside the tool's undo group (UndoGroupScope), one Undo takes back
+// the tool and the ranges together. Nothing without a current sheet.
+void KeepToolRanges(KeptRanges tool, const std::array<CellRange, 3>& ranges,
+                    bool lowerInclusive = false);

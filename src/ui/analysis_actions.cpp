@@ -3,8 +3,8 @@
 //
 // The Array menu opens the matrix dialog on the page of the item with the selection as the first
 // source; its request runs through RunOnSelection. The prompt commands ask for their ranges one
-// after the other on the range prompt, store them in the sheet's options as the Data dialog does
-// and run the tool. Each dialog and window is created on first use and reused.
+// after the other on the range prompt, keep them in the sheet's options as the Data dialog does
+// and run the tool (one undo step for both). Each dialog and window is created on first use and reused.
 // State: the matrix dialog and the record form window.
 #include <QApplication>
 
@@ -71,10 +71,10 @@ void MainWindow::BinPrompts() {
   OpenPrompt(QStringLiteral("BIN: Enter Analysis Range"), [this](const CellRange& data) {
     OpenPrompt(QStringLiteral("Enter Bin Range"), [this, data](const CellRange& bins) {
       RunOnSelection([&](const CellRange&) {
-        GlobalOptions& o = Options();
-        o.setRange(GlobalOptions::kTableRange, data);
-        o.setRange(GlobalOptions::kTableInput1, bins);
-        return FrequencyBins(data, bins, o.binLowerInclusive());
+        const bool lowerInclusive = Options().binLowerInclusive();
+        UndoGroupScope group;
+        KeepToolRanges(KeptRanges::kBins, {data, bins, CellRange{}}, lowerInclusive);
+        return FrequencyBins(data, bins, lowerInclusive);
       });
     });
   });
@@ -86,10 +86,8 @@ void MainWindow::TablePrompts(bool twoInputs) {
     OpenPrompt(QStringLiteral("Output Range"), [this, input1, input2](const CellRange& table) {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       RunOnSelection([&](const CellRange&) {
-        GlobalOptions& o = Options();
-        o.setRange(GlobalOptions::kTableInput1, input1);
-        o.setRange(GlobalOptions::kTableInput2, input2);
-        o.setRange(GlobalOptions::kTableRange, table);
+        UndoGroupScope group;
+        KeepToolRanges(KeptRanges::kTable, {input1, input2, table});
         return DataTable(input1, input2, table);
       });
       QApplication::restoreOverrideCursor();

@@ -412,40 +412,28 @@ CellAddress FirstCell(const CellRange& r) {
 }  // namespace
 
 CommandResult RunDataTool(const DataDialog::Request& r) {
-  GlobalOptions& o = Options();
+  // The kept ranges come back with the tool's Undo.
+  UndoGroupScope group;
   const auto& [a, b, c] = r.ranges;
   switch (r.page) {
     case DataDialog::kQueryPage:
-      o.setRange(GlobalOptions::kQueryInput, a);
-      o.setRange(GlobalOptions::kQueryCriteria, b);
-      o.setRange(GlobalOptions::kQueryOutput, c);
+      KeepToolRanges(KeptRanges::kQuery, r.ranges);
       return QueryExtract(a, b, c);
     case DataDialog::kBinPage:
-      // The frequency count shares its settings with the data table.
-      o.setRange(GlobalOptions::kTableRange, a);
-      o.setRange(GlobalOptions::kTableInput1, b);
-      o.setBinLowerInclusive(r.lowerInclusive);
+      KeepToolRanges(KeptRanges::kBins, r.ranges, r.lowerInclusive);
       return FrequencyBins(a, b, r.lowerInclusive);
     case DataDialog::kParsePage: return ParseLabels(a);
     case DataDialog::kGoalSeekPage:
-      // The page keeps its cells twice, in the goal-seek pair and in the second pair.
-      o.setDataToolRange(GlobalOptions::kGoalInput, a);
-      o.setDataToolRange(GlobalOptions::kGoalInputCopy, a);
-      o.setDataToolRange(GlobalOptions::kGoalOutput, b);
-      o.setDataToolRange(GlobalOptions::kGoalOutputCopy, b);
+      KeepToolRanges(KeptRanges::kGoalSeek, r.ranges);
       return GoalSeek(FirstCell(a), FirstCell(b), r.desired, r.tolerance);
     case DataDialog::kRegressPage:
-      o.setDataToolRange(GlobalOptions::kRegressX, a);
-      o.setDataToolRange(GlobalOptions::kRegressY, b);
-      o.setDataToolRange(GlobalOptions::kRegressOutput, c);
+      KeepToolRanges(KeptRanges::kRegress, r.ranges);
       return Regress(a, b, FirstCell(c));
     case DataDialog::kMultiRegressPage:
-      o.setDataToolRange(GlobalOptions::kMultiRegressX, a);
+      KeepToolRanges(KeptRanges::kMultiRegress, r.ranges);
       return FitTerms(a, b, FirstCell(c), r.terms);
     case DataDialog::kTablePage:
-      o.setRange(GlobalOptions::kTableInput1, a);
-      o.setRange(GlobalOptions::kTableInput2, b);
-      o.setRange(GlobalOptions::kTableRange, c);
+      KeepToolRanges(KeptRanges::kTable, r.ranges);
       return DataTable(a, b, c);
     default: return CommandResult{CommandStatus::kFailed, {}};
   }

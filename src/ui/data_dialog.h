@@ -144,6 +144,7 @@ class DataDialog : public QDialog {
   QTableWidget* termGrid_ = nullptr;
 };
 
-// Stores the ranges of a request of the Query, Bin, Parse, GoalSeek, Regress, MultiRegress or
-// Table page in the current sheet's options and runs its tool on the current sheet (one command).
+// Keeps the ranges of a request of the Query, Bin, Parse, GoalSeek, Regress, MultiRegress or
+// Table page in the current sheet's options and runs its tool on the current sheet; one Undo
+// takes back both.
 CommandResult RunDataTool(const DataDialog::Request& request);

@@ -37,6 +37,31 @@ TEST_F(DataToolsTest, FrequencyBinsCountsEachBinTypeAndTheRemainder) {
   }
 }
 
+TEST_F(DataToolsTest, KeptRangesComeBackWithTheToolsUndo) {
+  EnterBlock("A1", "1/2/2/3/5");
+  EnterBlock("C1", "2/4");
+  {
+    UndoGroupScope group;
+    KeepToolRanges(KeptRanges::kBins, {R("A1..A5"), R("C1..C2"), CellRange{}}, true);
+    ASSERT_TRUE(FrequencyBins(R("A1..A5"), R("C1..C2"), true).Done());
+  }
+  EXPECT_EQ(Options().range(GlobalOptions::kTableRange), R("A1..A5"));
+  EXPECT_EQ(Options().range(GlobalOptions::kTableInput1), R("C1..C2"));
+  EXPECT_TRUE(Options().binLowerInclusive());
+  {
+    UndoGroupScope group;
+    KeepToolRanges(KeptRanges::kGoalSeek, {R("A1"), R("B1"), CellRange{}});
+  }
+  EXPECT_EQ(Options().dataToolRange(GlobalOptions::kGoalOutputCopy), R("B1"));
+  ASSERT_TRUE(UndoLastCommand().Done());
+  EXPECT_FALSE(RangeIsValid(Options().dataToolRange(GlobalOptions::kGoalInput)));
+  EXPECT_EQ(Options().range(GlobalOptions::kTableRange), R("A1..A5"));
+  ASSERT_TRUE(UndoLastCommand().Done());
+  EXPECT_FALSE(RangeIsValid(Options().range(GlobalOptions::kTableRange)));
+  EXPECT_FALSE(Options().binLowerInclusive());
+  EXPECT_TRUE(Missing("D1"));
+}
+
 TEST_F(DataToolsTest, OneInputTableFillsAndPutsTheInputBack) {
   Enter("A1", "7");
   Enter("C1", "+A1*2");
