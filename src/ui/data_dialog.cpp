@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -118,6 +119,8 @@ DataDialog::DataDialog(QWidget* parent) : QDialog(parent), pages_(new QTabWidget
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
+  // Wide enough to show every page's tab.
+  pages_->setMinimumWidth(pages_->tabBar()->sizeHint().width() + 8);
   layout->addWidget(buttons);
   setModal(true);
 }

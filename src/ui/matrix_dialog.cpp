@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -48,6 +49,8 @@ MatrixDialog::MatrixDialog(QWidget* parent) : QDialog(parent), pages_(new QTabWi
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
+  // Wide enough to show every page's tab.
+  pages_->setMinimumWidth(pages_->tabBar()->sizeHint().width() + 8);
   layout->addWidget(buttons);
   setModal(true);
 }
