@@ -899,6 +899,11 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kProper: RunDataCommand(cmd, tag); break;
     case Cmd::kArray:
     case Cmd::kDataPrompt: RunAnalysisCommand(cmd, tag); break;
+    case Cmd::kGeneral:
+    case Cmd::kProperties:
+    case Cmd::kRangeFormat:
+    case Cmd::kColwidth:
+    case Cmd::kRowheight: RunSettingsCommand(cmd, tag); break;
     default: ThePlatform().Beep(); break;
   }
   RefreshSheetViews();

@@ -45,6 +45,9 @@ class MatrixDialog;
 class FindReplaceDialog;
 class JustifyDialog;
 class WordDialog;
+class GeneralSettingsDialog;
+class PropertiesDialog;
+class WidthHeightDialog;
 class GraphSettingsDialog;
 class AuditDialog;
 class MacroPlayer;
@@ -118,6 +121,10 @@ class MainWindow : public QMainWindow {
   FindReplaceDialog* findReplaceDialog();
   JustifyDialog* justifyDialog();
   WordDialog* wordDialog();
+  // The general settings, cell properties and width/height dialogs (each created on first use).
+  GeneralSettingsDialog* generalSettingsDialog();
+  PropertiesDialog* propertiesDialog();
+  WidthHeightDialog* widthHeightDialog();
   // The graph settings dialog (created on first use), or null before.
   GraphSettingsDialog* graphSettings() const { return graphSettings_; }
   // The audit window (created on first use), or null before.
@@ -252,6 +259,9 @@ class MainWindow : public QMainWindow {
   void BinPrompts();
   void TablePrompts(bool twoInputs);
   void OpenDataForm(const CellRange& range);
+  // Sheet > General, Colwidth, Rowheight, the Range format items and the pop-up's Properties
+  // (settings_actions.cpp): the dialog of `cmd` on the page of `tag`.
+  void RunSettingsCommand(Cmd cmd, int tag);
   // Lets a dialog ask for a range on the range prompt; the dialog comes back when the prompt
   // closes, accepted or not.
   void PointFromDialog(const QString& caption, const CellRange& start,
@@ -325,6 +335,9 @@ class MainWindow : public QMainWindow {
   FindReplaceDialog* findReplaceDialog_ = nullptr;
   JustifyDialog* justifyDialog_ = nullptr;
   WordDialog* wordDialog_ = nullptr;
+  GeneralSettingsDialog* generalSettingsDialog_ = nullptr;
+  PropertiesDialog* propertiesDialog_ = nullptr;
+  WidthHeightDialog* widthHeightDialog_ = nullptr;
   QTextBrowser* help_ = nullptr;
 
   // The entry in progress.

@@ -196,8 +196,11 @@ void WorksheetWindow::redraw() {
   for (const std::string& caption : ExtrasOf(slot_).tabCaptions) labels << FromCp1252(caption);
   pageTabs->setLabels(labels);
   const WindowFont& font = ExtrasOf(slot_).font;
+  // The sheet's own typeface, else the default typeface of new sheets.
   display_.defaultFamily = font.present && !font.name.empty() ? FromCp1252(font.name)
-                                                               : QStringLiteral("Arial");
+                                                               : FromCp1252(Settings().fontName);
+  display_.defaultSize =
+      font.present && font.height >= 1 && font.height <= 127 ? font.height : Settings().fontSize;
   followTopRow(activeGrid());
 }
 
