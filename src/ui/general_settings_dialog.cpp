@@ -138,6 +138,7 @@ GeneralSettingsDialog::GeneralSettingsDialog(QWidget* parent)
   pages_->addTab(BuildLabelPage(), QStringLiteral("Label"));
   pages_->addTab(BuildProtectionPage(), QStringLiteral("Protection"));
   pages_->addTab(BuildGridPage(), QStringLiteral("Grid"));
+  pages_->setUsesScrollButtons(false);  // every page's tab in sight
 
   auto* buttons = new QDialogButtonBox(this);
   okButton_ = buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
@@ -263,7 +264,7 @@ QWidget* GeneralSettingsDialog::BuildColourPage() {
   sample_->setFrameShape(QFrame::Box);
   sample_->setMinimumHeight(28);
 
-  layout->addWidget(featureLabel, 0, 0);
+  layout->addWidget(featureLabel, 0, 0, Qt::AlignBottom);
   layout->addWidget(featureList_, 1, 0, 2, 1);
   layout->addWidget(defaultsButton_, 3, 0);
   layout->addWidget(background, 0, 1, 2, 1);

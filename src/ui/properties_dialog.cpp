@@ -83,6 +83,7 @@ PropertiesDialog::PropertiesDialog(QWidget* parent)
   tabs_->addTab(BuildPrefixTab(), QStringLiteral("&Prefix"));
   tabs_->addTab(BuildLockTab(), QStringLiteral("&Lock"));
   tabs_->addTab(BuildBorderTab(), QStringLiteral("&Border"));
+  tabs_->setUsesScrollButtons(false);
 
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole)->setDefault(true);
