@@ -18,7 +18,9 @@
 #include "core/sheet_layout.h"
 #include "files/settings.h"
 #include "main_window_fixture.h"
+#include "core/password.h"
 #include "ui/general_settings_dialog.h"
+#include "ui/password_dialog.h"
 #include "ui/properties_dialog.h"
 #include "ui/width_height_dialog.h"
 
@@ -152,6 +154,33 @@ class SettingsDialogsTest : public QObject, private MainWindowFixture {
     QVERIFY(text.find("PREFIX=^\n") != std::string::npos);
     QVERIFY(text.find("GWIDE=72\n") != std::string::npos);
     QVERIFY(text.find("GFONT=Courier\n") != std::string::npos);
+  }
+
+  void liftingProtectionOnTheProtectionPageAsksForThePassword() {
+    MainWindow& f = Start();
+    {
+      SheetScope scope(Slot());
+      SetPassword("Secret");
+      SetSheetProtection(true);
+    }
+    PasswordDialog& password = ThePasswordDialog();
+    for (const char* typed : {"wrong", "Secret"}) {
+      f.Run(Cmd::kGeneral, GeneralSettingsDialog::kProtectionPage);
+      GeneralSettingsDialog* d = f.generalSettingsDialog();
+      auto* box = Child<QCheckBox>(d, "protectionBox");
+      QVERIFY(box->isChecked());
+      QCOMPARE(Child<QLabel>(d, "protectionState")->text(), QString("Active"));
+      box->setChecked(false);
+      QCOMPARE(Child<QLabel>(d, "protectionState")->text(), QString("Inactive"));
+      QTimer::singleShot(0, [&password, typed] {
+        password.passwordField()->setText(typed);
+        password.Confirm();
+        if (password.isVisible()) password.reject();  // a wrong password: give up
+      });
+      d->okButton()->click();
+      const bool right = QString(typed) == "Secret";
+      QCOMPARE(SheetOptions().protection(), !right);
+    }
   }
 
   void propertiesOpensOnTheTabOfEachItem() {
