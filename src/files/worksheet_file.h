@@ -112,7 +112,8 @@ void MendForeignColumnOffsets(uint8_t* code, size_t size, uint16_t column);
 SlotIndex LoadLinkedWorksheet(std::string_view fileName);
 
 // A readable list of the records of a worksheet file: one line per record with its offset,
-// type, name and length, and for cell records the address and contents. Gives false (and a
+// type, name and length, and for cell records the address and contents (document texts as
+// ` text "…"` with \\, \t, \n and \r escaped). Gives false (and a
 // reason in `out`) when the file cannot be opened.
 bool ListWorksheetRecords(std::string_view fileName, std::string* out);
 

@@ -217,6 +217,23 @@ std::string ButtonContents(const std::vector<uint8_t>& body) {
          std::to_string(b->height) + " \"" + b->caption + "\" macro " + b->macro;
 }
 
+// A document text (title, comments, further text): the bytes up to the first zero byte, at most
+// 255, as ` text "…"`; backslash, TAB, newline and carriage return written \\, \t, \n and \r.
+std::string DocumentText(const std::vector<uint8_t>& body) {
+  const std::string text = RecordView(body.data(), body.size()).Text(0, 255);
+  std::string out = " text \"";
+  for (char c : text) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+  return out + '"';
+}
+
 }  // namespace
 
 bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
@@ -260,6 +277,8 @@ bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
       *out += GraphContents(type, RecordView(body.data(), body.size()));
     } else if (extension && type == kXButton) {
       *out += ButtonContents(body);
+    } else if (extension && (type == kXTitle || type == kXComments || type == kXFurtherText)) {
+      *out += DocumentText(body);
     }
     *out += '\n';
     if (type == kEof || (extension && type < 2)) {

@@ -363,6 +363,27 @@ void DoGlobalFormat(MacroCall& call) {
   MacroSetGlobalFormat(ParseFormatLetters(letters.substr(0, 8)));
 }
 
+// {FILEDOC title, comments}: both texts at once. {FILEDOC n, text}: the title (n = 0) or the
+// comments (n = 1) alone. A first argument that gives a number chooses the second form.
+void DoFileDocument(MacroCall& call) {
+  const EvalResult first = call.Formula(0);
+  if (first.error) {
+    call.SyntaxError();
+    return;
+  }
+  std::string second;
+  if (!call.Text(1, &second)) return;
+  if (first.isString) {
+    MacroSetDocumentInfo(first.text, second);
+    return;
+  }
+  if (first.number != 0 && first.number != 1) {
+    call.SyntaxError();
+    return;
+  }
+  MacroSetDocumentText(int(first.number), second);
+}
+
 void DoRangeCreate(MacroCall& call) {
   std::string name;
   CellRange r;

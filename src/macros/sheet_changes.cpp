@@ -8,6 +8,7 @@
 
 #include "commands/cell_properties.h"
 #include "commands/commands.h"
+#include "commands/document_info.h"
 #include "commands/sheet_settings.h"
 #include "core/messages.h"
 #include "core/names.h"
@@ -43,6 +44,14 @@ bool MacroSetColourFeature(int index, uint32_t word) {
 }
 
 bool MacroSetGlobalFormat(uint8_t format) { return SetGlobalFormat(format).Done(); }
+
+bool MacroSetDocumentInfo(std::string_view title, std::string_view comments) {
+  return SetDocumentInfo(title, comments).Done();
+}
+
+bool MacroSetDocumentText(int which, std::string_view text) {
+  return SetDocumentText(which, text).Done();
+}
 
 bool MacroSetRangeFormat(const CellRange& range, uint8_t format) {
   return SetRangeFormat(range, format).Done();

@@ -34,6 +34,9 @@ bool MacroSetGlobalFormat(uint8_t format);
 bool MacroSetRangeFormat(const CellRange& range, uint8_t format);
 bool MacroSetRangeLock(const CellRange& range, bool locked);
 bool MacroSetRangeColourWord(const CellRange& range, uint32_t word);
+// The document information: title and comments together, or one text (0 title, 1 comments).
+bool MacroSetDocumentInfo(std::string_view title, std::string_view comments);
+bool MacroSetDocumentText(int which, std::string_view text);
 // Range names.
 bool MacroDefineName(std::string_view name, const CellRange& range);
 bool MacroDeleteName(std::string_view name);

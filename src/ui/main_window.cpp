@@ -27,7 +27,6 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -56,6 +55,7 @@
 #include "core/worksheets.h"
 #include "files/program_files.h"
 #include "files/settings.h"
+#include "files/tips_file.h"
 #include "core/sheet_extras.h"
 #include "files/user_functions.h"
 #include "files/worksheet_file.h"
@@ -64,6 +64,7 @@
 #include "platform/platform.h"
 #include "graph/graph_settings_dialog.h"
 #include "ui/audit_dialog.h"
+#include "ui/button_icons.h"
 #include "ui/cp1252.h"
 #include "ui/data_dialog.h"
 #include "ui/find_replace_dialog.h"
@@ -356,7 +357,7 @@ QToolButton* MainWindow::QuickButton(const char* name, const QString& glyph, con
                                  Cmd cmd, int tag) {
   auto* b = new QToolButton(quickBar_);
   b->setObjectName(name);
-  b->setIcon(GlyphIcon(glyph, true));
+  b->setIcon(QuickButtonIcon(QString::fromLatin1(name), GlyphIcon(glyph, true)));
   b->setToolTip(hint);
   b->setStatusTip(hint);
   b->setAutoRaise(true);
@@ -377,8 +378,13 @@ void MainWindow::BuildQuickBar() {
   auto add = [this](Cmd cmd, int tag, const char* name, const char* glyph, const char* hint,
                     Look look) {
     QToolButton* b = QuickButton(name, QString::fromUtf8(glyph), hint, cmd, tag);
-    if (look == Look::kOpenIcon) b->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    if (look == Look::kSaveIcon) b->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    // Open and Save without an icon of their own take the style's.
+    if (b->icon().isNull() && look == Look::kOpenIcon) {
+      b->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    }
+    if (b->icon().isNull() && look == Look::kSaveIcon) {
+      b->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    }
     if (look == Look::kToggle) b->setCheckable(true);
     if (look == Look::kTwoWay) {
       b->setProperty("twoWay", true);
@@ -435,6 +441,9 @@ void MainWindow::ShowStartupSheet() {
   }
   if (!opened && Settings().preOpen && clientArea_->subWindowList().isEmpty()) NewSheet();
   RunLibraryAutoexec();
+  if (Settings().tips && QFileInfo::exists(QString::fromLocal8Bit(TipsFileName().c_str()))) {
+    QTimer::singleShot(0, this, &MainWindow::ShowTip);
+  }
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -701,7 +710,7 @@ bool MainWindow::CommandNeedsSheet(Cmd cmd) const { return kCommandTraits[size_t
 
 void MainWindow::UpdateMenuState() {
   const bool sheet = activeSheetWindow() != nullptr;
-  const QString tips = QString::fromStdString(ProgramDirectory() + BaseName() + ".TPS");
+  const QString tips = QString::fromLocal8Bit(TipsFileName().c_str());
   auto enabled = [&](Cmd cmd) {
     if (!CommandBuilt(cmd)) return false;
     if (CommandNeedsSheet(cmd) && !sheet) return false;
@@ -840,6 +849,9 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kHelp: ShowHelp(); break;
     case Cmd::kAbout: ShowAbout(); break;
     case Cmd::kTips: ShowTip(); break;
+    case Cmd::kDocInfo: OpenDocumentInfo(); break;
+    case Cmd::kGetInfo: OpenSystemMetrics(); break;
+    case Cmd::kRangeName: OpenRangeNames(tag); break;
     case Cmd::kSpeedSum: {
       GridPane* g = sheetWindow->activeGrid();
       QString range;
@@ -1022,29 +1034,6 @@ void MainWindow::ShowAbout() {
                                     "recalculated in natural order, WKS and WK1 worksheet "
                                     "files.</p><p>Program directory: %1</p>")
                          .arg(QString::fromStdString(ProgramDirectory()).toHtmlEscaped()));
-}
-
-void MainWindow::ShowTip() {
-  // The tips file: its first line holds the number of tips; tip n starts after the line "p n"
-  // and runs to the next "p " line.
-  QFile file(QString::fromStdString(ProgramDirectory() + BaseName() + ".TPS"));
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
-  const QStringList lines = QString::fromLatin1(file.readAll()).split('\n');
-  const int count = lines.isEmpty() ? 0 : lines.first().trimmed().toInt();
-  if (count <= 0) return;
-  int n = int(QRandomGenerator::global()->bounded(count));
-  if (n == 0) n = 1;
-  QString tip;
-  bool inside = false;
-  for (const QString& line : lines) {
-    if (line.startsWith(QLatin1String("p "))) {
-      if (inside) break;
-      inside = line.mid(2).trimmed().toInt() == n;
-      continue;
-    }
-    if (inside) tip += line.trimmed() + ' ';
-  }
-  QMessageBox::information(this, QStringLiteral("Tip of the Day"), tip.trimmed());
 }
 
 // --- key preview ---------------------------------------------------------------------------------

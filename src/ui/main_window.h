@@ -48,6 +48,10 @@ class WordDialog;
 class GeneralSettingsDialog;
 class PropertiesDialog;
 class WidthHeightDialog;
+class DocumentInfoDialog;
+class TipDialog;
+class SystemMetricsDialog;
+class RangeNameDialog;
 class GraphSettingsDialog;
 class AuditDialog;
 class MacroPlayer;
@@ -125,6 +129,11 @@ class MainWindow : public QMainWindow {
   GeneralSettingsDialog* generalSettingsDialog();
   PropertiesDialog* propertiesDialog();
   WidthHeightDialog* widthHeightDialog();
+  // The document information, tip, System Metrics and range-name dialogs (info_actions.cpp).
+  DocumentInfoDialog* documentInfoDialog();
+  TipDialog* tipDialog();
+  SystemMetricsDialog* systemMetricsDialog();
+  RangeNameDialog* rangeNameDialog();
   // The graph settings dialog (created on first use), or null before.
   GraphSettingsDialog* graphSettings() const { return graphSettings_; }
   // The audit window (created on first use), or null before.
@@ -274,6 +283,11 @@ class MainWindow : public QMainWindow {
   void ToggleRecalc();
   void ShowHelp();
   void ShowAbout();
+  // File > Doc Info, File > Get Info, Range > Name on the page of `tag`, Help > Tips
+  // (info_actions.cpp).
+  void OpenDocumentInfo();
+  void OpenSystemMetrics();
+  void OpenRangeNames(int tag);
   void ShowTip();
   void EntryKeyDown(QKeyEvent* event, bool* consumed);
   bool CanPoint() const;
@@ -338,6 +352,10 @@ class MainWindow : public QMainWindow {
   GeneralSettingsDialog* generalSettingsDialog_ = nullptr;
   PropertiesDialog* propertiesDialog_ = nullptr;
   WidthHeightDialog* widthHeightDialog_ = nullptr;
+  DocumentInfoDialog* documentInfoDialog_ = nullptr;
+  TipDialog* tipDialog_ = nullptr;
+  SystemMetricsDialog* systemMetricsDialog_ = nullptr;
+  RangeNameDialog* rangeNameDialog_ = nullptr;
   QTextBrowser* help_ = nullptr;
 
   // The entry in progress.

@@ -7,13 +7,19 @@
 #include <QVBoxLayout>
 
 #include "commands/justify.h"
+#include "core/cell_store.h"
+#include "core/entry.h"
 #include "core/sheet_scope.h"
 #include "ui/cp1252.h"
+#include "ui/text_limit.h"
 
 WordDialog::WordDialog(QWidget* parent) : QDialog(parent), textBox_(new QPlainTextEdit(this)) {
   setWindowTitle(QStringLiteral("Word"));
   setObjectName(QStringLiteral("wordDialog"));
-  textBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Each line becomes one cell, but a long label reads as running text: lines wrap at the box's
+  // width, and each holds at most a cell's 240 characters, the prefix a label gains included.
+  textBox_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  HoldLineLength(textBox_, int(kMaxCellText), &WordDialog::StoredLength);
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
   buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
@@ -24,6 +30,14 @@ WordDialog::WordDialog(QWidget* parent) : QDialog(parent), textBox_(new QPlainTe
   layout->addWidget(buttons);
   resize(480, 320);
   setModal(true);
+}
+
+int WordDialog::StoredLength(const QString& line) {
+  if (line.isEmpty()) return 0;
+  const std::string text = ToCp1252(line);
+  const auto first = static_cast<unsigned char>(text[0]);
+  const bool gainsPrefix = !IsLabelPrefix(first) && !IsValueStart(first);
+  return int(text.size()) + (gainsPrefix ? 1 : 0);
 }
 
 void WordDialog::Open(SlotIndex slot, const CellRange& block) {

@@ -1,7 +1,9 @@
 // ui/word_dialog.h — WordDialog, the simple word processor ("Word").
 //
 // A multi-line text box holding the entry texts of the first column of the selected block, one
-// line a cell, and "&Ok", "&Cancel". The main window enters the lines the dialog ends with into
+// line a cell, and "&Ok", "&Cancel". Lines wrap at the box's width, so that a long label is
+// edited as running text, and each line stops taking input at 240 characters counting the label
+// prefix that entry gives it. The main window enters the lines the dialog ends with into
 // that column (commands/justify.h EnterWordLines).
 // State: per dialog (the block it was opened on).
 #pragma once
@@ -27,6 +29,10 @@ class WordDialog : public QDialog {
   std::vector<std::string> Lines() const;
 
   QPlainTextEdit* textBox() const { return textBox_; }
+
+  // The length a line takes in its cell: a line that entry stores as a label without a prefix of
+  // its own gains one.
+  static int StoredLength(const QString& line);
 
  private:
   CellRange block_;
