@@ -65,6 +65,7 @@
 #include "graph/graph_settings_dialog.h"
 #include "ui/audit_dialog.h"
 #include "ui/button_icons.h"
+#include "ui/range_name_dialog.h"
 #include "ui/cp1252.h"
 #include "ui/data_dialog.h"
 #include "ui/find_replace_dialog.h"
@@ -683,6 +684,8 @@ void MainWindow::RefreshSheetViews() {
   }
   ShowIndicators();
   UpdateMenuState();
+  // The range-name dialog's list follows the names as they change (an Undo, a macro).
+  if (rangeNameDialog_ && rangeNameDialog_->isVisible()) rangeNameDialog_->RefreshList();
 }
 
 void MainWindow::Uplink() {

@@ -140,6 +140,7 @@ void RangeNameDialog::Open(SlotIndex slot, int page, const CellRange& selection)
 }
 
 CommandResult RangeNameDialog::RunOnSheet(const std::function<CommandResult()>& command) {
+  if (!Usable()) return CommandResult{CommandStatus::kFailed, {}};
   CommandResult result;
   {
     SheetScope scope(slot_);
@@ -150,11 +151,21 @@ CommandResult RangeNameDialog::RunOnSheet(const std::function<CommandResult()>& 
   return result;
 }
 
+bool RangeNameDialog::SheetOpen() const { return slot_ && Worksheet(slot_).InUse(); }
+
+bool RangeNameDialog::Usable() {
+  if (SheetOpen()) return true;
+  // The worksheet was closed while the dialog stayed open.
+  ThePlatform().Beep();
+  hide();
+  return false;
+}
+
 void RangeNameDialog::RefreshList() {
   const QString current = nameField_->text().trimmed().toUpper();
   const QSignalBlocker block(nameList_);
   nameList_->clear();
-  if (!slot_ || !Worksheet(slot_).InUse()) return;
+  if (!SheetOpen()) return;
   SheetScope scope(slot_);
   for (int i = 1; i <= NameCount(); ++i) {
     const QString name = FromCp1252(NameAt(i));
@@ -167,7 +178,7 @@ void RangeNameDialog::RefreshList() {
 
 void RangeNameDialog::NameChosen() {
   const QListWidgetItem* item = nameList_->currentItem();
-  if (!item) return;
+  if (!item || !SheetOpen()) return;
   const QString name = item->data(Qt::UserRole).toString();
   nameField_->setText(name);
   SheetScope scope(slot_);
@@ -176,15 +187,12 @@ void RangeNameDialog::NameChosen() {
 }
 
 void RangeNameDialog::Create() {
+  if (!Usable()) return;
   status_->clear();
   CellRange range;
   if (!ReadRangeField(slot_, rangeField_, false, &range)) return;
   const std::string name = ToCp1252(nameField_->text().trimmed());
-  std::string problem;
-  {
-    SheetScope scope(slot_);
-    problem = CheckNewName(name);
-  }
+  const std::string problem = CheckNewName(name);
   if (!problem.empty()) {
     status_->setText(FromCp1252(problem));
     ThePlatform().Beep();
@@ -217,12 +225,14 @@ void RangeNameDialog::Reset() {
 }
 
 void RangeNameDialog::Build() {
+  if (!Usable()) return;
   CellRange source;
   if (!ReadRangeField(slot_, buildField_, false, &source)) return;
   RunOnSheet([&] { return BuildRangeNames(source); });
 }
 
 void RangeNameDialog::Table() {
+  if (!Usable()) return;
   CellRange target;
   if (!ReadRangeField(slot_, tableField_, false, &target)) return;
   RunOnSheet([&] { return TableRangeNames(target); });

@@ -61,7 +61,11 @@ class RangeNameDialog : public QDialog {
   void changeEvent(QEvent* event) override;
 
  private:
+  // Runs `command` on the dialog's worksheet, then reloads the list and asks for a refresh.
   CommandResult RunOnSheet(const std::function<CommandResult()>& command);
+  bool SheetOpen() const;
+  // SheetOpen(); otherwise beeps and closes the dialog.
+  bool Usable();
   void NameChosen();
 
   SlotIndex slot_ = 0;

@@ -253,8 +253,7 @@ class InfoDialogsTest : public QObject, private MainWindowFixture {
     d->findChild<QPushButton*>("deleteButton")->click();
     QCOMPARE(Names(), QStringList({"COST C3..C9"}));
     QCOMPARE(ListedNames(d), Names());
-    f.Run(Cmd::kUndo);
-    d->RefreshList();
+    f.Run(Cmd::kUndo);  // the list follows
     QCOMPARE(Names(), QStringList({"COST C3..C9", "TOTAL A1..B2"}));
     QCOMPARE(ListedNames(d), Names());
 
@@ -299,6 +298,22 @@ class InfoDialogsTest : public QObject, private MainWindowFixture {
     QVERIFY(TheQtPlatform().beeps > beeps);
     QVERIFY(Text(2, 6).isEmpty());
     d->reject();
+  }
+
+  void rangeNameDialogOfAClosedSheetRefuses() {
+    MainWindow& f = Start();
+    f.Run(Cmd::kRangeName);
+    RangeNameDialog* d = f.rangeNameDialog();
+    QVERIFY(d->isVisible());
+    TheQtPlatform().scriptedAnswers.assign(5, Answer::kNo);
+    f.Run(Cmd::kClose);
+    QTRY_VERIFY(WorksheetWindow::Windows().empty());
+    const int beeps = TheQtPlatform().beeps;
+    d->nameField()->setText("gone");
+    d->rangeField()->setText("A1");
+    d->findChild<QPushButton*>("createButton")->click();
+    QVERIFY(TheQtPlatform().beeps > beeps);
+    QVERIFY(!d->isVisible());
   }
 
   void wordLinesHoldACellsLength() {
