@@ -57,5 +57,8 @@ CommandResult MergeWorksheetFile(std::string_view fileName, uint32_t row, uint32
                                  bool formulas, uint16_t action, std::string_view source) {
   if (action < kMergeReplace || action > kMergeDifference) action = kMergeReplace;
   const uint16_t mode = uint16_t(kMergeMode + (formulas ? kMergeFormulas : kMergeValues) + action);
-  return Changing([&] { return MergeWorksheet(fileName, mode, row, column, source); });
+  const CommandResult result =
+      Changing([&] { return MergeWorksheet(fileName, mode, row, column, source); });
+  ThePlatform().Progress(-1);
+  return result;
 }

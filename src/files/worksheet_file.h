@@ -77,7 +77,8 @@ bool LoadWorksheetBytesAsStored(const uint8_t* data, size_t size);
 // to the number already there (0 for none), difference subtracts it. Cells that the offset
 // puts off the grid are skipped with one "Out of Range"; with protection on, locked cells (and
 // positions without a cell) keep their content, with one "Protected Cell". Merged formulas are
-// converted and linked but not recalculated: the caller recalculates. Reports the reader's
+// converted and linked but not recalculated: the caller recalculates. The progress display
+// follows the reader through the file (the caller hides it afterwards). Reports the reader's
 // messages; gives false when the file could not be opened or reading stopped on an error.
 bool MergeWorksheet(std::string_view fileName, uint16_t mode, uint32_t row, uint32_t column,
                     std::string_view source);

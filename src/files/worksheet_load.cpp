@@ -96,11 +96,15 @@ void ClearContents(CellHandle h) {
 }
 
 // Where a merge puts the file's cells: the block of the file taken and the offset added.
+// A merge shows its progress every this many records.
+constexpr uint32_t kMergeProgressRecords = 1024;
+
 struct MergePlan {
   uint16_t mode = 0;
   CellRange block{0, 0, 255, 8191};  // file positions taken
   int rowOffset = 0;
   int columnOffset = 0;
+  size_t bytes = 0;  // the size of the file, for the progress display (0: none shown)
 };
 
 class Loader {
@@ -197,6 +201,9 @@ bool Loader::NextRecord(uint16_t* type, bool* clean, bool extension) {
 // Counts a record; every 32 records the pool must still have room.
 bool Loader::CountRecord() {
   ++records_;
+  if (merge_ && merge_->bytes && records_ % kMergeProgressRecords == 0) {
+    ThePlatform().Progress(int(uint64_t(source_.Offset()) * 100 / merge_->bytes));
+  }
   if (records_ % 32 == 0 && !EnoughMemory()) {
     Fail();
     return false;
@@ -1082,6 +1089,7 @@ bool MergeWorksheetBytes(const uint8_t* data, size_t size, uint16_t mode, uint32
   }
   plan.rowOffset = int(row) - int(plan.block.firstRow);
   plan.columnOffset = int(column) - int(plan.block.firstColumn);
+  plan.bytes = size;
   ByteSource bytes(data, size);
   return LoadFrom(bytes, plan.mode, /*recalculate=*/false, &plan);
 }

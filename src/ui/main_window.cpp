@@ -773,6 +773,9 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kOpen: OpenDialog(); break;
     case Cmd::kSave: SaveActive(); break;
     case Cmd::kSaveAs: SaveAsDialog(sheetWindow); break;
+    case Cmd::kImport: importFileDialog()->open(); break;
+    case Cmd::kExport: exportFileDialog()->open(); break;
+    case Cmd::kMerge: mergeFileDialog()->open(); break;
     case Cmd::kUplink: Uplink(); break;
     case Cmd::kClose:
       if (auto* sub = qobject_cast<QMdiSubWindow*>(sheetWindow->parentWidget())) sub->close();

@@ -22,9 +22,12 @@
 #include "commands/commands.h"
 #include "core/address.h"
 #include "core/worksheets.h"
+#include "ui/merge_dialog.h"
+#include "ui/transfer_dialog.h"
 
 class QAction;
 class QComboBox;
+class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
@@ -107,6 +110,16 @@ class MainWindow : public QMainWindow {
   void OpenDroppedFiles(const QList<QUrl>& urls);
   // Closes every worksheet window, last first; false when one refused.
   bool CloseAll();
+  // File > Import, Export and Merge (transfer_actions.cpp): the file dialogs (created on first
+  // use, reused, so that each keeps the kind chosen last), then the transfer or merge dialog.
+  QFileDialog* importFileDialog();
+  QFileDialog* exportFileDialog();
+  QFileDialog* mergeFileDialog();
+  TransferDialog* transferDialog();
+  MergeDialog* mergeDialog();
+  // The title the progress gauge shows before its percentage ("" for none).
+  void SetProgressTitle(const QString& title);
+  QString progressTitle() const { return progressTitle_; }
 
   // --- state read by tests and by the windows ---
   WorksheetWindow* activeSheetWindow() const;
@@ -249,6 +262,13 @@ class MainWindow : public QMainWindow {
   void RefreshSheetViews();
   void Uplink();
   void OpenDialog();
+  // The transfer dialog for `fileName` of `kind`; the merge dialog for `fileName` with the
+  // file's range names (values, or formulas when `formulas`).
+  void OpenTransfer(TransferKind kind, const QString& fileName);
+  void OpenMerge(const QString& fileName, bool formulas);
+  // Runs what the transfer or merge dialog ended with on the active sheet.
+  void RunTransfer(const TransferDialog::Request& request);
+  void RunMerge(const MergeDialog::Request& request);
   bool SaveAsDialog(WorksheetWindow* sheetWindow);
   // The folder Save As opens in: the folder of the sheet's file; for a never-saved sheet the
   // last folder a worksheet was opened from or saved to (this session, else the settings' save
@@ -356,6 +376,12 @@ class MainWindow : public QMainWindow {
   TipDialog* tipDialog_ = nullptr;
   SystemMetricsDialog* systemMetricsDialog_ = nullptr;
   RangeNameDialog* rangeNameDialog_ = nullptr;
+  QFileDialog* importFileDialog_ = nullptr;
+  QFileDialog* exportFileDialog_ = nullptr;
+  QFileDialog* mergeFileDialog_ = nullptr;
+  TransferDialog* transferDialog_ = nullptr;
+  MergeDialog* mergeDialog_ = nullptr;
+  QString progressTitle_;
   QTextBrowser* help_ = nullptr;
 
   // The entry in progress.
