@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "app/cli_output.h"
+#ifdef TALLIVO_CLI_DRAWS_GRAPHS
+#include "app/cli_graphs.h"
+#endif
 #include "commands/audit.h"
 #include "commands/commands.h"
 #include "commands/engine_start.h"
@@ -61,6 +64,10 @@ const char kUsage[] =
     "  --button CELL WIDTH HEIGHT CAPTION MACRO\n"
     "                             place a macro button at CELL (WIDTH x HEIGHT pixels) that runs\n"
     "                             the macro at the range name MACRO\n"
+    "  --save-graph FILE [NAME]   draw the current graph, or the named graph NAME, into an\n"
+    "                             image (800x600 unless --graph-size says otherwise) and write\n"
+    "                             it to FILE as BMP or PNG by its extension\n"
+    "  --graph-size WIDTHxHEIGHT  the image size of later --save-graph actions (16 to 4096)\n"
     "  --quick-graph RANGE        make the current graph a quick graph of RANGE: reset, then the\n"
     "                             columns from the left become X and series 1 to 6\n"
     "  --justify RANGE PIXELS [pad|center]\n"
@@ -220,6 +227,23 @@ uint16_t ButtonSizeArgument(const std::string& text) {
   return uint16_t(pixels);
 }
 
+// "WIDTHxHEIGHT", each 16..4096.
+bool GraphSizeArgument(const std::string& text, int* width, int* height) {
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  int w = 0, h = 0;
+  const char* end = text.data() + text.size();
+  auto [wEnd, wError] = std::from_chars(text.data(), text.data() + x, w);
+  auto [hEnd, hError] = std::from_chars(text.data() + x + 1, end, h);
+  if (wError != std::errc() || wEnd != text.data() + x || hError != std::errc() || hEnd != end) {
+    return false;
+  }
+  if (w < 16 || w > 4096 || h < 16 || h > 4096) return false;
+  *width = w;
+  *height = h;
+  return true;
+}
+
 ClipFormat ClipFormatArgument(const std::string& text) {
   if (text == "text") return ClipFormat::kText;
   if (text == "private") return ClipFormat::kPrivate;
@@ -322,6 +346,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  int graphWidth = 800;
+  int graphHeight = 600;
   while (!args.Done()) {
     const std::string action = args.Take("an action", "");
     if (action == "-e" || action == "--enter") {
@@ -367,6 +393,33 @@ int main(int argc, char** argv) {
       const CellRange r = RangeArgument(args.Take("a range", action));
       if (!CheckNewName(name).empty()) Usage("invalid name '" + name + "'");
       DefineRangeName(name, r);
+    } else if (action == "--graph-size") {
+      const std::string size = args.Take("a size", action);
+      if (!GraphSizeArgument(size, &graphWidth, &graphHeight)) {
+        Usage("invalid graph size '" + size + "'");
+      }
+    } else if (action == "--save-graph") {
+      const std::string& target = args.TakeFileName("a file name", action);
+      std::string name;
+      int index = -1;
+      if (args.TakeOptional(&name)) {
+        name = ArgumentText(name);
+        index = FindNamedGraph(name);
+        if (index == 0) Usage("no named graph '" + name + "'");
+      }
+#ifdef TALLIVO_CLI_DRAWS_GRAPHS
+      const char* format = GraphImageFormat(target);
+      if (!format) Usage("a graph image is written as .bmp or .png, not '" + target + "'");
+      const GraphImageResult result =
+          SaveGraphImage(target, format, index, graphWidth, graphHeight);
+      if (result == GraphImageResult::kUnwritable) {
+        ShowError("Unable to WRITE");
+        return 1;
+      }
+      if (result == GraphImageResult::kUndefined) ShowError("Graph Undefined!");
+#else
+      Usage("this tallivo-cli was built without graph drawing");
+#endif
     } else if (action == "--quick-graph") {
       QuickGraph(RangeArgument(args.Take("a range", action)));
     } else if (action == "--justify") {

@@ -1,0 +1,211 @@
+// Qt Test: DrawGraph into QImages — every type with zero, negative, missing and label cells,
+// zero-span manual scales and logarithmic axes; bar placement measured in pixels; named graphs
+// leave the current definition and the error flag alone; undefined graphs.
+#include "graph/graph_draw.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSet>
+#include <QtTest>
+#include <cstring>
+
+#include "core/graph_definition.h"
+#include "core/palette.h"
+#include "ui_fixture.h"
+
+namespace {
+
+QColor Palette(int i) { return QColor(kPalette[size_t(i)].red, kPalette[size_t(i)].green, kPalette[size_t(i)].blue); }
+
+int ColourCount(const QImage& image) {
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 3) {
+    for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+  }
+  return int(colours.size());
+}
+
+QImage Draw(int namedIndex = -1, bool* drawn = nullptr, QSize size = QSize(480, 360)) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  const bool ok = DrawGraph(painter, image.rect(), namedIndex, 1.0);
+  if (drawn) *drawn = ok;
+  return image;
+}
+
+}  // namespace
+
+class GraphDrawTest : public QObject {
+  Q_OBJECT
+
+  // A1..A6 labels, B numbers with 0, C negatives, D a gap and a label cell, E explode values.
+  static void FillData() {
+    const char* kMonths[] = {"'Jan", "'Feb", "'Mar", "'Apr", "'May", "'Jun"};
+    const double kB[] = {0, 2, 4, 8, 16, 32};
+    const double kC[] = {-5, 3, 0, -2, 7, 1};
+    const double kE[] = {0, 50, 0, 150, -10, 0};
+    for (int r = 0; r < 6; ++r) {
+      PutLabel(r, 0, kMonths[r]);
+      PutNumber(r, 1, kB[r]);
+      PutNumber(r, 2, kC[r]);
+      if (r != 2) PutNumber(r, 3, r * 1.5);
+      PutNumber(r, 4, kE[r]);
+    }
+    PutLabel(4, 3, "'n/a");
+  }
+
+  static void Define(int type) {
+    GraphDefinition g = CurrentGraph();
+    ResetGraph(g);
+    g.setType(uint8_t(type));
+    g.setRange(kGraphXRange, MakeRange(type == kGraphXy || type == kGraphCumulative ? 1 : 0, 0,
+                                       type == kGraphContour ? 3 : (type == kGraphXy ? 1 : 0), 5));
+    g.setRange(1, type == kGraphContour ? MakeRange(1, 0, 3, 5) : MakeRange(1, 0, 1, 5));
+    g.setRange(2, MakeRange(2, 0, 2, 5));
+    g.setRange(3, MakeRange(3, 0, 3, 5));
+    g.setRange(kGraphLabelRange1, MakeRange(0, 0, 0, 5));
+    g.setLabelPlace(1, uint8_t(type % 5));
+    g.setHeading(0, "Main");
+    g.setHeading(1, "Second");
+    g.setHeading(2, "X");
+    g.setHeading(3, "Y");
+    g.setLegend(1, "one");
+    g.setLegend(3, "three");
+    g.setGridLines(3);
+  }
+
+ private slots:
+  void initTestCase() { FreshEngineWithSheet(); }
+  void init() {
+    FreshEngineWithSheet();
+    ResetGraphDrawing();
+    FillData();
+  }
+
+  void everyTypeDrawsEveryVariant() {
+    enum Variant { kPlain, kZeroSpan, kLogarithmic, kTableLegend, kTurned, kVariants };
+    for (int variant = kPlain; variant < kVariants; ++variant) {
+      for (int type = 0; type < kGraphTypeCount; ++type) {
+        Define(type);
+        GraphDefinition g = CurrentGraph();
+        if (variant == kZeroSpan) {
+          g.setManualScale(0, true);
+          g.setLowerLimit(0, 3);
+          g.setUpperLimit(0, 3);
+          g.setManualScale(1, true);
+          g.setLowerLimit(1, 2);
+          g.setUpperLimit(1, 2);
+          g.setDivisions(0, 0);
+          g.setDivisions(1, 0);
+        } else if (variant == kLogarithmic) {
+          g.setLogarithmicX(true);
+          g.setLogarithmicY(true);
+        } else if (variant == kTableLegend) {
+          g.setTableLegend(true);
+          g.setDivisionWord(1, 0x0300);
+        } else if (variant == kTurned) {
+          SetGraphViewAngle(3.5);
+          for (int s = 0; s < 7; ++s) {
+            g.setStyle(s, GraphStyle{uint8_t(s * 2 + 1), uint8_t(s + 1), 4, 5, uint8_t(s + 8), 7});
+          }
+        }
+        bool drawn = false;
+        const QImage image = Draw(-1, &drawn);
+        const QString what = QString("type %1 variant %2").arg(type).arg(variant);
+        QVERIFY2(drawn, qPrintable(what));
+        // Headings, axes or slices in several colours: something was drawn.
+        QVERIFY2(ColourCount(image) > 3, qPrintable(what));
+      }
+    }
+  }
+
+  void pieWithoutPositiveValuesIsEmpty() {
+    Define(kGraphPie);
+    CurrentGraph().setRange(1, MakeRange(2, 3, 2, 3));  // one cell: -2
+    CurrentGraph().setHeading(0, "");
+    CurrentGraph().setHeading(1, "");
+    CurrentGraph().setLegend(1, "");
+    CurrentGraph().setLegend(3, "");
+    bool drawn = false;
+    const QImage image = Draw(-1, &drawn);
+    QVERIFY(drawn);
+    QCOMPARE(ColourCount(image), 1);
+  }
+
+  // Three series over one category, no 3-D margin: each bar a third of the category width,
+  // series 1 leftmost.
+  void threeBarsShareTheCategoryInOrder() {
+    GraphDefinition g = CurrentGraph();
+    ResetGraph(g);
+    g.setType(kGraphBar);
+    g.setRange(kGraphXRange, MakeRange(0, 0, 0, 0));
+    for (int s = 1; s <= 3; ++s) g.setRange(s, MakeRange(1, 1, 1, 1));  // B2 = 2
+    g.setStyle(0, GraphStyle{0, 0, 0, 0, 9, 15});
+    g.setStyle(1, GraphStyle{0, 0, 0, 0, 12, 15});
+    g.setStyle(2, GraphStyle{0, 0, 0, 0, 2, 15});
+    const QImage image = Draw(-1, nullptr, QSize(600, 400));
+    const int y = LastGraphPlotFrame().plot.center().y() + 40;
+    QList<QRgb> runs;
+    QList<int> widths;
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb c = image.pixel(x, y);
+      if (c != Palette(9).rgb() && c != Palette(12).rgb() && c != Palette(2).rgb()) continue;
+      if (runs.isEmpty() || runs.back() != c) {
+        runs.append(c);
+        widths.append(0);
+      }
+      ++widths.back();
+    }
+    QCOMPARE(runs, (QList<QRgb>{Palette(9).rgb(), Palette(12).rgb(), Palette(2).rgb()}));
+    // Categories 1..2: the category is plot width ÷ 2, each bar a third of it.
+    const double third = LastGraphPlotFrame().plot.width() / 2 / 3;
+    for (int w : widths) QVERIFY2(std::abs(w - third) <= 3, qPrintable(QString::number(w)));
+  }
+
+  void namedGraphLeavesCurrentDefinitionAndErrorFlag() {
+    Define(kGraphLine);
+    QCOMPARE(StoreNamedGraph("OTHER"), GraphNameResult::kDone);
+    CurrentGraph().setType(kGraphPie);
+    CurrentGraph().setName("");
+    GraphBlock before;
+    std::memcpy(before.data(), CurrentGraph().bytes(), kGraphBlockSize);
+    for (bool raised : {false, true}) {
+      ClearError();
+      if (raised) RaiseError("kept");
+      bool drawn = false;
+      Draw(1, &drawn);
+      QVERIFY(drawn);
+      QVERIFY(std::memcmp(before.data(), CurrentGraph().bytes(), kGraphBlockSize) == 0);
+      QCOMPARE(ErrorRaised(), raised);
+      if (raised) QCOMPARE(QString::fromStdString(ErrorText()), QString("kept"));
+    }
+    // An index that names no graph draws the undefined text.
+    bool drawn = true;
+    Draw(7, &drawn);
+    QVERIFY(!drawn);
+  }
+
+  void overlayIsDrawnAtMostTwoLevelsDeep() {
+    // A graph whose overlay is itself: drawing stops after two overlay levels.
+    Define(kGraphXy);
+    CurrentGraph().setOverlay("SELF");
+    QCOMPARE(StoreNamedGraph("SELF"), GraphNameResult::kDone);
+    bool drawn = false;
+    Draw(-1, &drawn);
+    QVERIFY(drawn);
+  }
+
+  void undefinedGraphDrawsTheText() {
+    ResetGraph(CurrentGraph());
+    CurrentGraph().setRange(1, MakeRange(1, 0, 1, 5));  // a series but no X range
+    bool drawn = true;
+    const QImage image = Draw(-1, &drawn);
+    QVERIFY(!drawn);
+    QVERIFY(ColourCount(image) > 1);
+    QVERIFY(!LastGraphPlotFrame().valid);
+  }
+};
+
+QTEST_MAIN(GraphDrawTest)
+#include "graph_draw_test.moc"
