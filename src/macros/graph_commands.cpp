@@ -16,6 +16,7 @@
 #include "macros/command_handlers.h"
 #include "macros/interpreter_internal.h"
 #include "macros/sheet_changes.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -122,8 +123,14 @@ void DoGraphView(MacroCall& call) {
     call.SyntaxError();
     return;
   }
+  const int milliseconds = call.Integer(1);
+  MacroWait wait = MacroWait::kDone;
+  if (ThePlatform().ShowGraph(name, milliseconds, &wait)) {
+    MacroAfterPlatformWait(wait, MacroWaitFor::kDelay);
+    return;
+  }
   // Without a window a timed view has nothing to show and the macro goes on; the form that
   // waits for a key needs a window.
-  if (call.Integer(1) > 0) return;
+  if (milliseconds > 0) return;
   NeedsWindow(call);
 }

@@ -172,6 +172,17 @@ class Platform {
     return MacroWait::kDone;
   }
 
+  // Shows the graph window (GRAPHVIEW) with the current graph (`name` empty) or the named graph
+  // `name`. With `milliseconds` above 0 the window closes itself after that time and `*wait` says
+  // how the macro waits for it; otherwise the macro waits until the window is closed. Gives false
+  // where there is no window to show a graph in.
+  virtual bool ShowGraph(std::string_view name, int milliseconds, MacroWait* wait) {
+    (void)name;
+    (void)milliseconds;
+    (void)wait;
+    return false;
+  }
+
   // Shows or hides one of the three bars of the main window (VIEW).
   virtual void ShowBar(WindowBar bar, bool visible) {
     (void)bar;

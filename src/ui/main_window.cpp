@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QEventLoop>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -63,6 +64,7 @@
 #include "formula/recalc.h"
 #include "platform/platform.h"
 #include "graph/graph_settings_dialog.h"
+#include "graph/graph_window.h"
 #include "ui/audit_dialog.h"
 #include "ui/button_icons.h"
 #include "ui/range_name_dialog.h"
@@ -229,6 +231,30 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
   FillHistory();
 
   functionList_ = new FunctionListDialog(this);
+  graphWindow_ = new GraphWindow(this);
+  connect(graphWindow_, &GraphWindow::settingsRequested, this, [this](int tag) {
+    graphWindow_->close();
+    OpenGraphSettings(tag);
+  });
+  connect(graphWindow_, &GraphWindow::statusText, this,
+          [this](const QString& text) { statusBar()->showMessage(text); });
+  TheQtPlatform().onShowGraph = [this](std::string_view name, int milliseconds) {
+    WorksheetWindow* sheetWindow = activeSheetWindow();
+    if (!sheetWindow) return false;
+    int index = -1;
+    if (!name.empty()) {
+      SheetScope scope(sheetWindow->slot());
+      index = FindNamedGraph(name);
+    }
+    ShowGraphWindow(false, index, milliseconds);
+    if (milliseconds <= 0) {
+      // The macro goes on when the window has closed.
+      QEventLoop loop;
+      connect(graphWindow_, &GraphWindow::closed, &loop, &QEventLoop::quit);
+      if (graphWindow_->isVisible()) loop.exec();
+    }
+    return true;
+  };
   QStringList macroNames;
   for (const std::string& name : MacroVocabularyNames()) macroNames << QString::fromLatin1(name);
   FunctionListDialog::SetMacroNames(macroNames);
@@ -254,6 +280,7 @@ MainWindow::~MainWindow() {
   platform.onStatus = nullptr;
   platform.onProgress = nullptr;
   platform.onRepaint = nullptr;
+  platform.onShowGraph = nullptr;
   WorksheetWindow::SaveAsHandler = nullptr;
   // The windows go first, so that their sheets are closed while the engine state is intact.
   for (QMdiSubWindow* sub : clientArea_->subWindowList()) delete sub;
@@ -505,6 +532,8 @@ void MainWindow::ConnectWindow(WorksheetWindow* sheetWindow) {
             RunSheetButton(sheetWindow->slot(), macro.toStdString());
           });
   connect(sheetWindow, &WorksheetWindow::linkUpdateRequested, this, &MainWindow::Uplink);
+  connect(sheetWindow, &WorksheetWindow::graphViewRequested, this,
+          [this] { ShowGraphWindow(true); });
   connect(sheetWindow, &WorksheetWindow::enterPressed, this, [this] {
     if (rangePrompt_->isOpen()) {
       rangePrompt_->Accept();
@@ -896,6 +925,7 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kLock: ToggleProtection(); break;
     case Cmd::kGraph: OpenGraphSettings(tag); break;
     case Cmd::kGraphClear: ClearGraphSettings(); break;
+    case Cmd::kGraphView: ShowGraphWindow(false); break;
     case Cmd::kAudit: OpenAudit(); break;
     case Cmd::kErase:
     case Cmd::kRangeErase:
@@ -981,6 +1011,15 @@ void MainWindow::OpenAudit() {
   const GridPane* grid = sheetWindow->activeGrid();
   auditDialog_->Open(sheetWindow->slot(),
                      CellAddress{uint16_t(grid->cursorColumn()), uint16_t(grid->cursorRow())});
+}
+
+void MainWindow::ShowGraphWindow(bool maximised, int namedIndex, int milliseconds) {
+  WorksheetWindow* sheetWindow = activeSheetWindow();
+  if (!sheetWindow) {
+    ThePlatform().Beep();
+    return;
+  }
+  graphWindow_->ShowGraph(sheetWindow->slot(), namedIndex, maximised, milliseconds);
 }
 
 void MainWindow::ClearGraphSettings() {

@@ -56,6 +56,7 @@ class TipDialog;
 class SystemMetricsDialog;
 class RangeNameDialog;
 class GraphSettingsDialog;
+class GraphWindow;
 class AuditDialog;
 class MacroPlayer;
 class GridPane;
@@ -149,6 +150,11 @@ class MainWindow : public QMainWindow {
   RangeNameDialog* rangeNameDialog();
   // The graph settings dialog (created on first use), or null before.
   GraphSettingsDialog* graphSettings() const { return graphSettings_; }
+  // The graph window (created with the frame, hidden until shown).
+  GraphWindow* graphWindow() const { return graphWindow_; }
+  // Shows the active worksheet's graph (`namedIndex` −1 the current one) in the graph window,
+  // normal or maximised; `milliseconds` above 0 closes it after that time.
+  void ShowGraphWindow(bool maximised, int namedIndex = -1, int milliseconds = 0);
   // The audit window (created on first use), or null before.
   AuditDialog* auditDialog() const { return auditDialog_; }
   QAction* action(Cmd cmd, int tag = -1) const;
@@ -361,6 +367,7 @@ class MainWindow : public QMainWindow {
   std::vector<std::pair<QToolButton*, Cmd>> buttons_;
   FunctionListDialog* functionList_ = nullptr;
   GraphSettingsDialog* graphSettings_ = nullptr;
+  GraphWindow* graphWindow_ = nullptr;
   AuditDialog* auditDialog_ = nullptr;
   CopySpecialDialog* copySpecialDialog_ = nullptr;
   DataDialog* dataDialog_ = nullptr;

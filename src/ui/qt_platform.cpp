@@ -145,6 +145,12 @@ MacroWait QtPlatform::StepWait(std::string_view caption) {
   return macroPlayer ? macroPlayer->StepWait(caption) : MacroWait::kDone;
 }
 
+bool QtPlatform::ShowGraph(std::string_view name, int milliseconds, MacroWait* wait) {
+  if (!onShowGraph || !onShowGraph(name, milliseconds)) return false;
+  *wait = milliseconds > 0 ? MacroDelay(milliseconds) : MacroWait::kDone;
+  return true;
+}
+
 void QtPlatform::ShowBar(WindowBar bar, bool visible) {
   if (onShowBar) onShowBar(bar, visible);
 }

@@ -44,6 +44,7 @@ class QtPlatform : public Platform {
   MacroWait StepWait(std::string_view caption) override;
   ProgramRun RunProgram(std::string_view commandLine) override;
   void ShowBar(WindowBar bar, bool visible) override;
+  bool ShowGraph(std::string_view name, int milliseconds, MacroWait* wait) override;
   void SetZoom(int percent) override;
   double ViewSetting(int n) override;
   // The clipboard: the private format as application/x-tallivo32d, plain text as UTF-8.
@@ -62,6 +63,9 @@ class QtPlatform : public Platform {
   std::function<void(const QString&)> onStatus;
   std::function<void(int)> onProgress;
   std::function<void()> onRepaint;
+  // Set by the main window: shows the graph window with the current graph (empty name) or a
+  // named one; with no display time it returns when the window has closed. False: no worksheet.
+  std::function<bool(std::string_view name, int milliseconds)> onShowGraph;
   // Shows or hides one of the bars of the main window (VIEW in a macro).
   std::function<void(WindowBar, bool)> onShowBar;
   // Sets the zoom of every worksheet window (VIEWZOOM in a macro).

@@ -565,9 +565,9 @@ bool WorksheetWindow::windowKeyDown(QKeyEvent* e) {
     case Qt::Key_F8: setTitles(g->hasTitles() ? 0 : 3); return true;
     case Qt::Key_F3: emit macroRequested(shift); return true;
     case Qt::Key_F9: emit linkUpdateRequested(); return true;
-    // The links prompt and the graph window come later.
-    case Qt::Key_F11:
-    case Qt::Key_F12: ThePlatform().Beep(); return true;
+    // The links prompt comes later.
+    case Qt::Key_F11: ThePlatform().Beep(); return true;
+    case Qt::Key_F12: emit graphViewRequested(); return true;
     default: return false;
   }
 }

@@ -101,6 +101,7 @@ class WorksheetWindow : public QWidget {
   void helpRequested();             // F1
   void macroRequested(bool step);   // F3, Shift+F3
   void linkUpdateRequested();       // F9: the routine of File "&Uplink"
+  void graphViewRequested();        // F12: the graph window, maximised
   void enterPressed();
   void escapePressed();
   void endModeChanged(bool on);

@@ -5,8 +5,10 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QtTest>
+#include <cmath>
 #include <cstring>
 
 #include "core/graph_definition.h"
@@ -194,6 +196,29 @@ class GraphDrawTest : public QObject {
     bool drawn = false;
     Draw(-1, &drawn);
     QVERIFY(drawn);
+  }
+
+  // Definitions come from files: any bytes in the fields drawing reads must draw without harm.
+  void arbitraryDefinitionBytesDraw() {
+    QRandomGenerator random(23);
+    for (int round = 0; round < 300; ++round) {
+      Define(round % kGraphTypeCount);
+      uint8_t* b = CurrentGraph().bytes();
+      for (size_t at = graph_layout::kType; at < graph_layout::kHeadings; ++at) {
+        b[at] = uint8_t(random.bounded(256));
+      }
+      for (size_t at = graph_layout::kXFormat; at < graph_layout::kOwnUsedEnd; ++at) {
+        if (random.bounded(4) == 0) b[at] = uint8_t(random.bounded(256));
+      }
+      if (round % 3 == 0) {
+        const double kExtremes[] = {1e308, -1e308, 0, -0.0, 1e-300, std::nan(""), INFINITY};
+        CurrentGraph().setLowerLimit(round % 2, kExtremes[random.bounded(7)]);
+        CurrentGraph().setUpperLimit(round % 2, kExtremes[random.bounded(7)]);
+      }
+      ClearError();
+      Draw(-1, nullptr, QSize(200, 150));
+      QVERIFY2(!ErrorRaised(), qPrintable(QString::number(round)));
+    }
   }
 
   void undefinedGraphDrawsTheText() {

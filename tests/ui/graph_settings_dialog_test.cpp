@@ -43,7 +43,7 @@ class GraphSettingsDialogTest : public QObject, private MainWindowFixture {
     MainWindow& f = Start();
     QVERIFY(f.action(Cmd::kGraph, 0)->isEnabled());
     QVERIFY(f.action(Cmd::kGraphClear)->isEnabled());
-    QVERIFY(!f.action(Cmd::kGraphView)->isEnabled());
+    QVERIFY(f.action(Cmd::kGraphView)->isEnabled());
     const int kPages[][2] = {{0, 0}, {1, 1}, {8, 7}, {3, 3}, {2, 2}, {4, 4}, {5, 5}, {7, 6}};
     GraphSettingsDialog* first = nullptr;
     for (const auto& [tag, page] : kPages) {

@@ -164,11 +164,14 @@ class WorksheetWindowTest : public QObject {
     QCOMPARE(entry.count(), 1);
     QCOMPARE(entry.at(0).at(0).toString(), QStringLiteral("7"));
     QCOMPARE(menu.count(), 1);
-    // F9 asks for the link update; keys whose features come later beep.
+    // F9 asks for the link update, F12 for the graph window; keys whose features come later beep.
     QSignalSpy links(w.sheetWindow, &WorksheetWindow::linkUpdateRequested);
+    QSignalSpy graph(w.sheetWindow, &WorksheetWindow::graphViewRequested);
     Key(w.grid(), Qt::Key_F9);
     Key(w.grid(), Qt::Key_F12);
+    Key(w.grid(), Qt::Key_F11);
     QCOMPARE(links.count(), 1);
+    QCOMPARE(graph.count(), 1);
     QCOMPARE(TheHeadlessPlatform().beeps, 1);
   }
 
