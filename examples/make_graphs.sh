@@ -79,6 +79,7 @@ graph VZERO 0 B1..B8 '{GRAPHSCALE 1,5,5}{GRAPHSCALE 0,4,4}' C1..C8
 graph VLOGXY 0 G1..G8 '{GRAPHOPTIONS "XY,YY,G3"}' B1..B8 C1..C8
 macro+="{GRAPHNAME 1,\"T01\"}"
 
+rm -f "$sheet"
 "$cli" "${data[@]}" --macro-text "$macro" -o "$sheet" >/dev/null
 for t in $(seq -w 0 17) ; do
   "$cli" "$sheet" --save-graph "$out/T$t.png" "T$t"
