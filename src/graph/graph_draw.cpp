@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -299,10 +300,20 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
     }
   }
   if (marks & kSeriesSymbols) {
+    // The marker is drawn once into a small image and stamped on every point.
     const double size = 7 * s.scale;
     const QColor colour = PaletteQColor(series.style.foreground);
+    const int side = int(std::ceil(size + 2 * std::max(1.0, size / 8))) + 2;
+    QImage stamp(side, side, QImage::Format_ARGB32_Premultiplied);
+    stamp.fill(Qt::transparent);
+    {
+      QPainter sp(&stamp);
+      sp.setRenderHint(QPainter::Antialiasing, true);
+      DrawMarker(sp, QPointF(side / 2.0, side / 2.0), series.style.marker, size, colour);
+    }
+    const QPointF half(side / 2.0, side / 2.0);
     for (const QPointF& q : points) {
-      if (!std::isnan(q.x()) && !std::isnan(q.y())) DrawMarker(p, q, series.style.marker, size, colour);
+      if (!std::isnan(q.x()) && !std::isnan(q.y())) p.drawImage(q - half, stamp);
     }
   }
 }
@@ -638,11 +649,20 @@ void DrawAxes(Paint& s) {
     }
   } else {
     const int n = s.CategoryCount();
+    // The widest label decides how many categories share one label, tick and grid line; only
+    // the longest texts are measured.
+    size_t longest = 0;
+    for (const std::string& t : s.xTexts) longest = std::max(longest, t.size());
     double widest = 0;
-    for (const std::string& t : s.xTexts) widest = std::max(widest, values.horizontalAdvance(Trimmed(t)));
+    int measured = 0;
+    for (const std::string& t : s.xTexts) {
+      if (t.size() + 2 < longest || measured > 16) continue;
+      widest = std::max(widest, values.horizontalAdvance(Trimmed(t)));
+      ++measured;
+    }
     const double spacing = n > 0 ? r.width() / std::max(s.x.max - s.x.min, 1.0) : r.width();
     const int every = std::max(1, int(std::ceil((widest + values.averageCharWidth()) / spacing)));
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; i += every) {
       const double xx = s.CategoryCentre(i + 1);
       if (vertical) {
         p.setPen(GridPen(s));
@@ -650,7 +670,6 @@ void DrawAxes(Paint& s) {
       }
       p.setPen(s.TextColour());
       p.drawLine(QPointF(xx, r.bottom()), QPointF(xx, r.bottom() + tick));
-      if (i % every != 0) continue;
       const QString text = Trimmed(s.xTexts[size_t(i)]);
       p.drawText(QPointF(xx - values.horizontalAdvance(text) / 2, r.bottom() + tick + values.ascent()),
                  text);
@@ -703,9 +722,11 @@ void DrawBar(Paint& s, QRectF bar, const Series& series, QPointF depth) {
     p.drawPolygon(QPolygonF({bar.topRight(), bar.bottomRight(), bar.bottomRight() + depth,
                              bar.topRight() + depth}));
   }
-  QPainterPath path;
-  path.addRect(bar);
-  FillHatched(p, path, colour, series.style.hatch, background, OutlinePen(s));
+  // Rectangles go without paths: thousands of bars must stay quick.
+  if (HatchStyle(series.style.hatch) != Qt::SolidPattern) p.fillRect(bar, background);
+  p.setPen(OutlinePen(s));
+  p.setBrush(QBrush(colour, HatchStyle(series.style.hatch)));
+  p.drawRect(bar);
 }
 
 void DrawBars(Paint& s) {
