@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -274,6 +275,31 @@ void DrawMarker(QPainter& p, QPointF c, int kind, double size, const QColor& col
   }
 }
 
+// A run of many more points than pixels, reduced to at most four points per pixel column (the
+// first, the lowest, the highest and the last, in order): the same pixels, far less stroking.
+QPolygonF ThinnedRun(const QPolygonF& run) {
+  if (run.size() < 2048) return run;
+  QPolygonF out;
+  out.reserve(4096);
+  qsizetype i = 0;
+  while (i < run.size()) {
+    const long column = std::lround(run[i].x());
+    qsizetype end = i;
+    qsizetype low = i, high = i;
+    while (end < run.size() && std::lround(run[end].x()) == column) {
+      if (run[end].y() < run[low].y()) low = end;
+      if (run[end].y() > run[high].y()) high = end;
+      ++end;
+    }
+    out << run[i];
+    if (std::min(low, high) != i) out << run[std::min(low, high)];
+    if (std::max(low, high) != std::min(low, high)) out << run[std::max(low, high)];
+    if (end - 1 != std::max(low, high) && end - 1 != i) out << run[end - 1];
+    i = end;
+  }
+  return out;
+}
+
 // Joins and/or marks the points of one series; a NaN point breaks the line.
 void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& points,
                   bool closed = false) {
@@ -286,7 +312,7 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
     bool broken = false;
     for (const QPointF& q : points) {
       if (std::isnan(q.x()) || std::isnan(q.y())) {
-        if (run.size() > 1) p.drawPolyline(run);
+        if (run.size() > 1) p.drawPolyline(ThinnedRun(run));
         run.clear();
         broken = true;
         continue;
@@ -296,7 +322,7 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
     if (closed && !broken && run.size() > 2) {
       p.drawPolygon(run);
     } else if (run.size() > 1) {
-      p.drawPolyline(run);
+      p.drawPolyline(ThinnedRun(run));
     }
   }
   if (marks & kSeriesSymbols) {
@@ -312,8 +338,14 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
       DrawMarker(sp, QPointF(side / 2.0, side / 2.0), series.style.marker, size, colour);
     }
     const QPointF half(side / 2.0, side / 2.0);
+    // A marker on a pixel that already has one adds nothing.
+    QSet<qint64> stamped;
     for (const QPointF& q : points) {
-      if (!std::isnan(q.x()) && !std::isnan(q.y())) p.drawImage(q - half, stamp);
+      if (std::isnan(q.x()) || std::isnan(q.y())) continue;
+      const qint64 key = (qint64(std::lround(q.x())) << 32) ^ qint64(uint32_t(std::lround(q.y())));
+      if (stamped.contains(key)) continue;
+      stamped.insert(key);
+      p.drawImage(q - half, stamp);
     }
   }
 }
