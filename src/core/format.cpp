@@ -447,17 +447,17 @@ uint8_t ParseFormatLetters(std::string_view text) {
 namespace {
 
 // Writes `text` into `line` from `at`, growing the line with blanks up to 240 characters.
-void PlaceText(std::string& line, int at, std::string_view text) {
+void PlaceText(std::string& line, int at, std::string_view text, size_t limit) {
   for (size_t i = 0; i < text.size(); ++i) {
     size_t p = size_t(std::max(at, 0)) + i;
-    if (p >= kMaxDisplayText) break;
+    if (p >= limit) break;
     if (p >= line.size()) line.resize(p + 1, ' ');
     line[p] = text[i];
   }
 }
 
 // Lays out a label text whose first character is its alignment prefix.
-void PlaceLabel(std::string& line, int at, int field, const std::string& label) {
+void PlaceLabel(std::string& line, int at, int field, const std::string& label, size_t limit) {
   if (label.empty()) return;
   unsigned char prefix = static_cast<unsigned char>(label[0]);
   std::string text = label.substr(1);
@@ -465,28 +465,28 @@ void PlaceLabel(std::string& line, int at, int field, const std::string& label) 
   int free = std::max(field - length, 0);
   switch (prefix) {
     case '"':
-      PlaceText(line, at + std::max(field - length - 1, 0), text);
+      PlaceText(line, at + std::max(field - length - 1, 0), text, limit);
       break;
     case '^':
-      PlaceText(line, at + free / 2, text);
+      PlaceText(line, at + free / 2, text, limit);
       break;
     case '\\':
-      if (!text.empty()) PlaceText(line, at, std::string(size_t(field), text[0]));
+      if (!text.empty()) PlaceText(line, at, std::string(size_t(field), text[0]), limit);
       break;
     case 171:
-      PlaceText(line, at, std::string(size_t(free), '.') + text);
+      PlaceText(line, at, std::string(size_t(free), '.') + text, limit);
       break;
     case 187:
-      PlaceText(line, at, text + std::string(size_t(free), '.'));
+      PlaceText(line, at, text + std::string(size_t(free), '.'), limit);
       break;
     default:
-      PlaceText(line, at, text);
+      PlaceText(line, at, text, limit);
   }
 }
 
 }  // namespace
 
-std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn) {
+std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn, size_t limit) {
   if (!IsValidCell(row, firstColumn) || !IsValidCell(row, lastColumn) ||
       firstColumn > lastColumn) {
     return {};
@@ -499,7 +499,7 @@ std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn) {
     width[c] = CurrentLayout().columnWidth[c] / 8 + 2;
     total += width[c];
   }
-  std::string line(std::min<size_t>(size_t(total), kMaxDisplayText), ' ');
+  std::string line(std::min<size_t>(size_t(total), limit), ' ');
   for (CellHandle h = FindCellAtOrAfter(row, firstColumn); h; h = CellAt(h)->next) {
     const CellRecord* cell = CellAt(h);
     if (cell->column > lastColumn) break;
@@ -511,25 +511,25 @@ std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn) {
     bool erroneous = (cell->kind & kKindErrorMark) != 0 || kind >= uint8_t(CellKind::kError6);
     if (kind == uint8_t(CellKind::kBlank)) continue;
     if (erroneous) {
-      PlaceText(line, at + std::max(field - 4, 0), "ERR");
+      PlaceText(line, at + std::max(field - 4, 0), "ERR", limit);
       continue;
     }
     if (format == kFormatText && KindIsFormula(kind)) {
-      PlaceText(line, at, TheEngineLayers().FormulaText(h));
+      PlaceText(line, at, TheEngineLayers().FormulaText(h), limit);
       continue;
     }
     if (kind == uint8_t(CellKind::kStringFormula)) {
-      PlaceLabel(line, at, field, PoolText(CellStringResult(cell)));
+      PlaceLabel(line, at, field, PoolText(CellStringResult(cell)), limit);
     } else if (kind == uint8_t(CellKind::kLabel)) {
-      PlaceLabel(line, at, field, PoolText(cell->text));
+      PlaceLabel(line, at, field, PoolText(cell->text), limit);
     } else {
       std::string text = FormatValue(field, format, CellNumber(cell));
       if (int(text.size()) > field) {
-        PlaceText(line, at, std::string(size_t(field), '*'));
+        PlaceText(line, at, std::string(size_t(field), '*'), limit);
       } else if (format == kFormatBar) {
-        PlaceText(line, at, text);
+        PlaceText(line, at, text, limit);
       } else {
-        PlaceText(line, at + field - int(text.size()), text);
+        PlaceText(line, at + field - int(text.size()), text, limit);
       }
     }
   }

@@ -80,5 +80,7 @@ uint8_t ParseFormatLetters(std::string_view text);
 // Row `row` from column `firstColumn` to `lastColumn` of the current sheet as fixed-width text:
 // each column (pixel width / 8 + 2) characters wide, each cell's display text placed in its
 // column (numbers right-aligned, labels by their prefix), texts running on into the following
-// columns. The line is blank-filled to the width of the columns and cut to 240 characters.
-std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn);
+// columns. The line is blank-filled to the width of the columns and cut to `limit` characters
+// (240 for the clipboard and the listings; printing to a text file keeps whole lines).
+std::string RowAsText(uint32_t row, uint32_t firstColumn, uint32_t lastColumn,
+                      size_t limit = kMaxDisplayText);

@@ -50,7 +50,7 @@ struct GlobalOptions {
 
   // --- fields carried by the worksheet file and used by later modules ---
   static constexpr size_t kReservedNameFlag = 1;  // bit 2 of the reserved "G!" name's flag byte
-  static constexpr size_t kWindowWord = 10;       // 16 bits, extension record 0x88
+  static constexpr size_t kWindowWord = 10;       // 16 bits, extension record 0x88: landscape
   static constexpr size_t kColourFeatures = 15;   // 7 x 32 bits, in the settings dialog's order
   static constexpr size_t kHeader = 243;          // page header text (up to 240 characters)
   static constexpr size_t kFooter = 499;          // page footer text
@@ -59,10 +59,13 @@ struct GlobalOptions {
   static constexpr size_t kFurtherText = 1267;    // further document-information text (up to 80)
   static constexpr size_t kReal1 = 1523;          // 64-bit real, extension record 0x80
   static constexpr size_t kReal2 = 1531;          // 64-bit real, extension record 0x80
-  static constexpr size_t kWord1539 = 1539;       // 16 bits, extension record 0x82
+  static constexpr size_t kWord1539 = 1539;       // 16 bits, extension record 0x82: text scale
   static constexpr size_t kVersionStamp = 1541;   // 32 bits, extension record 0x79
   static constexpr size_t kMargins = 1586;        // 6 x 64-bit reals: top, left, right, bottom, header, footer
-  static constexpr size_t kWindowBytes = 1634;    // 3 bytes, extension record 0x88
+  static constexpr size_t kWindowBytes = 1634;    // 3 bytes, extension record 0x88 (below)
+  static constexpr size_t kPrintFrame = 1634;     // draw the margin frame
+  static constexpr size_t kPrintMono = 1635;      // print without shades
+  static constexpr size_t kPrintRules = 1636;     // bit 0 rule under the header, bit 1 above the footer
   static constexpr size_t kTextCapacity = 255;
 
   // --- settings-file options whose place no file record fixes ---
@@ -132,6 +135,44 @@ struct GlobalOptions {
   void setHeader(std::string_view t) { SetText(kHeader, kTextCapacity, t); }
   std::string footer() const { return Text(kFooter, kTextCapacity); }
   void setFooter(std::string_view t) { SetText(kFooter, kTextCapacity, t); }
+
+  // --- print settings ---
+  // Margins in inches, in the order of the margin fields.
+  enum Margin : int {
+    kTopMargin = 0,
+    kLeftMargin = 1,
+    kRightMargin = 2,
+    kBottomMargin = 3,
+    kHeaderMargin = 4,
+    kFooterMargin = 5,
+  };
+  static constexpr uint16_t kDefaultPrintScale = 100;
+  CellRange printRange() const { return range(kPrintRange); }
+  void setPrintRange(const CellRange& r) { setRange(kPrintRange, r); }
+  CellRange borderRows() const { return range(kTitleRows); }
+  void setBorderRows(const CellRange& r) { setRange(kTitleRows, r); }
+  CellRange borderColumns() const { return range(kTitleColumns); }
+  void setBorderColumns(const CellRange& r) { setRange(kTitleColumns, r); }
+  // Text scale in percent as stored; 0 (files that carry none) means 100.
+  uint16_t printScale() const {
+    const uint16_t s = Word(kWord1539);
+    return s == 0 ? kDefaultPrintScale : s;
+  }
+  void setPrintScale(uint16_t percent) { SetWord(kWord1539, percent); }
+  bool landscape() const { return Word(kWindowWord) != 0; }
+  void setLandscape(bool on) { SetWord(kWindowWord, on ? 1 : 0); }
+  bool printFrame() const { return bytes[kPrintFrame] != 0; }
+  void setPrintFrame(bool on) { bytes[kPrintFrame] = on; }
+  bool printMono() const { return bytes[kPrintMono] != 0; }
+  void setPrintMono(bool on) { bytes[kPrintMono] = on; }
+  bool headerRule() const { return (bytes[kPrintRules] & 1) != 0; }
+  void setHeaderRule(bool on) {
+    bytes[kPrintRules] = uint8_t((bytes[kPrintRules] & ~1) | (on ? 1 : 0));
+  }
+  bool footerRule() const { return (bytes[kPrintRules] & 2) != 0; }
+  void setFooterRule(bool on) {
+    bytes[kPrintRules] = uint8_t((bytes[kPrintRules] & ~2) | (on ? 2 : 0));
+  }
 
   bool protection() const { return bytes[kProtection] != 0; }
   void setProtection(bool on) { bytes[kProtection] = on; }

@@ -54,6 +54,10 @@ void FillBuiltInDefaults(GlobalOptions& o) {
       0x42FFFFFF, 0x41FFFFFF, 0x4CFFFFFF, 0x07800000, 0x0FFF0000, 0x00E0FFFF, 0x00FFFFFF};
   for (int i = 0; i < GlobalOptions::kColourFeatureCount; ++i) o.setColourFeature(i, kFeatures[i]);
   for (int i = 0; i < 6; ++i) o.setMargin(i, 0.5);
+  o.setPrintScale(GlobalOptions::kDefaultPrintScale);
+  o.setPrintMono(true);  // the settings file's defaults: mono, no frame, portrait
+  o.setPrintFrame(false);
+  o.setLandscape(false);
   for (int i = 0; i < GlobalOptions::kRangeCount; ++i) o.setRange(i, NoRange());
   for (int i = 0; i < GlobalOptions::kDataToolRangeCount; ++i) o.setDataToolRange(i, NoRange());
   o.setBanding(true);

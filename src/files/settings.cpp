@@ -281,9 +281,18 @@ void Store(int key, const Readings& r, ReadProgress& progress) {
     case kGsize:
       if (r.integer >= 1 && r.integer <= kMaxFontSize) p.fontSize = r.integer;
       break;
-    case kPmono: p.printMono = r.boolean; break;
-    case kPframe: p.printFrame = r.boolean; break;
-    case kPorient: p.printOrientation = r.integer == 0 ? 0 : 1; break;
+    case kPmono:
+      p.printMono = r.boolean;
+      o.setPrintMono(r.boolean);
+      break;
+    case kPframe:
+      p.printFrame = r.boolean;
+      o.setPrintFrame(r.boolean);
+      break;
+    case kPorient:
+      p.printOrientation = r.integer == 0 ? 0 : 1;
+      o.setLandscape(p.printOrientation == 1);
+      break;
     case kSave: p.saveDirectory = Cut(r.text, kMaxText); break;
     case kLoad: p.loadDirectory = Cut(r.text, kMaxText); break;
     case kPreload: p.preload = r.integer; break;
