@@ -22,6 +22,7 @@
 #include "commands/engine_start.h"
 #include "commands/clipboard.h"
 #include "commands/justify.h"
+#include "commands/print_commands.h"
 #include "commands/worksheet_files.h"
 #include "core/address.h"
 #include "core/cell_store.h"
@@ -35,6 +36,7 @@
 #include "core/sheet_layout.h"
 #include "core/worksheets.h"
 #include "files/macro_button.h"
+#include "files/print_layout.h"
 #include "files/settings.h"
 #include "files/worksheet_file.h"
 #include "formula/cell_code.h"
@@ -97,6 +99,11 @@ const char kUsage[] =
     "                             or with --json one JSON object per line\n"
     "  --rows RANGE               print each row of RANGE laid out as fixed-width text\n"
     "  --code CELL                print the formula code of CELL as a file carries it, in hex\n"
+    "  --pages [RANGE]            list the printed pages of RANGE (default: the print range, else\n"
+    "                             the used area) on US Letter: \"page N columns A..K rows 1-3,5\",\n"
+    "                             then \"header L|C|R\" and \"footer L|C|R\" when not empty\n"
+    "  --printer FILE             print jobs of the run (PRINTALL, PRINTRANGE) go to FILE as PDF,\n"
+    "                             each replacing it; without it a print job is \"No Printer\"\n"
     "  -o, --save FILE            save the worksheet (\".wks\" is added to a name without \".\")\n"
     "  --records FILE             list the records of a worksheet file: offset, type, name,\n"
     "                             length, and for cell records the address and contents, for\n"
@@ -501,6 +508,19 @@ int main(int argc, char** argv) {
       PrintCells(r, json ? ListingForm::kJson : ListingForm::kTab);
     } else if (action == "--rows") {
       PrintRows(RangeArgument(args.Take("a range", action)));
+    } else if (action == "--pages") {
+      std::string text;
+      const CellRange r =
+          args.TakeOptional(&text) ? RangeArgument(ArgumentText(text)) : DefaultPrintRange();
+      const PageLayout layout = LayOutPages(SheetPageSetup(r), BatchPageSize());
+      if (layout.marginsTooLarge) {
+        ShowError("Margins Too Large");
+      } else {
+        Print(PageListingText(layout));
+      }
+    } else if (action == "--printer") {
+      const std::string target = args.TakeFileName("a file name", action);
+      SetPrintJobPrinter([target](const PrintJob& job) { return PrintJobToPdfFile(target, job); });
     } else if (action == "--code") {
       const CellAddress cell = CellArgument(args.Take("a cell", action));
       std::string tokens;

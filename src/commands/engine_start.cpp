@@ -4,6 +4,7 @@
 // engine layers and platform.
 #include "commands/engine_start.h"
 
+#include "commands/print_commands.h"
 #include "commands/structure_change.h"
 #include "core/address.h"
 #include "core/cell_store.h"
@@ -107,6 +108,7 @@ void ResetModules(uint32_t maxPages) {
   ResetSheetFunctionState();
   ResetProgramFiles();
   ResetSettings();
+  ResetPrintCommands();
   SetUndoEnabled(true);
   SetErrorTrap(nullptr);
   ClearError();

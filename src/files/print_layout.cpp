@@ -235,3 +235,32 @@ PrintCodeValues CurrentPrintCodeValues(int page) {
   }
   return v;
 }
+
+std::string PageListingText(const PageLayout& layout) {
+  std::string out;
+  const GlobalOptions& o = Options();
+  for (size_t i = 0; i < layout.pages.size(); ++i) {
+    const PrintedPage& p = layout.pages[i];
+    out += "page " + std::to_string(i + 1) + " columns " + ColumnLetters(p.firstColumn) + ".." +
+           ColumnLetters(p.lastColumn) + " rows ";
+    // Runs of consecutive rows as "first-last", single rows alone.
+    for (size_t k = 0; k < p.rows.size();) {
+      size_t end = k;
+      while (end + 1 < p.rows.size() && p.rows[end + 1] == p.rows[end] + 1) ++end;
+      if (k) out += ',';
+      out += std::to_string(p.rows[k] + 1);
+      if (end > k) out += '-' + std::to_string(p.rows[end] + 1);
+      k = end + 1;
+    }
+    out += '\n';
+    const PrintCodeValues values = CurrentPrintCodeValues(int(i + 1));
+    const PrintTextParts header = ExpandPrintCodes(o.header(), values);
+    const PrintTextParts footer = ExpandPrintCodes(o.footer(), values);
+    for (const auto& [label, parts] : {std::pair{"header ", &header}, std::pair{"footer ", &footer}}) {
+      if (!parts->Empty()) {
+        out += label + parts->left + "|" + parts->centre + "|" + parts->right + "\n";
+      }
+    }
+  }
+  return out;
+}

@@ -129,3 +129,7 @@ bool PrintRangeToText(std::string_view fileName, const CellRange& range);
 // its fixed-width text, the header and footer of the current worksheet with their codes expanded
 // page by page, the rules and the margin frame as its options say.
 std::string PrintedPagesPdf(const PageLayout& layout, PageSize page);
+
+// The batch tool's page listing: per page "page N columns A..K rows 1-3,5" (body columns and
+// rows only), then "header L|C|R" and "footer L|C|R" when not empty, each line ended by "\n".
+std::string PageListingText(const PageLayout& layout);

@@ -234,6 +234,24 @@ std::string DocumentText(const std::vector<uint8_t>& body) {
   return out + '"';
 }
 
+// The print settings: PRANGE's range (nothing when undefined), the HEADER and FOOTER texts and
+// the six margins of X-MARGINS in inches.
+std::string PrintContents(uint16_t type, bool extension, const RecordView& v) {
+  if (extension) {
+    if (type != kXMargins || v.Length() < 24) return {};
+    std::string out = " inches";
+    for (size_t i = 0; i < 6; ++i) out += " " + NumberText(int32_t(v.Long(4 * i)) / 100.0);
+    return out;
+  }
+  if (type == kPrintRange) {
+    if (v.Length() < 8) return " <short>";
+    if (!IsValidCell(v.Word(2), v.Word(0)) || !IsValidCell(v.Word(6), v.Word(4))) return {};
+    return " range " + CornerText(v.Word(0), v.Word(2)) + ".." + CornerText(v.Word(4), v.Word(6));
+  }
+  if (type == kHeader || type == kFooter) return " text \"" + v.Text(0, 240) + "\"";
+  return {};
+}
+
 }  // namespace
 
 bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
@@ -279,6 +297,8 @@ bool ListWorksheetRecords(std::string_view fileName, std::string* out) {
       *out += ButtonContents(body);
     } else if (extension && (type == kXTitle || type == kXComments || type == kXFurtherText)) {
       *out += DocumentText(body);
+    } else {
+      *out += PrintContents(type, extension, RecordView(body.data(), body.size()));
     }
     *out += '\n';
     if (type == kEof || (extension && type < 2)) {
