@@ -28,12 +28,12 @@ record='(->|\)\s*\.)'
 fields="$record"'\s*(next|dependents|font|size|style|borders|colour|format|column|row|text|kind)\s*([-+*/|&^]|<<|>>)?=[^=]|'"$record"'\s*(shade|value)\s*\[[^]]*\]\s*([-+*/|&^]|<<|>>)?=[^=]'
 raw='\bmem(cpy|set|move)\s*\(\s*&?\s*[A-Za-z_][A-Za-z_0-9]*(\([^)]*\))?\s*->|(^|[^t]\s)uint8_t\s*\*\s*[A-Za-z_][A-Za-z_0-9]*\s*=\s*PoolPtr|PoolPtr\s*\([^)]*\)\s*\[[^]]*\]\s*([-+*/|&^]|<<|>>)?=[^=]'
 layout='\b(columnWidth|rowHeight)\s*\[[^]]*\]\s*([-+*/|&^]|<<|>>)?=[^=]|\bOptions\(\)\s*\.\s*set[A-Z]|\bWorksheet\([^)]*\)\s*\.\s*[A-Za-z_]+\s*([-+*/|&^]|<<|>>)?=[^=]'
-direct=$(grep -rnE "$calls|$fields|$raw|$layout" "$root"/src/ui "$root"/src/app 2>/dev/null)
+direct=$(grep -rnE "$calls|$fields|$raw|$layout" "$root"/src/ui "$root"/src/print "$root"/src/app 2>/dev/null)
 if [ -n "$direct" ]; then
-  echo "the user interface or a program changes cell records itself (use src/commands):"
+  echo "the user interface, printing or a program changes cell records itself (use src/commands):"
   echo "$direct"
   status=1
 else
-  echo "layering: src/ui and src/app change worksheets only through src/commands"
+  echo "layering: src/ui, src/print and src/app change worksheets only through src/commands"
 fi
 exit $status

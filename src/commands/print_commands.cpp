@@ -96,6 +96,11 @@ CommandResult PrintUsedArea() {
   return RunPrintJob(job);
 }
 
+CommandResult StorePrintRange(const CellRange& range) {
+  const CellRange r = OrderedRange(range);
+  return ChangePrintSettings([&](GlobalOptions& o) { o.setPrintRange(r); });
+}
+
 CommandResult PrintCellRange(const CellRange& range) {
   const CellRange r = OrderedRange(range);
   const CommandResult stored = ChangePrintSettings([&](GlobalOptions& o) { o.setPrintRange(r); });

@@ -40,6 +40,8 @@ void SetPrintShowsGrid(bool on);
 CommandResult RunPrintJob(const PrintJob& job);
 // "&All": the used area of the sheet.
 CommandResult PrintUsedArea();
+// Stores `range` (ordered) as the print range.
+CommandResult StorePrintRange(const CellRange& range);
 // Stores `range` as the print range and prints it.
 CommandResult PrintCellRange(const CellRange& range);
 // Prints the named graph `name`; a sheet without named graphs does nothing, an unknown name is

@@ -25,6 +25,7 @@
 
 #include "core/sheet_scope.h"
 #include "platform/platform.h"
+#include "print/print_dialog.h"
 #include "ui/cp1252.h"
 
 namespace {
@@ -154,20 +155,7 @@ void AuditPicture::paintEvent(QPaintEvent*) {
 }
 
 QPrinter* ChooseAuditPrinter(QWidget* parent, const QString& title) {
-  auto printer = std::make_unique<QPrinter>();
-  printer->setDocName(title);
-  if (QPrinterInfo::availablePrinters().isEmpty()) {
-    // Without a printer the page goes into a PDF file.
-    const QString file = QFileDialog::getSaveFileName(parent, title, title + QStringLiteral(".pdf"),
-                                                      QStringLiteral("PDF files (*.pdf)"));
-    if (file.isEmpty()) return nullptr;
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(file);
-    return printer.release();
-  }
-  QPrintDialog dialog(printer.get(), parent);
-  dialog.setWindowTitle(title);
-  return dialog.exec() == QDialog::Accepted ? printer.release() : nullptr;
+  return ChoosePrinter(parent, title).release();
 }
 
 // --- the dialog ---------------------------------------------------------------------------------

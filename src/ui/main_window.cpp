@@ -79,6 +79,7 @@
 #include "macros/interpreter.h"
 #include "macros/vocabulary.h"
 #include "ui/macro_player.h"
+#include "print/print_dialog.h"
 #include "ui/row_painter.h"
 #include "ui/worksheet_window.h"
 
@@ -175,6 +176,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), clientArea_(new C
     if (percent >= 0) progressGauge_->setValue(percent);
   };
   platform.onRepaint = [this] { RepaintAll(); };
+  InstallDesktopPrinter(this);
   macroPlayer_ = new MacroPlayer(this);
   macroPlayer_->dialogParent = this;
   macroPlayer_->onCaption = [this](const QString& caption) {
@@ -806,6 +808,12 @@ void MainWindow::Run(Cmd cmd, int tag) {
     case Cmd::kExport: exportFileDialog()->open(); break;
     case Cmd::kMerge: mergeFileDialog()->open(); break;
     case Cmd::kUplink: Uplink(); break;
+    case Cmd::kPrint: {
+      PrintDialog dialog(sheetWindow->activeGrid()->selection(), this);
+      dialog.exec();
+      RepaintAll();
+      break;
+    }
     case Cmd::kClose:
       if (auto* sub = qobject_cast<QMdiSubWindow*>(sheetWindow->parentWidget())) sub->close();
       break;
