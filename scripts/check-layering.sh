@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Layering checks of the source tree:
 #  1. No engine folder includes a Qt header or a header of the user-interface folders.
-#  2. No file of the user interface or of the programs (src/ui, src/app) changes a cell record
+#  2. No file of the user interface or of the programs (src/ui, src/print, src/app) changes a cell record
 #     itself: worksheets change only through src/commands. Looked for are calls of the core's
 #     cell-changing operations (creating cells, storing values and texts, entry, Undo, names,
 #     row chains and extent, the modified flag), assignments to the fields of a CellRecord
