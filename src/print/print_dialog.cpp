@@ -62,7 +62,7 @@ void SetOrientation(QPrinter& printer) {
 std::unique_ptr<QPrinter> MakePrinter(const QString& choice, QWidget* parent,
                                       const QString& pdfFile) {
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  const bool pdf = choice == QLatin1String(kPdfPrinterChoice) || !pdfFile.isEmpty() ||
+  const bool pdf = choice == QLatin1String(kPdfPrinterChoice) ||
                    QPrinterInfo::availablePrinterNames().isEmpty();
   if (!pdf) {
     if (choice != QLatin1String(kDefaultPrinterChoice)) printer->setPrinterName(choice);
@@ -267,14 +267,16 @@ bool PrintOptionsDialog::store() {
 
 // --- preview -----------------------------------------------------------------------------------
 
-PrintPreviewDialog::PrintPreviewDialog(const CellRange& range, bool showGrid, QWidget* parent)
+PrintPreviewDialog::PrintPreviewDialog(const CellRange& range, bool showGrid, QWidget* parent,
+                                       const QString& printerChoice, const QPageSize& pageSize)
     : QDialog(parent), range_(range), showGrid_(showGrid) {
   setWindowTitle(QStringLiteral("Preview"));
-  printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-    printer_->setOutputFormat(QPrinter::PdfFormat);
-    printer_->setPageMargins(QMarginsF(0, 0, 0, 0));
-  }
+  // The same printer as "&Print" makes, so that page N here is the printed page N; a PDF file
+  // is never written by the preview.
+  printer_ = MakePrinter(
+      printerChoice.isEmpty() ? QString::fromLatin1(kDefaultPrinterChoice) : printerChoice, this,
+      QStringLiteral("preview.pdf"));
+  if (pageSize.isValid()) printer_->setPageSize(pageSize);
   SetOrientation(*printer_);
   view_ = new QPrintPreviewWidget(printer_.get(), this);
   connect(view_, &QPrintPreviewWidget::paintRequested, this, &PrintPreviewDialog::paintPages);
@@ -486,7 +488,9 @@ bool PrintDialog::print(const QString& pdfFile) {
       !StorePrintRange(j.range).Done()) {
     return false;
   }
-  const std::unique_ptr<QPrinter> printer = MakePrinter(printer_->currentText(), this, pdfFile);
+  const QString choice =
+      pdfFile.isEmpty() ? printer_->currentText() : QString::fromLatin1(kPdfPrinterChoice);
+  const std::unique_ptr<QPrinter> printer = MakePrinter(choice, this, pdfFile);
   if (!printer) return false;
   printer->setPageSize(setup_->pageLayout().pageSize());
   ClearError();
@@ -507,6 +511,7 @@ void PrintDialog::showOptions() {
 void PrintDialog::showPreview() {
   PrintJob j;
   if (!job(&j) || j.kind != PrintJob::Kind::kRange) return;
-  PrintPreviewDialog preview(j.range, j.showGrid, this);
+  PrintPreviewDialog preview(j.range, j.showGrid, this, printer_->currentText(),
+                             setup_->pageLayout().pageSize());
   preview.exec();
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPageSize>
 #include <QString>
 #include <memory>
 
@@ -31,8 +32,8 @@ extern const char kPdfPrinterChoice[];
 extern const char kDefaultPrinterChoice[];
 
 // A printer for `choice` (a printer name, kDefaultPrinterChoice or kPdfPrinterChoice). A PDF
-// file, and any choice on a machine without printers, asks for the file name (empty `pdfFile`)
-// or uses `pdfFile`. PDF pages have no margins of their own. Null when cancelled.
+// file, and any choice on a machine without printers, goes to `pdfFile`, or to a file the user
+// names when it is empty. PDF pages have no margins of their own. Null when cancelled.
 std::unique_ptr<QPrinter> MakePrinter(const QString& choice, QWidget* parent,
                                       const QString& pdfFile = QString());
 // The system's print dialog, or a PDF file named by the user when there is no printer; null when
@@ -71,7 +72,10 @@ class PrintOptionsDialog : public QDialog {
 class PrintPreviewDialog : public QDialog {
   Q_OBJECT
  public:
-  PrintPreviewDialog(const CellRange& range, bool showGrid, QWidget* parent = nullptr);
+  // The pages of `range` as `printerChoice` (empty: the default printer) prints them on
+  // `pageSize` (invalid: the printer's own).
+  PrintPreviewDialog(const CellRange& range, bool showGrid, QWidget* parent = nullptr,
+                     const QString& printerChoice = QString(), const QPageSize& pageSize = QPageSize());
   ~PrintPreviewDialog() override;
   int pageCount() const;
   int currentPage() const;
