@@ -126,9 +126,22 @@ class PrintTest : public QObject {
     preview.setTextScale(50);
     QCOMPARE(int(Options().printScale()), 50);
     QVERIFY(preview.pageCount() < before);
+  }
+
+  void fitPutsASmallRangeOnOnePageAtAHigherScale() {
+    FillSheet(40);
+    PrintPreviewDialog preview(MakeRange(0, 0, 2, 39), true);
+    QCOMPARE(preview.pageCount(), 1);
     preview.fit();
     QCOMPARE(preview.pageCount(), 1);
-    QVERIFY(Options().printScale() >= 50);
+    QVERIFY(Options().printScale() > 100);
+    // Twice the scale found does not fit.
+    QTemporaryDir dir;
+    auto printer = MakePrinter(QLatin1String(kPdfPrinterChoice), nullptr,
+                               dir.filePath(QStringLiteral("f.pdf")));
+    PageSetup setup = SheetPageSetup(MakeRange(0, 0, 2, 39));
+    setup.scale *= 2;
+    QVERIFY(LayOutPages(setup, DevicePageSize(*printer, printer->resolution())).pages.size() > 1);
   }
 
   void marginsThatLeaveNoRoomPrintNothing() {
