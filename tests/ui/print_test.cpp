@@ -153,7 +153,7 @@ class PrintTest : public QObject {
     job.range = UsedPrintRange();
     TheHeadlessPlatform().messages.clear();
     QVERIFY(!PrintJobOn(*printer, job));
-    QCOMPARE(TheHeadlessPlatform().messages, std::vector<std::string>{"Margins Too Large"});
+    QVERIFY(TheHeadlessPlatform().messages == std::vector<std::string>{"Margins Too Large"});
   }
 };
 
