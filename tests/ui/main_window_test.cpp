@@ -139,7 +139,7 @@ class MainWindowTest : public QObject, private MainWindowFixture {
         {__LINE__, Cmd::kNew, true, true},       {__LINE__, Cmd::kOpen, true, true},
         {__LINE__, Cmd::kSave, false, true},     {__LINE__, Cmd::kSaveAs, false, true},
         {__LINE__, Cmd::kClose, false, true},    {__LINE__, Cmd::kUndo, false, true},
-        {__LINE__, Cmd::kHelp, true, true},      {__LINE__, Cmd::kPrint, false, false},
+        {__LINE__, Cmd::kHelp, true, true},      {__LINE__, Cmd::kPrint, false, true},
         {__LINE__, Cmd::kMerge, false, true},    {__LINE__, Cmd::kImport, false, true},
         {__LINE__, Cmd::kExport, false, true},   {__LINE__, Cmd::kCut, false, true},
         {__LINE__, Cmd::kPaste, false, true},    {__LINE__, Cmd::kFind, false, true},
@@ -157,7 +157,7 @@ class MainWindowTest : public QObject, private MainWindowFixture {
                  qPrintable(QString("line %1, sheet %2").arg(c.line).arg(sheet)));
       }
     }
-    QVERIFY(!f.button("printButton")->isEnabled());
+    QVERIFY(f.button("printButton")->isEnabled());
     QVERIFY(!f.button("stopMacroButton")->isEnabled());
     QVERIFY(f.button("protectionButton")->isEnabled());
     // The graph items carry the page tags of their dialog.
