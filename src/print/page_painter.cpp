@@ -12,6 +12,7 @@
 
 #include "core/global_options.h"
 #include "core/messages.h"
+#include "graph/graph_draw.h"
 #include "files/settings.h"
 #include "platform/platform.h"
 #include "ui/cp1252.h"
@@ -166,11 +167,8 @@ int FitPrintScale(int scale, const std::function<int(int scale)>& pageCount) {
   return std::max(scale, 50);
 }
 
-bool PrintNamedGraph(QPainter& painter, const QRect& area, int index, int scale) {
-  (void)painter;
-  (void)area;
-  (void)index;
-  (void)scale;
-  ShowError("Graph drawing is not available yet: named graphs cannot print");
+bool PrintNamedGraph(QPainter& painter, const QRect& area, int index, double outputScale) {
+  if (DrawGraph(painter, area, index, outputScale)) return true;
+  ShowError("Graph Undefined!");
   return false;
 }

@@ -48,6 +48,7 @@ bool PrintPagesOn(QPrinter& printer, const PageLayout& layout, const PagePaintOp
 // halving steps down and up; never below 50.
 int FitPrintScale(int scale, const std::function<int(int scale)>& pageCount);
 
-// Draws named graph `index` (1..count) into `area` at `scale` percent. The graph drawing of the
-// graph window is not part of this program yet: reports that and gives false.
-bool PrintNamedGraph(QPainter& painter, const QRect& area, int index, int scale);
+// Draws named graph `index` (1..count) into `area` through the graph window's drawing;
+// `outputScale` is the device's resolution over the screen's 96 dpi. A graph that is not defined
+// reports "Graph Undefined!" and gives false.
+bool PrintNamedGraph(QPainter& painter, const QRect& area, int index, double outputScale);

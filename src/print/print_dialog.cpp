@@ -102,7 +102,8 @@ bool PrintJobOn(QPrinter& printer, const PrintJob& job) {
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-    const bool drawn = PrintNamedGraph(painter, QRect(QPoint(0, 0), area.size()), job.graph, 100);
+    const bool drawn = PrintNamedGraph(painter, QRect(QPoint(0, 0), area.size()), job.graph,
+                                       printer.resolution() / 96.0);
     painter.end();
     if (drawn) ThePlatform().Beep();
     return drawn;

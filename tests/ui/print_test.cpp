@@ -1,5 +1,6 @@
 // Qt Test: the "Fit" search, printing to a PDF file that holds the pages and headers the page
 // listing names, and the preview offscreen with the same pages.
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -10,6 +11,7 @@
 
 #include "commands/commands.h"
 #include "commands/print_commands.h"
+#include "core/graph_definition.h"
 #include "files/print_layout.h"
 #include "print/page_painter.h"
 #include "print/print_dialog.h"
@@ -154,6 +156,35 @@ class PrintTest : public QObject {
     TheHeadlessPlatform().messages.clear();
     QVERIFY(!PrintJobOn(*printer, job));
     QVERIFY(TheHeadlessPlatform().messages == std::vector<std::string>{"Margins Too Large"});
+  }
+  void namedGraphsPrintThroughTheGraphDrawing() {
+    FillSheet(6);
+    GraphDefinition g = CurrentGraph();
+    ResetGraph(g);
+    g.setType(kGraphBar);
+    g.setRange(kGraphXRange, MakeRange(0, 0, 0, 5));
+    g.setRange(1, MakeRange(1, 0, 1, 5));
+    QCOMPARE(StoreNamedGraph("SALES"), GraphNameResult::kDone);
+    QTemporaryDir dir;
+    struct Case {
+      int graph;
+      bool printed;
+    };
+    for (const Case& c : {Case{1, true}, Case{5, false}}) {
+      const QString file = dir.filePath(QStringLiteral("g%1.pdf").arg(c.graph));
+      auto printer = LetterPdf(file);
+      PrintJob job;
+      job.kind = PrintJob::Kind::kGraph;
+      job.graph = c.graph;
+      TheHeadlessPlatform().messages.clear();
+      QCOMPARE(PrintJobOn(*printer, job), c.printed);
+      if (c.printed) {
+        QVERIFY(TheHeadlessPlatform().messages.empty());
+        QVERIFY(QFileInfo(file).size() > 1000);
+      } else {
+        QVERIFY(TheHeadlessPlatform().messages == std::vector<std::string>{"Graph Undefined!"});
+      }
+    }
   }
 };
 
