@@ -1,9 +1,12 @@
-// app/cli_graphs.cpp — graph images of tallivo-cli (see cli_graphs.h).
+// app/cli_graphs.cpp — graph images and printed graphs of tallivo-cli (see cli_graphs.h).
 #include "app/cli_graphs.h"
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QSaveFile>
 
 #include <cstdlib>
@@ -53,5 +56,24 @@ GraphImageResult SaveGraphImage(const std::string& fileName, const char* format,
   if (!file.open(QIODevice::WriteOnly) || !image.save(&file, format) || !file.commit()) {
     return GraphImageResult::kUnwritable;
   }
+  return drawn ? GraphImageResult::kSaved : GraphImageResult::kUndefined;
+}
+
+GraphImageResult PrintGraphToPdfFile(const std::string& fileName, int namedIndex) {
+  EnsureGuiApplication();
+  QSaveFile file(QString::fromStdString(fileName));
+  if (!file.open(QIODevice::WriteOnly)) return GraphImageResult::kUnwritable;
+  bool drawn = false;
+  {
+    // The batch tool's paper: US Letter, landscape for a graph, as the desktop's quick print.
+    QPdfWriter pdf(&file);
+    pdf.setPageSize(QPageSize(QPageSize::Letter));
+    pdf.setPageOrientation(QPageLayout::Landscape);
+    pdf.setResolution(300);
+    QPainter painter(&pdf);
+    const QRect area = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    drawn = DrawGraph(painter, QRect(QPoint(0, 0), area.size()), namedIndex, pdf.resolution() / 96.0);
+  }
+  if (!file.commit()) return GraphImageResult::kUnwritable;
   return drawn ? GraphImageResult::kSaved : GraphImageResult::kUndefined;
 }

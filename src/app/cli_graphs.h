@@ -20,3 +20,8 @@ const char* GraphImageFormat(const std::string& fileName);
 // new one.
 GraphImageResult SaveGraphImage(const std::string& fileName, const char* format, int namedIndex,
                                 int width, int height);
+
+// A print job of named graph `namedIndex` for --printer: the graph on one landscape US Letter
+// page of a PDF `fileName`, replacing it only with a complete new file. An undefined graph's
+// page reads "Graph Undefined!".
+GraphImageResult PrintGraphToPdfFile(const std::string& fileName, int namedIndex);

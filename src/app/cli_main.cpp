@@ -102,8 +102,9 @@ const char kUsage[] =
     "  --pages [RANGE]            list the printed pages of RANGE (default: the print range, else\n"
     "                             the used area) on US Letter: \"page N columns A..K rows 1-3,5\",\n"
     "                             then \"header L|C|R\" and \"footer L|C|R\" when not empty\n"
-    "  --printer FILE             print jobs of the run (PRINTALL, PRINTRANGE) go to FILE as PDF,\n"
-    "                             each replacing it; without it a print job is \"No Printer\"\n"
+    "  --printer FILE             print jobs of the run (PRINTALL, PRINTRANGE, PRINTGRAPH) go to\n"
+    "                             FILE as PDF, each replacing it; without it a print job is\n"
+    "                             \"No Printer\"\n"
     "  -o, --save FILE            save the worksheet (\".wks\" is added to a name without \".\")\n"
     "  --records FILE             list the records of a worksheet file: offset, type, name,\n"
     "                             length, and for cell records the address and contents, for\n"
@@ -520,7 +521,18 @@ int main(int argc, char** argv) {
       }
     } else if (action == "--printer") {
       const std::string target = args.TakeFileName("a file name", action);
-      SetPrintJobPrinter([target](const PrintJob& job) { return PrintJobToPdfFile(target, job); });
+      SetPrintJobPrinter([target](const PrintJob& job) {
+#ifdef TALLIVO_CLI_DRAWS_GRAPHS
+        if (job.kind == PrintJob::Kind::kGraph) {
+          const GraphImageResult result = PrintGraphToPdfFile(target, job.graph);
+          if (result == GraphImageResult::kSaved) return true;
+          ShowError(result == GraphImageResult::kUndefined ? "Graph Undefined!" : "Unable to WRITE");
+          RaiseError();
+          return false;
+        }
+#endif
+        return PrintJobToPdfFile(target, job);
+      });
     } else if (action == "--code") {
       const CellAddress cell = CellArgument(args.Take("a cell", action));
       std::string tokens;

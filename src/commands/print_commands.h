@@ -64,6 +64,7 @@ CommandResult SetPrintBorders(const CellRange& rows, const CellRange& columns);
 CommandResult SetPrintOptions(std::string_view text, char separator);
 
 // The batch tool's printer: each job replaces `path` with a PDF of US Letter pages. "Margins Too
-// Large" when the margins leave no room; "Unable to WRITE" when the file cannot be written; a
-// named graph cannot be drawn without the desktop ("Graphs print from the desktop program").
+// Large" when the margins leave no room; "Unable to WRITE" when the file cannot be written. The
+// engine draws no graphs: a named graph job is refused ("Graphs print from the desktop program")
+// unless the tool's printer draws it itself.
 bool PrintJobToPdfFile(const std::string& path, const PrintJob& job);

@@ -71,6 +71,17 @@ check "a print job without a printer stops the macro" \
 check "a printer file holds a PDF of the pages" "%PDF-1.4 2" \
   "$(head -c 8 "$dir/out.pdf") $(grep -c '/Type /Page ' "$dir/out.pdf")"
 
+if "$cli" --save-graph "$dir/probe.png" 2>&1 | grep -q 'without graph drawing'; then
+  echo "skip: named graph print jobs (tallivo-cli without graph drawing)"
+else
+  "$cli" -e A1 "'a" -e A2 "'b" -e B1 3 -e B2 5 --quick-graph A1..B2 \
+    --macro-text '{GRAPHNAME 0,"BARS"}' -o "$dir/graphs" >/dev/null 2>&1
+  "$cli" "$dir/graphs" --printer "$dir/graph.pdf" --macro-text '{PRINTGRAPH "BARS"}' \
+    >"$dir/err" 2>&1
+  check "a named graph prints as one PDF page" "%PDF 1:" \
+    "$(head -c 4 "$dir/graph.pdf") $(grep -ac '^/Type /Page$' "$dir/graph.pdf"):$(cat "$dir/err")"
+fi
+
 check "bad print options are syntax errors" \
   "Error: Syntax Error: 
 Error: Syntax Error: 
