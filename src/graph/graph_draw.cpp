@@ -833,7 +833,9 @@ void DrawArea(Paint& s) {
       const double v = series.values[i];
       const double xx = s.CategoryCentre(double(i) + 1);
       if (std::isnan(v)) {
-        flush(top, bottom);
+        // A missing value is a band of no height: the areas above and below it stay closed.
+        top.push_back(QPointF(xx, s.Py(bases[k][i])));
+        bottom.push_back(top.back());
         labels.push_back(QPointF(std::nan(""), 0));
         continue;
       }
@@ -1035,7 +1037,8 @@ void DrawPie(Paint& s) {
     // A point of the pie's plane, turned by the view angle and tilted (3-D) or flat.
     if (flat) return centre + QPointF(std::cos(angle) * r, -std::sin(angle) * r);
     const Projected q = Project3D(std::cos(angle) * r * 100, std::sin(angle) * r * 100, 0, turn);
-    return centre + QPointF(q.across / 100.0, -q.height / 100.0 * tilt / std::sin(kPi / 4));
+    // The far half of the pie rises, so slices run counter-clockwise as on the flat pie.
+    return centre + QPointF(q.across / 100.0, q.height / 100.0 * tilt / std::sin(kPi / 4));
   };
   auto slicePath = [&](const PieSlice& slice, QPointF moved, double outer, double inner) {
     QPainterPath path;
