@@ -426,6 +426,7 @@ int main(int argc, char** argv) {
       }
       if (result == GraphImageResult::kUndefined) ShowError("Graph Undefined!");
 #else
+      (void)target;
       Usage("this tallivo-cli was built without graph drawing");
 #endif
     } else if (action == "--quick-graph") {
