@@ -28,6 +28,7 @@
 #include "core/sheet_scope.h"
 #include "files/settings.h"
 #include "ui/cp1252.h"
+#include "ui/dialog_parts.h"
 #include "ui/password_dialog.h"
 #include "ui/row_painter.h"
 
@@ -42,21 +43,6 @@ constexpr uint32_t kIgnoreBackground = 0x40000000u;
 constexpr int kMaxFontSize = 127;
 // Label alignments of the Label page: the prefix character and the caption.
 const char kPrefixes[] = {'\'', '^', '"'};
-
-QIcon SwatchIcon(QRgb colour) {
-  QPixmap pm(16, 12);
-  pm.fill(QColor(colour));
-  QPainter p(&pm);
-  p.setPen(Qt::black);
-  p.drawRect(0, 0, 15, 11);
-  return QIcon(pm);
-}
-
-QGroupBox* Group(QWidget* parent, const char* caption) {
-  auto* g = new QGroupBox(QString::fromUtf8(caption), parent);
-  new QVBoxLayout(g);
-  return g;
-}
 
 QComboBox* Choices(QWidget* parent, std::initializer_list<const char*> items, const char* name) {
   auto* box = new QComboBox(parent);

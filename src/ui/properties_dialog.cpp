@@ -21,6 +21,7 @@
 #include "core/cell_store.h"
 #include "core/sheet_view.h"
 #include "platform/platform.h"
+#include "ui/dialog_parts.h"
 #include "ui/general_settings_dialog.h"
 #include "ui/row_painter.h"
 
@@ -37,21 +38,6 @@ const PrefixChoice kPrefixChoices[] = {
     {"&Right", 2, " Sample"},         {"&Dot Left", 5, " ....Sample"},
     {"Do&t Right", 6, " Sample...."}, {"&Wrap", 4, " A sample of word wrap"},
 };
-
-QIcon SwatchIcon(QRgb colour) {
-  QPixmap pm(16, 12);
-  pm.fill(QColor(colour));
-  QPainter p(&pm);
-  p.setPen(Qt::black);
-  p.drawRect(0, 0, 15, 11);
-  return QIcon(pm);
-}
-
-QGroupBox* Group(QWidget* parent, const char* caption) {
-  auto* g = new QGroupBox(QString::fromUtf8(caption), parent);
-  new QVBoxLayout(g);
-  return g;
-}
 
 // Radio buttons in a group box, ids 0.. in the order given.
 QButtonGroup* Radios(QGroupBox* box, std::initializer_list<const char*> captions) {
