@@ -300,6 +300,19 @@ QPolygonF ThinnedRun(const QPolygonF& run) {
   return out;
 }
 
+// A run thinned to a few points per pixel column is drawn without antialiasing: smoothing
+// thousands of short segments costs ten times the drawing and shows nothing at that density.
+void DrawRun(QPainter& p, const QPolygonF& run) {
+  if (run.size() < 2048) {
+    p.drawPolyline(run);
+    return;
+  }
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.drawPolyline(ThinnedRun(run));
+  p.restore();
+}
+
 // Joins and/or marks the points of one series; a NaN point breaks the line.
 void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& points,
                   bool closed = false) {
@@ -312,7 +325,7 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
     bool broken = false;
     for (const QPointF& q : points) {
       if (std::isnan(q.x()) || std::isnan(q.y())) {
-        if (run.size() > 1) p.drawPolyline(ThinnedRun(run));
+        if (run.size() > 1) DrawRun(p, run);
         run.clear();
         broken = true;
         continue;
@@ -322,7 +335,7 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
     if (closed && !broken && run.size() > 2) {
       p.drawPolygon(run);
     } else if (run.size() > 1) {
-      p.drawPolyline(ThinnedRun(run));
+      DrawRun(p, run);
     }
   }
   if (marks & kSeriesSymbols) {
