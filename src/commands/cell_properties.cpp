@@ -163,26 +163,14 @@ CommandResult ApplyCellProperties(const CellRange& range, const CellProperties& 
   if (properties.groups == 0) return CommandResult{};
   const CellRange r = OrderedRange(range);
   return RunCommand(CellChangeSteps(), [&]() -> CommandResult {
-    const bool protectedSheet = Options().protection();
-    for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
-      for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
-        const CellHandle existing = GetCell(row, column);
-        if (protectedSheet && (!existing || (CellAt(existing)->format & kFormatProtected))) {
-          continue;
-        }
-        NoteCellChange(existing);
-        const CellHandle h = existing ? existing : GetOrCreateCell(row, column);
-        if (!h) return CommandResult{CommandStatus::kFailed, {}};
-        const uint8_t border = BorderByte(properties.borderLine, properties.borderEdges,
-                                          BorderEdgeMask(r, row, column));
-        ApplyGroups(CellAt(h), properties, border);
-        if ((properties.groups & kPropertyPrefix) && KindIsLabel(CellAt(h)->kind) &&
-            !SetLabelPrefixCharacter(CellAt(h), properties.alignment)) {
-          return CommandResult{CommandStatus::kFailed, {}};
-        }
-      }
-    }
-    return CommandResult{};
+    const bool done = ChangeUnprotectedCells(r, [&](CellRecord* c, uint32_t row, uint32_t column) {
+      const uint8_t border = BorderByte(properties.borderLine, properties.borderEdges,
+                                        BorderEdgeMask(r, row, column));
+      ApplyGroups(c, properties, border);
+      return !(properties.groups & kPropertyPrefix) || !KindIsLabel(c->kind) ||
+             SetLabelPrefixCharacter(c, properties.alignment);
+    });
+    return done ? CommandResult{} : CommandResult{CommandStatus::kFailed, {}};
   });
 }
 

@@ -53,28 +53,33 @@ CommandResult Failed(std::string text) {
 }
 
 // Applies `change` to every cell of the range that protection leaves alone, creating missing
-// cells blank. With protection on, locked cells and empty positions are skipped.
+// cells blank.
 CommandResult ChangeAttributes(const CellRange& range, const std::function<void(CellRecord*)>& change) {
-  const CellRange r = OrderedRange(range);
   return RunCommand(CommandSteps{}, [&]() -> CommandResult {
-    const bool protectedSheet = Options().protection();
-    for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
-      for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
-        const CellHandle existing = GetCell(row, column);
-        if (protectedSheet && (!existing || (CellAt(existing)->format & kFormatProtected))) {
-          continue;
-        }
-        NoteCellChange(existing);
-        const CellHandle h = existing ? existing : GetOrCreateCell(row, column);
-        if (!h) return CommandResult{CommandStatus::kFailed, {}};
-        change(CellAt(h));
-      }
-    }
-    return CommandResult{};
+    const bool done = ChangeUnprotectedCells(range, [&](CellRecord* c, uint32_t, uint32_t) {
+      change(c);
+      return true;
+    });
+    return done ? CommandResult{} : CommandResult{CommandStatus::kFailed, {}};
   });
 }
 
 }  // namespace
+
+bool ChangeUnprotectedCells(const CellRange& range, const CellVisit& visit) {
+  const CellRange r = OrderedRange(range);
+  const bool protectedSheet = Options().protection();
+  for (uint32_t row = r.firstRow; row <= r.lastRow; ++row) {
+    for (uint32_t column = r.firstColumn; column <= r.lastColumn; ++column) {
+      const CellHandle existing = GetCell(row, column);
+      if (protectedSheet && (!existing || (CellAt(existing)->format & kFormatProtected))) continue;
+      NoteCellChange(existing);
+      const CellHandle h = existing ? existing : GetOrCreateCell(row, column);
+      if (!h || !visit(CellAt(h), row, column)) return false;
+    }
+  }
+  return true;
+}
 
 void EraseCellContents(CellHandle h) {
   NoteCellChange(h);

@@ -18,6 +18,8 @@
 
 #include "core/address.h"
 
+struct CellRecord;
+
 // What a command did.
 enum class CommandStatus : uint8_t {
   kDone,          // applied (cells that protection keeps were left as they are)
@@ -75,6 +77,13 @@ inline CommandSteps WholeSheetSteps() {
 // when no worksheet is current. The result is apply's; when apply fails after changing some
 // cells, Undo still puts back the state before the command.
 CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandResult()>& apply);
+
+// Inside a command: visits every cell of `range` that protection leaves alone, noting it for
+// Undo and creating it blank where missing; with protection on, locked cells and empty positions
+// are skipped. `visit` gives false to stop. False when a visit stopped or a cell could not be
+// made.
+using CellVisit = std::function<bool(CellRecord* cell, uint32_t row, uint32_t column)>;
+bool ChangeUnprotectedCells(const CellRange& range, const CellVisit& visit);
 
 // One undo group for several commands (one macro command, one paste, one batch-tool action
 // made of several steps): groups nest, and only the outermost opens and closes the journal's
