@@ -7,6 +7,7 @@
 #include "core/text_case.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <cstdarg>
@@ -253,6 +254,13 @@ std::string FormatGeneral(double value) {
   int precision = std::clamp(NumberFormatSettings().generalPrecision, 1, 15);
   double a = std::fabs(value);
   std::string s;
+  if (a >= 1 && a <= 1000000 && value == std::floor(value)) {
+    // Whole numbers print as their digits whatever the precision: no rounding, no separator.
+    // Skipping printf here keeps long label columns and graph axes quick.
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, static_cast<long>(value));
+    return std::string(digits, written.ptr);
+  }
   if (a >= 0.000001 && a <= 1000000) {
     // Plain notation with `precision` significant digits: the exponent after rounding decides
     // how many decimals those digits need.

@@ -300,8 +300,10 @@ QPolygonF ThinnedRun(const QPolygonF& run) {
   return out;
 }
 
-// A run thinned to a few points per pixel column is drawn without antialiasing: smoothing
-// thousands of short segments costs ten times the drawing and shows nothing at that density.
+// A run of thousands of points is drawn without antialiasing: smoothing thousands of short
+// segments costs ten times the drawing and shows nothing at that density. A solid pen draws it
+// as one vertical span per pixel column, which is what the line covers there; other pens draw
+// the run thinned to a few points per column.
 void DrawRun(QPainter& p, const QPolygonF& run) {
   if (run.size() < 2048) {
     p.drawPolyline(run);
@@ -309,7 +311,24 @@ void DrawRun(QPainter& p, const QPolygonF& run) {
   }
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
-  p.drawPolyline(ThinnedRun(run));
+  const QPen pen = p.pen();
+  if (pen.style() == Qt::SolidLine) {
+    std::vector<PlotPoint> points;
+    points.reserve(size_t(run.size()));
+    for (const QPointF& q : run) points.push_back({q.x(), q.y()});
+    const DenseLine line = DenseLineSpans(points);
+    // Whole pixels: a span of a one-pixel pen covers its own column and no other.
+    const int w = std::max(1, int(std::lround(pen.widthF())));
+    const QColor colour = pen.color();
+    for (const ColumnSpan& span : line.spans) {
+      const int top = int(std::lround(span.low)) - w / 2;
+      const int bottom = int(std::lround(span.high)) + (w - 1) / 2;
+      p.fillRect(QRect(int(span.column) - w / 2, top, w, bottom - top + 1), colour);
+    }
+    for (const auto& [from, to] : line.segments) p.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
+  } else {
+    p.drawPolyline(ThinnedRun(run));
+  }
   p.restore();
 }
 
@@ -351,13 +370,17 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
       DrawMarker(sp, QPointF(side / 2.0, side / 2.0), series.style.marker, size, colour);
     }
     const QPointF half(side / 2.0, side / 2.0);
-    // A marker on a pixel that already has one adds nothing.
+    // A marker on a pixel that already has one, or next to the one just stamped, adds nothing
+    // that can be seen.
     QSet<qint64> stamped;
+    QPointF previous(std::nan(""), std::nan(""));
     for (const QPointF& q : points) {
       if (std::isnan(q.x()) || std::isnan(q.y())) continue;
+      if (std::fabs(q.x() - previous.x()) <= 1 && std::fabs(q.y() - previous.y()) <= 1) continue;
       const qint64 key = (qint64(std::lround(q.x())) << 32) ^ qint64(uint32_t(std::lround(q.y())));
       if (stamped.contains(key)) continue;
       stamped.insert(key);
+      previous = q;
       p.drawImage(q - half, stamp);
     }
   }
@@ -695,13 +718,13 @@ void DrawAxes(Paint& s) {
   } else {
     const int n = s.CategoryCount();
     // The widest label decides how many categories share one label, tick and grid line; only
-    // the longest texts are measured.
+    // the texts of the most characters are measured, sixteen at most.
     size_t longest = 0;
     for (const std::string& t : s.xTexts) longest = std::max(longest, t.size());
     double widest = 0;
     int measured = 0;
     for (const std::string& t : s.xTexts) {
-      if (t.size() + 2 < longest || measured > 16) continue;
+      if (t.size() < longest || measured >= 16) continue;
       widest = std::max(widest, values.horizontalAdvance(Trimmed(t)));
       ++measured;
     }

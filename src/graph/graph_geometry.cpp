@@ -298,3 +298,36 @@ int ContourLevel(double value, double lowest, double highest, int levels) {
   const int level = int(std::floor((value - lowest) / span * levels));
   return std::clamp(level, 0, levels - 1);
 }
+
+DenseLine DenseLineSpans(const std::vector<PlotPoint>& run) {
+  DenseLine out;
+  PlotPoint previousLast{};  // the last point of the previous column's group
+  size_t i = 0;
+  while (i < run.size()) {
+    const long column = std::lround(run[i].x);
+    const PlotPoint first = run[i];
+    ColumnSpan span{column, first.y, first.y};
+    PlotPoint last = first;
+    for (; i < run.size() && std::lround(run[i].x) == column; ++i) {
+      span.low = std::min(span.low, run[i].y);
+      span.high = std::max(span.high, run[i].y);
+      last = run[i];
+    }
+    if (!out.spans.empty()) {
+      ColumnSpan& previous = out.spans.back();
+      if (std::labs(column - previous.column) <= 1) {
+        // The step between neighbouring columns is shared: each reaches the middle.
+        const double middle = (previousLast.y + first.y) / 2;
+        previous.low = std::min(previous.low, middle);
+        previous.high = std::max(previous.high, middle);
+        span.low = std::min(span.low, middle);
+        span.high = std::max(span.high, middle);
+      } else {
+        out.segments.emplace_back(previousLast, first);
+      }
+    }
+    out.spans.push_back(span);
+    previousLast = last;
+  }
+  return out;
+}

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // The classes of a graph type code (see core/graph_definition.h for the codes).
@@ -136,3 +137,22 @@ LabelSpot PlaceDataLabel(int place, double x, double y, double w, double h, doub
 
 // Contour: the level (0 .. levels − 1) of `value` between `lowest` and `highest`.
 int ContourLevel(double value, double lowest, double highest, int levels);
+
+// A dense polyline as it looks drawn without antialiasing: one vertical span per pixel column
+// (x rounded) over the points in it, reaching halfway to the points of the neighbouring columns;
+// a step over more than one column stays a segment. Thousands of points over a few hundred
+// columns become a few hundred rectangles.
+struct PlotPoint {
+  double x = 0;
+  double y = 0;
+};
+struct ColumnSpan {
+  long column = 0;
+  double low = 0;   // smallest y
+  double high = 0;  // largest y
+};
+struct DenseLine {
+  std::vector<ColumnSpan> spans;
+  std::vector<std::pair<PlotPoint, PlotPoint>> segments;
+};
+DenseLine DenseLineSpans(const std::vector<PlotPoint>& run);

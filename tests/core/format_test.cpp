@@ -188,6 +188,27 @@ TEST_F(FormatValueTest, GeneralShowsElevenDigitsOrExponent) {
   ExpectTexts(kCases, std::size(kCases), 20);
 }
 
+TEST_F(FormatValueTest, GeneralWholeNumbersKeepEveryDigitAtAnyPrecision) {
+  struct PrecisionCase {
+    int line;
+    int precision;
+    double value;
+    const char* text;
+  };
+  const PrecisionCase kCases[] = {
+      {__LINE__, 1, 15, "15"},           {__LINE__, 3, 99999, "99999"},
+      {__LINE__, 2, 1000000, "1000000"}, {__LINE__, 11, -42, "-42"},
+      {__LINE__, 15, 1, "1"},            {__LINE__, 1, -999999, "-999999"},
+      {__LINE__, 11, 1000001, "1.000001E+06"},  // beyond a million: scientific as before
+      {__LINE__, 3, 12.5, "12.5"},       {__LINE__, 2, 0.5, "0.5"},
+  };
+  for (const PrecisionCase& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    NumberFormatSettings().generalPrecision = c.precision;
+    EXPECT_EQ(FormatGeneral(c.value), c.text);
+  }
+}
+
 TEST_F(FormatValueTest, GeneralDropsDecimalsThatDoNotFitTheColumn) {
   struct WidthCase {
     int line;

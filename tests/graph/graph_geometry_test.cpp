@@ -235,3 +235,37 @@ TEST(GraphGeometryTest, ContourLevelsAndClasses) {
 }
 
 }  // namespace
+
+TEST(GraphGeometryTest, DenseLinesBecomeColumnSpans) {
+  struct Case {
+    int line;
+    std::vector<PlotPoint> run;
+    std::vector<ColumnSpan> spans;
+    size_t segments;
+  };
+  const Case kCases[] = {
+      {__LINE__, {}, {}, 0},
+      {__LINE__, {{0, 10}}, {{0, 10, 10}}, 0},
+      // Three points in column 0, a step to column 1 shared at 14, a jump to column 3.
+      {__LINE__, {{0, 10}, {0.2, 12}, {0.4, 8}, {1.1, 20}, {3, 5}}, {{0, 8, 14}, {1, 14, 20}, {3, 5, 5}}, 1},
+      // Right to left works the same way.
+      {__LINE__, {{5, 0}, {4, 10}}, {{5, 0, 5}, {4, 5, 10}}, 0},
+      // Coming back to a column starts a new span for it.
+      {__LINE__, {{0, 0}, {1, 0}, {0, 4}}, {{0, 0, 0}, {1, 0, 2}, {0, 2, 4}}, 0},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    const DenseLine line = DenseLineSpans(c.run);
+    ASSERT_EQ(c.spans.size(), line.spans.size());
+    for (size_t i = 0; i < c.spans.size(); ++i) {
+      EXPECT_EQ(c.spans[i].column, line.spans[i].column) << "span " << i;
+      EXPECT_DOUBLE_EQ(c.spans[i].low, line.spans[i].low) << "span " << i;
+      EXPECT_DOUBLE_EQ(c.spans[i].high, line.spans[i].high) << "span " << i;
+    }
+    EXPECT_EQ(c.segments, line.segments.size());
+  }
+  const DenseLine jump = DenseLineSpans({{1.1, 20}, {3, 5}});
+  ASSERT_EQ(1u, jump.segments.size());
+  EXPECT_DOUBLE_EQ(1.1, jump.segments[0].first.x);
+  EXPECT_DOUBLE_EQ(5, jump.segments[0].second.y);
+}

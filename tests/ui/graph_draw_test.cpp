@@ -122,6 +122,41 @@ class GraphDrawTest : public QObject {
     }
   }
 
+  // Thousands of points draw as spans per pixel column (solid pens) or a thinned polyline
+  // (other pens): either way the line reaches across the plot without a gap.
+  void denseLinesLeaveNoGap() {
+    for (int r = 0; r < 3000; ++r) {
+      PutNumber(r, 5, r + 1);
+      PutNumber(r, 6, (r % 200) * 0.5 + r * 0.01);
+    }
+    for (int lineStyle : {0, 1}) {
+      GraphDefinition g = CurrentGraph();
+      ResetGraph(g);
+      g.setType(kGraphLine);
+      g.setRange(kGraphXRange, MakeRange(5, 0, 5, 2999));
+      g.setRange(1, MakeRange(6, 0, 6, 2999));
+      g.setSeriesMarks(1, kSeriesLines);
+      GraphStyle style = g.style(0);
+      style.lineStyle = uint8_t(lineStyle);
+      style.thickness = 0;  // one pixel: a column left out shows
+      g.setStyle(0, style);
+      const QColor colour = Palette(style.foreground);
+      const QImage image = Draw();
+      std::vector<int> columns;
+      for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+          if (QColor(image.pixel(x, y)) == colour) {
+            columns.push_back(x);
+            break;
+          }
+        }
+      }
+      const QString what = QString("line style %1").arg(lineStyle);
+      QVERIFY2(columns.size() > size_t(image.width() * 0.6), qPrintable(what));
+      for (size_t i = 1; i < columns.size(); ++i) QVERIFY2(columns[i] - columns[i - 1] == 1, qPrintable(what));
+    }
+  }
+
   void pieWithoutPositiveValuesIsEmpty() {
     Define(kGraphPie);
     CurrentGraph().setRange(1, MakeRange(2, 3, 2, 3));  // one cell: -2
