@@ -77,6 +77,10 @@ graph VTABLE 4 A1..A8 '{GRAPHOPTIONS "G3,TY"}' C1..C8 D1..D8 E1..E8
 graph VLABELS 1 A1..A8 '{GRAPHLABEL 1,A1..A8,1}{GRAPHLABEL 2,D1..D8,0}' E1..E8 D1..D8
 graph VZERO 0 B1..B8 '{GRAPHSCALE 1,5,5}{GRAPHSCALE 0,4,4}' C1..C8
 graph VLOGXY 0 G1..G8 '{GRAPHOPTIONS "XY,YY,G3"}' B1..B8 C1..C8
+# An overlay: bars with the line graph VLINE (the doubling row B as series 3, green, lines and
+# symbols) drawn over them in the same plot with its own scale.
+graph VLINE 4 A1..A8 '{GRAPHSERIES 1,NUL}{GRAPHSERIES 3,B1..B8}{GRAPHOPTIONS "3B"}' B1..B8
+graph VOVERLAY 1 A1..A8 '{GRAPHNAME 6,"VLINE"}' C1..C8 D1..D8
 macro+="{GRAPHNAME 1,\"T01\"}"
 
 rm -f "$sheet"
@@ -84,7 +88,14 @@ rm -f "$sheet"
 for t in $(seq -w 0 17) ; do
   "$cli" "$sheet" --save-graph "$out/T$t.png" "T$t"
 done
-for v in VLOGY VPIEFLAT VXYMAN VTABLE VLABELS VZERO VLOGXY; do
+for v in VLOGY VPIEFLAT VXYMAN VTABLE VLABELS VZERO VLOGXY VOVERLAY; do
   "$cli" "$sheet" --save-graph "$out/$v.png" "$v"
+done
+# The 3-D types turned as Shift+A turns them: 3 turns (depth almost across), 8 and 14 (the
+# depth comes towards the viewer; the drawing order follows).
+for t in 11 12 16 17; do
+  for k in 3 8 14; do
+    "$cli" "$sheet" --graph-turn "$k" --save-graph "$out/T$t-turn$k.png" "T$t"
+  done
 done
 echo "graphs: $sheet; images: $out"

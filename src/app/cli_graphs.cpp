@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "graph/graph_draw.h"
+#include "graph/graph_geometry.h"
 
 namespace {
 
@@ -43,8 +44,11 @@ const char* GraphImageFormat(const std::string& fileName) {
 }
 
 GraphImageResult SaveGraphImage(const std::string& fileName, const char* format, int namedIndex,
-                                int width, int height) {
+                                int width, int height, int turns) {
   EnsureGuiApplication();
+  double angle = 0;
+  for (int i = 0; i < turns; ++i) angle = TurnView(angle);
+  SetGraphViewAngle(angle);
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(Qt::white);
   bool drawn = false;

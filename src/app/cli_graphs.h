@@ -16,10 +16,10 @@ enum class GraphImageResult {
 const char* GraphImageFormat(const std::string& fileName);
 
 // Draws the current graph (`namedIndex` −1) or named graph `namedIndex` into a `width` × `height`
-// image and writes it to `fileName` in `format`; an existing file is replaced only by a complete
-// new one.
+// image, the 3-D view turned `turns` times by π/16 (as Shift+A in the graph window), and writes
+// it to `fileName` in `format`; an existing file is replaced only by a complete new one.
 GraphImageResult SaveGraphImage(const std::string& fileName, const char* format, int namedIndex,
-                                int width, int height);
+                                int width, int height, int turns = 0);
 
 // A print job of named graph `namedIndex` for --printer: the graph on one landscape US Letter
 // page of a PDF `fileName`, replacing it only with a complete new file. An undefined graph's

@@ -8,6 +8,7 @@
 // the worksheet goes through the commands layer, as in the desktop program.
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -70,6 +71,8 @@ const char kUsage[] =
     "                             image (800x600 unless --graph-size says otherwise) and write\n"
     "                             it to FILE as BMP or PNG by its extension\n"
     "  --graph-size WIDTHxHEIGHT  the image size of later --save-graph actions (16 to 4096)\n"
+    "  --graph-turn N             turn the 3-D view of later --save-graph actions N times by\n"
+    "                             11.25 degrees (0 to 31), as Shift+A in the graph window\n"
     "  --quick-graph RANGE        make the current graph a quick graph of RANGE: reset, then the\n"
     "                             columns from the left become X and series 1 to 6\n"
     "  --justify RANGE PIXELS [pad|center]\n"
@@ -356,6 +359,7 @@ int main(int argc, char** argv) {
 
   int graphWidth = 800;
   int graphHeight = 600;
+  int graphTurns = 0;
   while (!args.Done()) {
     const std::string action = args.Take("an action", "");
     if (action == "-e" || action == "--enter") {
@@ -406,6 +410,12 @@ int main(int argc, char** argv) {
       if (!GraphSizeArgument(size, &graphWidth, &graphHeight)) {
         Usage("invalid graph size '" + size + "'");
       }
+    } else if (action == "--graph-turn") {
+      const std::string turns = args.Take("a number of turns", action);
+      char* end = nullptr;
+      const long n = std::strtol(turns.c_str(), &end, 10);
+      if (turns.empty() || *end != '\0' || n < 0 || n > 31) Usage("invalid graph turn '" + turns + "'");
+      graphTurns = int(n);
     } else if (action == "--save-graph") {
       const std::string& target = args.TakeFileName("a file name", action);
       std::string name;
@@ -419,7 +429,7 @@ int main(int argc, char** argv) {
       const char* format = GraphImageFormat(target);
       if (!format) Usage("a graph image is written as .bmp or .png, not '" + target + "'");
       const GraphImageResult result =
-          SaveGraphImage(target, format, index, graphWidth, graphHeight);
+          SaveGraphImage(target, format, index, graphWidth, graphHeight, graphTurns);
       if (result == GraphImageResult::kUnwritable) {
         ShowError("Unable to WRITE");
         return 1;
@@ -427,6 +437,7 @@ int main(int argc, char** argv) {
       if (result == GraphImageResult::kUndefined) ShowError("Graph Undefined!");
 #else
       (void)target;
+      (void)graphTurns;
       Usage("this tallivo-cli was built without graph drawing");
 #endif
     } else if (action == "--quick-graph") {

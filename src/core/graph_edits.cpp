@@ -148,6 +148,16 @@ bool EditGraphName(int action, std::string_view name) {
     case 5:
       ResetGraph(CurrentGraph());
       return true;
+    case 6: {
+      if (name.empty()) {
+        CurrentGraph().setOverlay("");
+        return true;
+      }
+      const int index = FindNamedGraph(name);
+      if (index == 0) return false;
+      CurrentGraph().setOverlay(NamedGraph(index).name());
+      return true;
+    }
     default:
       return false;
   }

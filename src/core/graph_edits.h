@@ -35,7 +35,8 @@ bool EditGraphOptions(std::string_view items, char separator);
 // points, and optionally the typeface (cut to 31 characters).
 bool EditGraphFont(int kind, int size, std::optional<std::string_view> face);
 // GRAPHNAME: 0 store the current graph under `name`, 1 use, 2 delete, 3 remove all named graphs,
-// 4 merge, 5 reset the current graph. Use, delete and merge of a name that is not stored are bad
+// 4 merge, 5 reset the current graph, 6 draw the named graph `name` over the current one (an
+// empty name: no overlay). Use, delete, merge and overlay of a name that is not stored are bad
 // arguments; storing follows StoreNamedGraph (an empty name beeps, "*..." is ignored, a 51st name
 // shows "Max Graph Names Exceeded") and is not a bad argument.
 bool EditGraphName(int action, std::string_view name);

@@ -143,6 +143,10 @@ struct Paint {
   QRectF plot;
   QPointF back;       // shift of the back plane (right, up as a negative y)
   QPointF seriesStep; // depth shift between two series drawn in depth
+  bool deeperIsFarther = true;  // more depth lies away from the viewer: draw it first
+  // Offsets of the far and the near plane of the 3-D box around the plot (one of them 0).
+  QPointF Far() const { return deeperIsFarther ? back : QPointF(); }
+  QPointF Near() const { return deeperIsFarther ? QPointF() : back; }
   double depth = 20;  // 3-D depth unit in pixels
   double offset = 6;  // 3-D offset unit in pixels
   std::vector<DataLabel> dataLabels;
@@ -537,9 +541,10 @@ void LayOut(Paint& s) {
     const int layers = (s.type == kGraphStrip3D || s.type == kGraphWall3D)
                            ? std::max<int>(int(s.series.size()), 1)
                            : 1;
-    const double angle = kPi / 4 + GraphViewAngle();
     const double unit = std::min(s.depth, std::min(r.width(), r.height()) / (3.0 * layers));
-    s.seriesStep = QPointF(unit * std::cos(angle), -unit * std::sin(angle));
+    const DepthStep step = DepthAxis(unit, GraphViewAngle());
+    s.seriesStep = QPointF(step.across, step.down);
+    s.deeperIsFarther = step.deeperIsFarther;
     s.back = s.seriesStep * layers;
     r.setTop(r.top() + std::max(0.0, -s.back.y()));
     r.setBottom(r.bottom() - std::max(0.0, s.back.y()));
@@ -595,15 +600,21 @@ QPen GridPen(const Paint& s) {
 void DrawBackPlane(Paint& s) {
   QPainter& p = s.p;
   const QRectF& r = s.plot;
-  const QPointF b = s.back;
+  const QPointF n = s.Near(), f = s.Far();
+  const QPointF recess = f - n;
   const QColor inside = PaletteQColor(s.g.insideColour());
   p.setPen(OutlinePen(s));
-  // Floor and left wall first, then the back wall.
+  // Seen from inside: the floor when the far plane lies higher (else the ceiling) and the wall
+  // on the side away from which it lies; then the far wall.
+  const double edgeY = recess.y() < 0 ? r.bottom() : r.top();
+  const double edgeX = recess.x() > 0 ? r.left() : r.right();
   p.setBrush(inside.darker(112));
-  p.drawPolygon(QPolygonF({r.bottomLeft(), r.bottomRight(), r.bottomRight() + b, r.bottomLeft() + b}));
-  p.drawPolygon(QPolygonF({r.topLeft(), r.bottomLeft(), r.bottomLeft() + b, r.topLeft() + b}));
+  p.drawPolygon(QPolygonF({QPointF(r.left(), edgeY) + n, QPointF(r.right(), edgeY) + n,
+                           QPointF(r.right(), edgeY) + f, QPointF(r.left(), edgeY) + f}));
+  p.drawPolygon(QPolygonF({QPointF(edgeX, r.top()) + n, QPointF(edgeX, r.bottom()) + n,
+                           QPointF(edgeX, r.bottom()) + f, QPointF(edgeX, r.top()) + f}));
   p.setBrush(inside);
-  p.drawRect(r.translated(b));
+  p.drawRect(r.translated(f));
 }
 
 void DrawPolarAxes(Paint& s) {
@@ -668,7 +679,9 @@ void DrawAxes(Paint& s) {
   }
   QPainter& p = s.p;
   const QRectF& r = s.plot;
-  const QPointF b = s.back;
+  const QPointF b = s.Far();  // grid lines lie on the far wall
+  // and along the depth on the side wall seen from inside.
+  const double sideX = (s.Far() - s.Near()).x() > 0 ? r.left() : r.right();
   const QFontMetricsF values(s.Font(kValueText));
   p.setFont(s.Font(kValueText));
   const double tick = 4 * s.scale;
@@ -682,7 +695,7 @@ void DrawAxes(Paint& s) {
     if (horizontal) {
       p.setPen(GridPen(s));
       p.drawLine(QPointF(r.left(), yy) + b, QPointF(r.right(), yy) + b);
-      if (b != QPointF()) p.drawLine(QPointF(r.left(), yy), QPointF(r.left(), yy) + b);
+      if (s.back != QPointF()) p.drawLine(QPointF(sideX, yy) + s.Near(), QPointF(sideX, yy) + b);
     }
     p.setPen(s.TextColour());
     p.drawLine(QPointF(r.left() - tick, yy), QPointF(r.left(), yy));
@@ -749,9 +762,9 @@ void DrawAxes(Paint& s) {
     QPen pen(s.TextColour());
     pen.setWidthF(std::max(1.0, s.scale));
     p.setPen(pen);
-    p.drawLine(QPointF(r.left(), zy), QPointF(r.right(), zy));
-    if (b != QPointF()) {
-      p.drawLine(QPointF(r.left(), zy), QPointF(r.left(), zy) + b);
+    p.drawLine(QPointF(r.left(), zy) + s.Near(), QPointF(r.right(), zy) + s.Near());
+    if (s.back != QPointF()) {
+      p.drawLine(QPointF(sideX, zy) + s.Near(), QPointF(sideX, zy) + b);
       p.drawLine(QPointF(r.left(), zy) + b, QPointF(r.right(), zy) + b);
     }
   }
@@ -775,20 +788,28 @@ std::vector<const Series*> DrawingOrder(const Paint& s) {
   return order;
 }
 
-// A bar, or a box with top and side faces when `depth` is not zero.
+// A bar, or a box reaching `depth` back with its visible top or bottom and side faces in
+// darker brushes when `depth` is not zero.
 void DrawBar(Paint& s, QRectF bar, const Series& series, QPointF depth) {
   QPainter& p = s.p;
   const QColor colour = PaletteQColor(series.style.foreground);
   const QColor background = PaletteQColor(series.style.background);
   bar = bar.normalized();
   if (depth != QPointF()) {
-    const QPen outline = OutlinePen(s);
-    p.setPen(outline);
+    // The face towards the viewer is the one at the near end of the depth.
+    const QPointF n = s.deeperIsFarther ? QPointF() : depth;
+    const QPointF f = s.deeperIsFarther ? depth : QPointF();
+    const QPointF recess = f - n;
+    const double edgeY = recess.y() < 0 ? bar.top() : bar.bottom();
+    const double edgeX = recess.x() > 0 ? bar.right() : bar.left();
+    p.setPen(OutlinePen(s));
     p.setBrush(Darker(colour));
-    p.drawPolygon(QPolygonF({bar.topLeft(), bar.topRight(), bar.topRight() + depth, bar.topLeft() + depth}));
+    p.drawPolygon(QPolygonF({QPointF(bar.left(), edgeY) + n, QPointF(bar.right(), edgeY) + n,
+                             QPointF(bar.right(), edgeY) + f, QPointF(bar.left(), edgeY) + f}));
     p.setBrush(Darker(Darker(colour)));
-    p.drawPolygon(QPolygonF({bar.topRight(), bar.bottomRight(), bar.bottomRight() + depth,
-                             bar.topRight() + depth}));
+    p.drawPolygon(QPolygonF({QPointF(edgeX, bar.top()) + n, QPointF(edgeX, bar.bottom()) + n,
+                             QPointF(edgeX, bar.bottom()) + f, QPointF(edgeX, bar.top()) + f}));
+    bar.translate(n);
   }
   // Rectangles go without paths: thousands of bars must stay quick.
   if (HatchStyle(series.style.hatch) != Qt::SolidPattern) p.fillRect(bar, background);
@@ -802,15 +823,17 @@ void DrawBars(Paint& s) {
   const BarLayout layout = LayOutBars(s.plot.width(), s.x, s.classes.threeD ? s.offset : 0,
                                       int(s.series.size()), stacked);
   const QPointF depth = s.classes.threeD ? s.back : QPointF();
+  struct Box {
+    QRectF bar;
+    const Series* series;
+  };
+  std::vector<Box> boxes;
   std::vector<SeriesValues> values;
   for (const Series& series : s.series) values.push_back(series.values);
   const std::vector<SeriesValues> bases = StackBases(values);
   const double baseline = s.Baseline();
-  // Stacks are drawn bottom up so that a box's faces are covered by the one above it.
-  std::vector<size_t> order(s.series.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   const int count = int(s.series.size());
-  for (size_t k : order) {
+  for (size_t k = 0; k < s.series.size(); ++k) {
     const Series& series = s.series[k];
     for (size_t i = 0; i < series.values.size(); ++i) {
       const double v = series.values[i];
@@ -831,14 +854,27 @@ void DrawBars(Paint& s) {
       if (std::isnan(bottom)) bottom = s.plot.bottom();
       top = std::clamp(top, s.plot.top() - 1, s.plot.bottom() + 1);
       bottom = std::clamp(bottom, s.plot.top() - 1, s.plot.bottom() + 1);
-      const QRectF bar(QPointF(left, top), QPointF(left + layout.barWidth, bottom));
-      DrawBar(s, bar, series, depth * 0.8);
+      const QRectF bar = QRectF(QPointF(left, top), QPointF(left + layout.barWidth, bottom)).normalized();
+      if (depth == QPointF()) {
+        DrawBar(s, bar, series, depth);
+      } else {
+        boxes.push_back({bar, &series});
+      }
       if (!series.labels.empty()) {
         s.dataLabels.push_back(DataLabel{QPointF(left + layout.barWidth / 2, s.Py(to)) + depth * 0.4,
                                          series.number, int(i)});
       }
     }
   }
+  if (boxes.empty()) return;
+  // Boxes hide each other's receding faces: those on the side the faces recede to are drawn
+  // later, and in a stack the box the faces point at.
+  const QPointF recess = s.deeperIsFarther ? depth : -depth;
+  std::stable_sort(boxes.begin(), boxes.end(), [&](const Box& a, const Box& b) {
+    if (a.bar.left() != b.bar.left()) return recess.x() > 0 ? a.bar.left() < b.bar.left() : a.bar.left() > b.bar.left();
+    return recess.y() < 0 ? a.bar.bottom() > b.bar.bottom() : a.bar.bottom() < b.bar.bottom();
+  });
+  for (const Box& box : boxes) DrawBar(s, box.bar, *box.series, depth * 0.8);
 }
 
 void DrawArea(Paint& s) {
@@ -1011,7 +1047,10 @@ void DrawPolarSeries(Paint& s) {
 void DrawDepthSeries(Paint& s) {
   QPainter& p = s.p;
   const double baseline = s.Baseline();
-  for (const Series* series : DrawingOrder(s)) {
+  // Rows farther away first: series 6 to 1 while more depth lies farther from the viewer.
+  std::vector<const Series*> order = DrawingOrder(s);
+  if (!s.deeperIsFarther) std::reverse(order.begin(), order.end());
+  for (const Series* series : order) {
     // The defined series take the depth rows from the front, series 1 first.
     const size_t slot = size_t(std::find_if(s.series.begin(), s.series.end(),
                                             [&](const Series& o) { return &o == series; }) -

@@ -274,6 +274,17 @@ Projected Project3D(double x, double y, double z, double viewAngle) {
   return p;
 }
 
+DepthStep DepthAxis(double unit, double viewAngle) {
+  // Projected at 1024 times the size so that the rounding to whole units stays below a pixel.
+  constexpr double kFine = 1024;
+  const Projected q = Project3D(0, unit * kFine, 0, std::numbers::pi / 4 + viewAngle);
+  DepthStep step;
+  step.across = double(q.across) / kFine;
+  step.down = double(q.height) / kFine;
+  step.deeperIsFarther = q.depth >= 0;
+  return step;
+}
+
 double TurnView(double angle) {
   constexpr double kFull = 2 * std::numbers::pi;
   double next = angle + std::numbers::pi / 16;

@@ -127,6 +127,18 @@ Projected Project3D(double x, double y, double z, double viewAngle);
 // The view angle after one more turn (π/16), kept within 0 .. 2π.
 double TurnView(double angle);
 
+// The screen step of `unit` of depth in the 3-D bar, strip and wall graphs: the depth axis
+// (0, unit, 0) through Project3D with the view turned π/4 further than `viewAngle`, so that the
+// opening view puts the back plane up and to the right. `across` is the screen X step, `down`
+// the screen Y step (negative: up); `deeperIsFarther` says whether more depth lies away from the
+// viewer (by the projection's depth co-ordinate), which decides the drawing order.
+struct DepthStep {
+  double across = 0;
+  double down = 0;
+  bool deeperIsFarther = true;
+};
+DepthStep DepthAxis(double unit, double viewAngle);
+
 // Where a data label of width w and height h is written for the point (x, y) and `place`
 // (0 above, 1 below, 2 left, 3 right, anything else centred below); `gap` is a small text width.
 struct LabelSpot {

@@ -37,6 +37,23 @@ done
   >/dev/null
 "$cli" "$work/named" --save-graph "$work/pie.png" pie 2>"$work/err"
 check "a named graph by name in any case" "0:" "$?:$(cat "$work/err")"
+# Shift+A's turns of the 3-D view, and an overlay drawn over the current graph.
+"$cli" "${data[@]}" --macro-text '{GRAPHTYPE 16}' --save-graph "$work/box0.png" \
+  --graph-turn 8 --save-graph "$work/box8.png" --graph-turn 0 --save-graph "$work/again0.png" >/dev/null
+check "a turned 3-D view draws differently" "yes" "$(cmp -s "$work/box0.png" "$work/box8.png" || echo yes)"
+check "turning back draws the first view again" "same" "$(cmp -s "$work/box0.png" "$work/again0.png" && echo same)"
+for bad in 32 -1 x 3.5 ''; do
+  "$cli" --graph-turn "$bad" >/dev/null 2>&1
+  check "--graph-turn '$bad' is a bad argument" "2" "$?"
+done
+"$cli" "${data[@]}" --macro-text '{GRAPHTYPE 4}{GRAPHNAME 0,"LINE"}{GRAPHTYPE 1}' \
+  --save-graph "$work/plain.png" --macro-text '{GRAPHNAME 6,"line"}' --save-graph "$work/over.png" \
+  --macro-text '{GRAPHNAME 6,""}' --save-graph "$work/plain2.png" >/dev/null 2>&1
+check "an overlay adds to the image" "yes" "$(cmp -s "$work/plain.png" "$work/over.png" || echo yes)"
+check "an empty overlay name removes it" "same" "$(cmp -s "$work/plain.png" "$work/plain2.png" && echo same)"
+check "an overlay must be a named graph" "Error: Syntax Error: " \
+  "$("$cli" --macro-text '{GRAPHNAME 6,"NONE"}' 2>&1)"
+
 "$cli" "$work/named" --save-graph "$work/nope.png" NOPE >/dev/null 2>&1
 check "a name that is no named graph is a bad argument" "2" "$?"
 check "and nothing is written" "no" "$([ -e "$work/nope.png" ] && echo yes || echo no)"

@@ -39,7 +39,8 @@ TEST_F(GraphEditsTest, BadArgumentsChangeNothing) {
       {__LINE__, [] { return EditGraphName(1, "NOSUCH"); }},
       {__LINE__, [] { return EditGraphName(2, "NOSUCH"); }},
       {__LINE__, [] { return EditGraphName(4, "NOSUCH"); }},
-      {__LINE__, [] { return EditGraphName(6, ""); }},
+      {__LINE__, [] { return EditGraphName(6, "NOSUCH"); }},
+      {__LINE__, [] { return EditGraphName(7, ""); }},
   };
   for (const Case& c : kCases) {
     GraphBlock before;
@@ -96,6 +97,8 @@ TEST_F(GraphEditsTest, GoodArgumentsReachTheirFields) {
       {__LINE__, [] { return EditGraphName(5, ""); },
        [&] { return g.type() == kGraphBar && g.name().empty() && !RangeIsValid(g.range(0)); }},
       {__LINE__, [] { return EditGraphName(1, "KEEP"); }, [&] { return g.type() == 13; }},
+      {__LINE__, [] { return EditGraphName(6, "keep"); }, [&] { return g.overlay() == "KEEP"; }},
+      {__LINE__, [] { return EditGraphName(6, ""); }, [&] { return g.overlay().empty(); }},
       {__LINE__, [] { return EditGraphName(0, "*X"); }, [&] { return NamedGraphCount() == 1; }},
       {__LINE__, [] { return EditGraphName(2, "keep"); }, [&] { return NamedGraphCount() == 0; }},
       {__LINE__,

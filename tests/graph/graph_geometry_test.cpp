@@ -197,6 +197,32 @@ TEST(GraphGeometryTest, Projection) {
   EXPECT_NEAR(std::numbers::pi / 16, TurnView(0), 1e-12);
 }
 
+TEST(GraphGeometryTest, DepthAxisFollowsTheProjection) {
+  struct Case {
+    int line;
+    double viewAngle;
+    double across, down;
+    bool deeperIsFarther;
+  };
+  const double kPi = std::numbers::pi;
+  const Case kCases[] = {
+      // The opening view: the back plane up and to the right, depth foreshortened by the tilt.
+      {__LINE__, 0, 14.142, -10.0, true},
+      // Four turns of π/16: depth straight to the right.
+      {__LINE__, kPi / 4, 20, 0, true},
+      // Turned round: the back comes forward and down.
+      {__LINE__, 3 * kPi / 4, 0, 14.142, false},
+      {__LINE__, 7 * kPi / 4, 0, -14.142, true},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+    const DepthStep step = DepthAxis(20, c.viewAngle);
+    EXPECT_NEAR(c.across, step.across, 0.01);
+    EXPECT_NEAR(c.down, step.down, 0.01);
+    EXPECT_EQ(c.deeperIsFarther, step.deeperIsFarther);
+  }
+}
+
 TEST(GraphGeometryTest, DataLabelPlaces) {
   struct Case {
     int line;
