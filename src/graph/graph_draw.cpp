@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLineF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -32,9 +33,20 @@
 
 namespace {
 
+// Where an element of the last drawing lies: a box, a filled shape, or a line of points (NaN
+// breaks it) that is hit near its segments, or near its points alone when `joined` is false.
+struct ElementShape {
+  GraphElement element;
+  QRectF box;
+  QPainterPath path;
+  std::vector<QPointF> line;
+  bool joined = true;
+};
+
 struct GraphDrawState {
   double viewAngle = 0;
   GraphPlotFrame lastFrame;
+  std::vector<ElementShape> elements;  // in drawing order
 };
 
 GraphDrawState& DrawState() {
@@ -44,6 +56,9 @@ GraphDrawState& DrawState() {
 
 constexpr double kPi = std::numbers::pi;
 constexpr int kMaxOverlayLevels = 2;
+// The "&Graph" menu tags of the settings pages that hold an element's attributes.
+constexpr int kRangesPage = 1, kOptionsPage = 2, kScalePage = 3, kHeadingsPage = 5,
+              kLegendsPage = 8;
 constexpr int kOther = kGraphStyleCount - 1;
 // Text kinds.
 enum TextKind { kMainText, kSecondText, kXHeadingText, kYHeadingText, kValueText, kLabelText,
@@ -193,6 +208,18 @@ struct Paint {
 
 QString GraphText(const std::string& bytes) { return SheetText(bytes); }
 
+// Adds an element of a top-level graph (overlays add none) for GraphElementAt; the caller sets
+// its shape. Null for an overlay.
+ElementShape* Record(const Paint& s, const QString& name, int settingsTag) {
+  if (s.level != 0) return nullptr;
+  std::vector<ElementShape>& list = DrawState().elements;
+  list.push_back(ElementShape{});
+  list.back().element = GraphElement{name, settingsTag};
+  return &list.back();
+}
+
+QString SeriesName(int number) { return QStringLiteral("Series %1").arg(number); }
+
 QPen SeriesPen(const Paint& s, const GraphStyle& st) {
   static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine,
                                          Qt::DashDotLine, Qt::DashDotDotLine, Qt::CustomDashLine};
@@ -341,6 +368,11 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
                   bool closed = false) {
   const uint8_t marks = s.classes.linesSymbols ? s.g.seriesMarks(series.number) : uint8_t(kSeriesLines);
   QPainter& p = s.p;
+  if (ElementShape* e = Record(s, SeriesName(series.number), kOptionsPage)) {
+    e->line = points;
+    if (closed && !points.empty()) e->line.push_back(points.front());
+    e->joined = (marks & kSeriesLines) != 0;
+  }
   if (marks & kSeriesLines) {
     p.setPen(SeriesPen(s, series.style));
     p.setBrush(Qt::NoBrush);
@@ -566,6 +598,11 @@ void DrawHeadings(Paint& s) {
     const double height = QFontMetricsF(p.font()).height() * 1.2;
     p.drawText(QRectF(s.area.left(), top, s.area.width(), height), Qt::AlignHCenter | Qt::AlignVCenter,
                GraphText(text));
+    if (ElementShape* e = Record(s, h == 0 ? QStringLiteral("Main Heading") : QStringLiteral("Second Heading"),
+                                 kHeadingsPage)) {
+      const double width = QFontMetricsF(p.font()).horizontalAdvance(GraphText(text));
+      e->box = QRectF(s.area.center().x() - width / 2, top, width, height);
+    }
     top += height;
   }
   if (s.classes.noAxes) return;
@@ -577,12 +614,21 @@ void DrawHeadings(Paint& s) {
     if (s.classes.polar) y = s.plot.bottom() + values.height() * 1.5;
     p.drawText(QRectF(s.plot.left(), y, s.plot.width(), height * 1.3), Qt::AlignHCenter | Qt::AlignVCenter,
                GraphText(s.g.heading(2)));
+    if (ElementShape* e = Record(s, QStringLiteral("X-Axis Heading"), kHeadingsPage)) {
+      const double width = QFontMetricsF(p.font()).horizontalAdvance(GraphText(s.g.heading(2)));
+      e->box = QRectF(s.plot.center().x() - width / 2, y, width, height * 1.3);
+    }
   }
   if (!s.g.heading(3).empty()) {
     p.setFont(s.Font(kYHeadingText));
     const double height = QFontMetricsF(p.font()).height();
     p.save();
     p.translate(s.area.left() + pad + height * 0.8, s.plot.center().y());
+    if (ElementShape* e = Record(s, QStringLiteral("Y-Axis Heading"), kHeadingsPage)) {
+      const double width = QFontMetricsF(p.font()).horizontalAdvance(GraphText(s.g.heading(3)));
+      e->box = QRectF(s.area.left() + pad + height * 0.8 - height, s.plot.center().y() - width / 2,
+                      height * 1.3, width);
+    }
     p.rotate(-90);
     p.drawText(QRectF(-s.plot.height() / 2, -height, s.plot.height(), height * 1.3),
                Qt::AlignHCenter | Qt::AlignVCenter, GraphText(s.g.heading(3)));
@@ -689,6 +735,7 @@ void DrawAxes(Paint& s) {
   // Y labels, ticks and horizontal grid lines from the top down.
   const std::vector<double> ticks = AxisTicks(s.y, s.yDivisions, s.logY);
   const int minor = s.logY ? 1 : std::max<int>(s.g.minorDivisions(1), 0);
+  double widestLabel = 0;
   for (size_t i = 0; i < ticks.size(); ++i) {
     const double yy = s.Py(ticks[i]);
     if (std::isnan(yy)) continue;
@@ -700,6 +747,7 @@ void DrawAxes(Paint& s) {
     p.setPen(s.TextColour());
     p.drawLine(QPointF(r.left() - tick, yy), QPointF(r.left(), yy));
     const QString text = AxisText(s.g.axisFormat(1), ticks[i]);
+    widestLabel = std::max(widestLabel, values.horizontalAdvance(text));
     p.drawText(QPointF(r.left() - tick - 2 * s.scale - values.horizontalAdvance(text),
                        yy + values.ascent() / 2 - values.descent() / 2),
                text);
@@ -709,6 +757,13 @@ void DrawAxes(Paint& s) {
         if (!std::isnan(my)) p.drawLine(QPointF(r.left() - tick / 2, my), QPointF(r.left(), my));
       }
     }
+  }
+  if (ElementShape* e = Record(s, QStringLiteral("Y-Axis"), kScalePage)) {
+    const double width = widestLabel + tick + 2 * s.scale;
+    e->box = QRectF(r.left() - width, r.top() - values.height() / 2, width, r.height() + values.height());
+  }
+  if (ElementShape* e = Record(s, QStringLiteral("X-Axis"), kScalePage)) {
+    e->box = QRectF(r.left(), r.bottom(), r.width(), tick + values.height());
   }
   // X labels and vertical grid lines.
   p.setPen(s.TextColour());
@@ -811,6 +866,9 @@ void DrawBar(Paint& s, QRectF bar, const Series& series, QPointF depth) {
                              QPointF(edgeX, bar.bottom()) + f, QPointF(edgeX, bar.top()) + f}));
     bar.translate(n);
   }
+  if (ElementShape* e = Record(s, SeriesName(series.number), kOptionsPage)) {
+    e->box = bar.united(bar.translated(s.deeperIsFarther ? depth : -depth));
+  }
   // Rectangles go without paths: thousands of bars must stay quick.
   if (HatchStyle(series.style.hatch) != Qt::SolidPattern) p.fillRect(bar, background);
   p.setPen(OutlinePen(s));
@@ -897,6 +955,7 @@ void DrawArea(Paint& s) {
       path.closeSubpath();
       FillHatched(s.p, path, PaletteQColor(series.style.foreground), series.style.hatch,
                   PaletteQColor(series.style.background), OutlinePen(s));
+      if (ElementShape* e = Record(s, SeriesName(series.number), kOptionsPage)) e->path = path;
       top.clear();
       bottom.clear();
     };
@@ -1065,6 +1124,7 @@ void DrawDepthSeries(Paint& s) {
                                      : QPointF(s.CategoryCentre(double(i) + 1), s.Py(v)) + at);
     }
     p.setPen(OutlinePen(s));
+    QPainterPath shape;  // what a click selects
     for (size_t i = 0; i + 1 < points.size(); ++i) {
       const QPointF a = points[i], b = points[i + 1];
       if (std::isnan(a.y()) || std::isnan(b.y())) continue;
@@ -1076,10 +1136,18 @@ void DrawDepthSeries(Paint& s) {
         front.closeSubpath();
         FillHatched(p, front, colour, series->style.hatch, PaletteQColor(series->style.background),
                     OutlinePen(s));
+        shape.addPolygon(QPolygonF({a0, a, b, b0}));
+        shape.closeSubpath();
       }
       p.setPen(OutlinePen(s));
       p.setBrush(Darker(colour));
       p.drawPolygon(QPolygonF({a, b, b + thickness, a + thickness}));
+      shape.addPolygon(QPolygonF({a, b, b + thickness, a + thickness}));
+      shape.closeSubpath();
+    }
+    if (ElementShape* e = Record(s, SeriesName(series->number), kOptionsPage)) {
+      e->path = shape;
+      e->path.setFillRule(Qt::WindingFill);
     }
     if (s.type == kGraphStrip3D) {
       p.setPen(SeriesPen(s, series->style));
@@ -1147,11 +1215,18 @@ void DrawPie(Paint& s) {
       p.setPen(outline);
       p.setBrush(Darker(PaletteQColor(PieSliceColour(slice.point))));
       p.drawPolygon(band);
+      if (ElementShape* e = Record(s, QStringLiteral("Slice %1").arg(slice.point + 1), kOptionsPage)) {
+        e->path.addPolygon(band);
+      }
     }
   }
   for (const PieSlice& slice : slices) {
-    FillHatched(p, slicePath(slice, moveOf(slice), radius, hole), PaletteQColor(PieSliceColour(slice.point)),
-                first.style.hatch, PaletteQColor(first.style.background), outline);
+    const QPainterPath path = slicePath(slice, moveOf(slice), radius, hole);
+    FillHatched(p, path, PaletteQColor(PieSliceColour(slice.point)), first.style.hatch,
+                PaletteQColor(first.style.background), outline);
+    if (ElementShape* e = Record(s, QStringLiteral("Slice %1").arg(slice.point + 1), kOptionsPage)) {
+      e->path = path;
+    }
   }
   if (hole > 0) {
     // The inside of the hole: the inner wall seen through it.
@@ -1292,6 +1367,9 @@ void DrawDataLabels(Paint& s) {
     const LabelSpot spot = PlaceDataLabel(s.g.labelPlace(label.series), label.at.x(), label.at.y(),
                                           m.horizontalAdvance(text), m.ascent(), gap);
     p.drawText(QPointF(spot.x, spot.y + m.ascent() / 2), text);
+    if (ElementShape* e = Record(s, QStringLiteral("Data Label %1").arg(label.series), kRangesPage)) {
+      e->box = QRectF(spot.x, spot.y + m.ascent() / 2 - m.ascent(), m.horizontalAdvance(text), m.height());
+    }
   }
 }
 
@@ -1344,7 +1422,11 @@ void DrawLegend(Paint& s) {
       DrawLegendSample(s, *series, QRectF(x, y + m.height() * 0.15, sample, m.height() * 0.7));
       p.setFont(s.Font(kLegendText));
       p.setPen(s.TextColour());
-      p.drawText(QPointF(x + sample + m.averageCharWidth(), y + m.ascent()), GraphText(s.g.legend(series->number)));
+      const QString text = GraphText(s.g.legend(series->number));
+      p.drawText(QPointF(x + sample + m.averageCharWidth(), y + m.ascent()), text);
+      if (ElementShape* e = Record(s, QStringLiteral("Legend %1").arg(series->number), kLegendsPage)) {
+        e->box = QRectF(x, y, sample + m.averageCharWidth() + m.horizontalAdvance(text), m.height());
+      }
       y += m.height() * 1.3;
     }
     return;
@@ -1358,10 +1440,13 @@ void DrawLegend(Paint& s) {
   const double y = s.area.bottom() - pad - m.height() * 1.2;
   for (const Series* series : shown) {
     DrawLegendSample(s, *series, QRectF(x, y + m.height() * 0.15, sample, m.height() * 0.7));
+    const QString text = GraphText(s.g.legend(series->number));
+    if (ElementShape* e = Record(s, QStringLiteral("Legend %1").arg(series->number), kLegendsPage)) {
+      e->box = QRectF(x, y, sample + m.averageCharWidth() + m.horizontalAdvance(text), m.height());
+    }
     x += sample + m.averageCharWidth();
     p.setFont(s.Font(kLegendText));
     p.setPen(s.TextColour());
-    const QString text = GraphText(s.g.legend(series->number));
     p.drawText(QPointF(x, y + m.ascent()), text);
     x += m.horizontalAdvance(text) + m.averageCharWidth() * 3;
   }
@@ -1418,6 +1503,9 @@ bool DrawDefinition(QPainter& p, const QRectF& area, GraphBlock& block, double s
     s.plot = *overlayPlot;
   } else {
     LayOut(s);
+    if (ElementShape* e = Record(s, QStringLiteral("Plot Area"), kOptionsPage)) {
+      e->box = s.plot.united(s.plot.translated(s.back));
+    }
     p.fillRect(area, PaletteQColor(s.g.outsideColour()));
     if (!s.classes.noAxes) {
       if (s.classes.threeD) {
@@ -1477,6 +1565,7 @@ class ErrorFlagKeeper {
 bool DrawGraph(QPainter& painter, const QRect& area, int namedIndex, double scale) {
   const ErrorFlagKeeper keeper;
   DrawState().lastFrame = GraphPlotFrame{};
+  DrawState().elements.clear();
   // The definition is drawn from a copy, so the current one is the same afterwards whatever
   // happens while drawing.
   GraphBlock block;
@@ -1494,6 +1583,39 @@ bool DrawGraph(QPainter& painter, const QRect& area, int namedIndex, double scal
   const bool drawn = DrawDefinition(painter, QRectF(area), block, scale, 0, nullptr);
   painter.restore();
   return drawn;
+}
+
+bool GraphElementAt(QPointF at, GraphElement* element) {
+  constexpr double kNear = 4;  // pixels from a line or a point that still hit it
+  auto nearLine = [&](const ElementShape& shape) {
+    const std::vector<QPointF>& line = shape.line;
+    for (size_t i = 0; i < line.size(); ++i) {
+      const QPointF a = line[i];
+      if (std::isnan(a.x()) || std::isnan(a.y())) continue;
+      if (QLineF(a, at).length() <= kNear) return true;
+      if (!shape.joined || i + 1 >= line.size()) continue;
+      const QPointF b = line[i + 1];
+      if (std::isnan(b.x()) || std::isnan(b.y())) continue;
+      // Distance to the segment a..b.
+      const QPointF ab = b - a;
+      const double length2 = QPointF::dotProduct(ab, ab);
+      if (length2 <= 0) continue;
+      const double t = std::clamp(QPointF::dotProduct(at - a, ab) / length2, 0.0, 1.0);
+      if (QLineF(a + ab * t, at).length() <= kNear) return true;
+    }
+    return false;
+  };
+  const std::vector<ElementShape>& list = DrawState().elements;
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    const bool hit = !it->line.empty() ? nearLine(*it)
+                     : !it->path.isEmpty() ? it->path.contains(at)
+                                           : it->box.contains(at);
+    if (hit) {
+      if (element) *element = it->element;
+      return true;
+    }
+  }
+  return false;
 }
 
 double GraphViewAngle() { return DrawState().viewAngle; }

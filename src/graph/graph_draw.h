@@ -8,6 +8,7 @@
 // definitions; never changes them, nor the core's error flag.
 #pragma once
 
+#include <QPointF>
 #include <QRect>
 #include <QRectF>
 #include <QString>
@@ -39,6 +40,17 @@ struct GraphPlotFrame {
 GraphPlotFrame LastGraphPlotFrame();
 // The axis values under the pixel position (px, py) of the last frame.
 void GraphValuesAt(const GraphPlotFrame& frame, double px, double py, double* x, double* y);
+
+// What a click in the graph window selects: an element of the last DrawGraph of a graph (not of
+// its overlays), such as "Main Heading", "Y-Axis", "Plot Area", "Series 2", "Slice 3",
+// "Legend 1" or "Data Label 2", and the settings page (a "&Graph" menu tag) of its attributes.
+struct GraphElement {
+  QString name;
+  int settingsTag = 0;
+};
+// The element under the pixel position `at` of the last drawing, the one drawn last where
+// several overlap; false when there is none there.
+bool GraphElementAt(QPointF at, GraphElement* element);
 
 // The typeface that draws a stored face name ("ARIAL" is drawn in Liberation Sans).
 QString GraphFontFamily(std::string_view storedFace);

@@ -141,9 +141,10 @@ void GraphWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void GraphWindow::SelectAt(QPoint at) {
-  const GraphPlotFrame frame = LastGraphPlotFrame();
-  if (frame.valid && frame.plot.contains(at)) {
-    selection_ = QStringLiteral("Plot Area");
+  GraphElement element;
+  if (GraphElementAt(QPointF(at), &element)) {
+    selection_ = element.name;
+    selectionTag_ = element.settingsTag;
     return;
   }
   selection_ = QStringLiteral("No Selection");
@@ -210,10 +211,14 @@ void GraphWindow::Zoom(int how) {
 QMenu* GraphWindow::popupMenu() {
   auto* menu = new QMenu(this);
   menu->setAttribute(Qt::WA_DeleteOnClose);
-  const QString first = selection_ == QStringLiteral("No Selection")
-                            ? selection_
-                            : QStringLiteral("&Attributes (") + selection_ + QStringLiteral(")");
-  menu->addAction(first)->setEnabled(false);
+  if (selection_ == QStringLiteral("No Selection")) {
+    menu->addAction(selection_)->setEnabled(false);
+  } else {
+    // The attributes of the selected element live on one page of the settings dialog.
+    const int tag = selectionTag_;
+    connect(menu->addAction(QStringLiteral("&Attributes (") + selection_ + QStringLiteral(")")),
+            &QAction::triggered, this, [this, tag] { emit settingsRequested(tag); });
+  }
   menu->addSeparator();
   struct Page {
     const char* caption;

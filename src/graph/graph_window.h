@@ -45,7 +45,8 @@ class GraphWindow : public QWidget {
   void QuickPrint();
   // The graph as a bitmap of the window's size.
   QImage Bitmap();
-  // The name of the selected element ("No Selection" when none).
+  // The name of the selected element ("No Selection" when none); a click selects the element
+  // under the pointer, and the pop-up menu's first item opens the page of its attributes.
   QString selection() const { return selection_; }
 
   // Replaces the file dialogs (tests): given a caption, a suggested name and filters, returns the
@@ -84,6 +85,7 @@ class GraphWindow : public QWidget {
   QPoint dragFrom_;
   bool dragging_ = false;
   QString selection_ = QStringLiteral("No Selection");
+  int selectionTag_ = 0;  // the settings page of the selected element
   QTimer closeTimer_;
   FileChooser chooseFile_;
 };

@@ -157,6 +157,58 @@ class GraphDrawTest : public QObject {
     }
   }
 
+  // Every element drawn can be found again under the pointer; the series where its colour is.
+  void elementsAreFoundWhereTheyAreDrawn() {
+    struct Case {
+      int type;
+      QStringList present;
+      QStringList absent;
+    };
+    const Case kCases[] = {
+        {kGraphBar,
+         {"Main Heading", "Second Heading", "X-Axis Heading", "Y-Axis Heading", "X-Axis", "Y-Axis",
+          "Plot Area", "Series 1", "Series 2", "Series 3", "Legend 1", "Legend 3", "Data Label 1"},
+         {"Legend 2", "Slice 1"}},
+        {kGraphLine, {"Series 1", "Series 2", "Legend 1", "Y-Axis"}, {"Slice 1"}},
+        {kGraphPie, {"Main Heading", "Slice 2", "Slice 6", "Legend 1"}, {"Y-Axis", "Slice 1"}},
+        {kGraphWall3D, {"Series 1", "Series 3", "Plot Area"}, {}},
+    };
+    for (const Case& c : kCases) {
+      Define(c.type);
+      const QImage image = Draw();
+      QSet<QString> found;
+      GraphElement element;
+      for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) {
+          if (GraphElementAt(QPointF(x, y), &element)) found.insert(element.name);
+        }
+      }
+      const QString what = QString("type %1 found %2").arg(c.type).arg(QStringList(found.values()).join(", "));
+      for (const QString& name : c.present) QVERIFY2(found.contains(name), qPrintable(what + ": " + name));
+      for (const QString& name : c.absent) QVERIFY2(!found.contains(name), qPrintable(what + ": " + name));
+    }
+    // Pixels in series 1's colour inside the bar plot belong to series 1 (without the data
+    // labels, which lie on top of the bars).
+    Define(kGraphBar);
+    CurrentGraph().setRange(kGraphLabelRange1, NoRange());
+    const QImage image = Draw();
+    const QRectF plot = LastGraphPlotFrame().plot;
+    const QColor colour = Palette(CurrentGraph().style(0).foreground);
+    int checked = 0;
+    GraphElement element;
+    for (int y = int(plot.top()) + 2; y < int(plot.bottom()) - 2; y += 3) {
+      for (int x = int(plot.left()) + 2; x < int(plot.right()) - 2; x += 3) {
+        if (QColor(image.pixel(x, y)) != colour) continue;
+        QVERIFY(GraphElementAt(QPointF(x, y), &element));
+        QCOMPARE(element.name, QStringLiteral("Series 1"));
+        QCOMPARE(element.settingsTag, 2);
+        ++checked;
+      }
+    }
+    QVERIFY(checked > 10);
+    QVERIFY(!GraphElementAt(QPointF(-5, -5), &element));
+  }
+
   void pieWithoutPositiveValuesIsEmpty() {
     Define(kGraphPie);
     CurrentGraph().setRange(1, MakeRange(2, 3, 2, 3));  // one cell: -2

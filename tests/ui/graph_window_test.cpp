@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPrinterInfo>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QtTest>
 #include <cmath>
 #include <numbers>
@@ -134,16 +135,47 @@ class GraphWindowTest : public QObject, private MainWindowFixture {
     QVERIFY(frame_->graphSettings()->isVisible());
     frame_->graphSettings()->close();
     delete menu;
-    // A click in the plot selects it and names it in the first item.
+    // A click selects the element under the pointer and names it in the first item, which
+    // opens the page of its attributes; a click on nothing beeps. The line runs through the
+    // plot's centre.
     frame_->ShowGraphWindow(false);
     Window()->resize(400, 300);
     Window()->grab();
-    const QPoint centre = LastGraphPlotFrame().plot.center().toPoint();
-    QTest::mouseClick(Window(), Qt::LeftButton, Qt::NoModifier, centre);
-    QCOMPARE(Window()->selection(), QStringLiteral("Plot Area"));
-    menu = Window()->popupMenu();
-    QCOMPARE(menu->actions().first()->text(), QStringLiteral("&Attributes (Plot Area)"));
-    delete menu;
+    const QRectF plot = LastGraphPlotFrame().plot;
+    struct Click {
+      QPoint at;
+      const char* selection;
+      int page;  // of the settings dialog; -1 none
+      int beeps;
+    };
+    const Click kClicks[] = {
+        {plot.center().toPoint(), "Series 1", 2, 0},
+        {(plot.topLeft() + QPointF(6, 6)).toPoint(), "Plot Area", 2, 0},
+        {(plot.bottomLeft() + QPointF(-12, -plot.height() / 2)).toPoint(), "Y-Axis", 3, 0},
+        {QPoint(1, 1), "No Selection", -1, 1},
+    };
+    for (const Click& c : kClicks) {
+      frame_->ShowGraphWindow(false);
+      Window()->resize(400, 300);
+      Window()->grab();
+      TheQtPlatform().beeps = 0;
+      QTest::mouseClick(Window(), Qt::LeftButton, Qt::NoModifier, c.at);
+      QCOMPARE(Window()->selection(), QString::fromLatin1(c.selection));
+      QCOMPARE(TheQtPlatform().beeps, c.beeps);
+      menu = Window()->popupMenu();
+      QAction* first = menu->actions().first();
+      if (c.page < 0) {
+        QCOMPARE(first->text(), QStringLiteral("No Selection"));
+        QVERIFY(!first->isEnabled());
+      } else {
+        QCOMPARE(first->text(), QStringLiteral("&Attributes (%1)").arg(c.selection));
+        first->trigger();
+        QVERIFY(frame_->graphSettings()->isVisible());
+        QCOMPARE(frame_->graphSettings()->pages()->currentIndex(), c.page);
+        frame_->graphSettings()->close();
+      }
+      delete menu;
+    }
   }
 
   void zoomSwitchesToManualScalesAndResetRestores() {
