@@ -713,7 +713,10 @@ void DrawPolarAxes(Paint& s) {
   for (double v : ticks) {
     if (v < low || v > high) continue;
     const double rr = PixelsPerUnit(radius, high - low) * (v - low);
-    p.drawText(QPointF(c.x() + 3 * s.scale, c.y() - rr - 2 * s.scale), AxisText(s.g.axisFormat(1), v));
+    // Just below where the ring crosses the upward spoke: above it the outermost label would run
+    // into the label of the top spoke.
+    p.drawText(QPointF(c.x() + 3 * s.scale, c.y() - rr + values.ascent() + 1 * s.scale),
+               AxisText(s.g.axisFormat(1), v));
   }
 }
 
@@ -1206,6 +1209,14 @@ void DrawPie(Paint& s) {
     });
     for (const PieSlice& slice : byDepth) {
       const QPointF moved = moveOf(slice);
+      // The cut faces along the two edges of the slice, seen where a slice is pushed out; the
+      // outer rim and the top faces cover them elsewhere.
+      p.setPen(outline);
+      p.setBrush(Darker(Darker(PaletteQColor(PieSliceColour(slice.point)))));
+      for (double edge : {slice.start, slice.start + slice.sweep}) {
+        const QPointF inner = onRim(edge, hole) + moved, outer = onRim(edge, radius) + moved;
+        p.drawPolygon(QPolygonF({inner, outer, outer + QPointF(0, rim), inner + QPointF(0, rim)}));
+      }
       const int steps = std::max(2, int(slice.sweep / (kPi / 90)));
       QPolygonF band;
       for (int i = 0; i <= steps; ++i) band << onRim(slice.start + slice.sweep * i / steps, radius) + moved;
