@@ -872,7 +872,12 @@ void DrawBar(Paint& s, QRectF bar, const Series& series, QPointF depth) {
   if (ElementShape* e = Record(s, SeriesName(series.number), kOptionsPage)) {
     e->box = bar.united(bar.translated(s.deeperIsFarther ? depth : -depth));
   }
-  // Rectangles go without paths: thousands of bars must stay quick.
+  // Rectangles go without paths: thousands of bars must stay quick. A bar a few pixels wide is
+  // only its colour: an outline would cover it.
+  if (bar.width() < 3 * s.scale && depth == QPointF()) {
+    p.fillRect(bar, colour);
+    return;
+  }
   if (HatchStyle(series.style.hatch) != Qt::SolidPattern) p.fillRect(bar, background);
   p.setPen(OutlinePen(s));
   p.setBrush(QBrush(colour, HatchStyle(series.style.hatch)));

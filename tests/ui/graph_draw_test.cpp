@@ -209,6 +209,34 @@ class GraphDrawTest : public QObject {
     QVERIFY(!GraphElementAt(QPointF(-5, -5), &element));
   }
 
+  // Bars narrower than a few pixels are their colour alone: outlines would turn the plot black.
+  void thinBarsKeepTheirColour() {
+    for (int r = 0; r < 400; ++r) {
+      PutNumber(r, 5, r + 1);
+      PutNumber(r, 6, 10 + r % 7);
+      PutNumber(r, 7, 5 + r % 3);
+    }
+    GraphDefinition g = CurrentGraph();
+    ResetGraph(g);
+    g.setType(kGraphBar);
+    g.setRange(kGraphXRange, MakeRange(5, 0, 5, 399));
+    g.setRange(1, MakeRange(6, 0, 6, 399));
+    g.setRange(2, MakeRange(7, 0, 7, 399));
+    const QImage image = Draw();
+    const QRect plot = LastGraphPlotFrame().plot.toRect().adjusted(2, 2, -2, -2);
+    int dark = 0, coloured = 0;
+    for (int y = plot.top(); y < plot.bottom(); ++y) {
+      for (int x = plot.left(); x < plot.right(); ++x) {
+        const QColor c(image.pixel(x, y));
+        if (c.lightness() < 40) ++dark;
+        if (c.saturation() > 40) ++coloured;
+      }
+    }
+    const int all = plot.width() * plot.height();
+    QVERIFY2(dark < all / 20, qPrintable(QString("%1 of %2 pixels dark").arg(dark).arg(all)));
+    QVERIFY2(coloured > all / 20, qPrintable(QString("%1 of %2 pixels coloured").arg(coloured).arg(all)));
+  }
+
   void pieWithoutPositiveValuesIsEmpty() {
     Define(kGraphPie);
     CurrentGraph().setRange(1, MakeRange(2, 3, 2, 3));  // one cell: -2
