@@ -378,7 +378,16 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
     p.setBrush(Qt::NoBrush);
     QPolygonF run;
     bool broken = false;
-    for (const QPointF& q : points) {
+    // A closed line with a gap still joins its last point to its first: it is drawn from the
+    // point after the first gap round to that gap.
+    const auto isGap = [](const QPointF& q) { return std::isnan(q.x()) || std::isnan(q.y()); };
+    const auto gap = std::find_if(points.begin(), points.end(), isGap);
+    std::vector<QPointF> rotated;
+    if (closed && gap != points.end()) {
+      rotated.assign(gap + 1, points.end());
+      rotated.insert(rotated.end(), points.begin(), gap + 1);
+    }
+    for (const QPointF& q : rotated.empty() ? points : rotated) {
       if (std::isnan(q.x()) || std::isnan(q.y())) {
         if (run.size() > 1) DrawRun(p, run);
         run.clear();
@@ -406,6 +415,8 @@ void DrawPointRun(Paint& s, const Series& series, const std::vector<QPointF>& po
       DrawMarker(sp, QPointF(side / 2.0, side / 2.0), series.style.marker, size, colour);
     }
     const QPointF half(side / 2.0, side / 2.0);
+    // A clip to the plot keeps lines in; a point on its edge still shows its whole marker.
+    if (p.hasClipping()) p.setClipRect(p.clipBoundingRect().adjusted(-side / 2.0, -side / 2.0, side / 2.0, side / 2.0));
     // A marker on a pixel that already has one, or next to the one just stamped, adds nothing
     // that can be seen.
     QSet<qint64> stamped;
@@ -731,6 +742,8 @@ void DrawAxes(Paint& s) {
   const QPointF b = s.Far();  // grid lines lie on the far wall
   // and along the depth on the side wall seen from inside.
   const double sideX = (s.Far() - s.Near()).x() > 0 ? r.left() : r.right();
+  // Labels and ticks go along the near edges, where the data cannot cover them.
+  const QPointF front = s.Near();
   const QFontMetricsF values(s.Font(kValueText));
   p.setFont(s.Font(kValueText));
   const double tick = 4 * s.scale;
@@ -748,25 +761,26 @@ void DrawAxes(Paint& s) {
       if (s.back != QPointF()) p.drawLine(QPointF(sideX, yy) + s.Near(), QPointF(sideX, yy) + b);
     }
     p.setPen(s.TextColour());
-    p.drawLine(QPointF(r.left() - tick, yy), QPointF(r.left(), yy));
+    p.drawLine(QPointF(r.left() - tick, yy) + front, QPointF(r.left(), yy) + front);
     const QString text = AxisText(s.g.axisFormat(1), ticks[i]);
     widestLabel = std::max(widestLabel, values.horizontalAdvance(text));
     p.drawText(QPointF(r.left() - tick - 2 * s.scale - values.horizontalAdvance(text),
-                       yy + values.ascent() / 2 - values.descent() / 2),
+                       yy + values.ascent() / 2 - values.descent() / 2) + front,
                text);
     if (i + 1 < ticks.size() && minor > 0) {
       for (double m : MinorTicks(ticks[i], ticks[i + 1], minor, s.logY)) {
         const double my = s.Py(m);
-        if (!std::isnan(my)) p.drawLine(QPointF(r.left() - tick / 2, my), QPointF(r.left(), my));
+        if (!std::isnan(my)) p.drawLine(QPointF(r.left() - tick / 2, my) + front, QPointF(r.left(), my) + front);
       }
     }
   }
   if (ElementShape* e = Record(s, QStringLiteral("Y-Axis"), kScalePage)) {
     const double width = widestLabel + tick + 2 * s.scale;
-    e->box = QRectF(r.left() - width, r.top() - values.height() / 2, width, r.height() + values.height());
+    e->box = QRectF(r.left() - width, r.top() - values.height() / 2, width, r.height() + values.height())
+                 .translated(front);
   }
   if (ElementShape* e = Record(s, QStringLiteral("X-Axis"), kScalePage)) {
-    e->box = QRectF(r.left(), r.bottom(), r.width(), tick + values.height());
+    e->box = QRectF(r.left(), r.bottom(), r.width(), tick + values.height()).translated(front);
   }
   // X labels and vertical grid lines.
   p.setPen(s.TextColour());
@@ -780,10 +794,10 @@ void DrawAxes(Paint& s) {
         p.drawLine(QPointF(xx, r.top()), QPointF(xx, r.bottom()));
       }
       p.setPen(s.TextColour());
-      p.drawLine(QPointF(xx, r.bottom()), QPointF(xx, r.bottom() + tick));
+      p.drawLine(QPointF(xx, r.bottom()) + front, QPointF(xx, r.bottom() + tick) + front);
       const QString text = s.type == kGraphContour ? QString::number(int(std::lround(v)))
                                                    : AxisText(s.g.axisFormat(0), v);
-      p.drawText(QPointF(xx - values.horizontalAdvance(text) / 2, r.bottom() + tick + values.ascent()),
+      p.drawText(QPointF(xx - values.horizontalAdvance(text) / 2, r.bottom() + tick + values.ascent()) + front,
                  text);
     }
   } else {
@@ -808,9 +822,9 @@ void DrawAxes(Paint& s) {
         p.drawLine(QPointF(xx, r.top()) + b, QPointF(xx, r.bottom()) + b);
       }
       p.setPen(s.TextColour());
-      p.drawLine(QPointF(xx, r.bottom()), QPointF(xx, r.bottom() + tick));
+      p.drawLine(QPointF(xx, r.bottom()) + front, QPointF(xx, r.bottom() + tick) + front);
       const QString text = Trimmed(s.xTexts[size_t(i)]);
-      p.drawText(QPointF(xx - values.horizontalAdvance(text) / 2, r.bottom() + tick + values.ascent()),
+      p.drawText(QPointF(xx - values.horizontalAdvance(text) / 2, r.bottom() + tick + values.ascent()) + front,
                  text);
     }
   }
@@ -820,7 +834,8 @@ void DrawAxes(Paint& s) {
     QPen pen(s.TextColour());
     pen.setWidthF(std::max(1.0, s.scale));
     p.setPen(pen);
-    p.drawLine(QPointF(r.left(), zy) + s.Near(), QPointF(r.right(), zy) + s.Near());
+    // In 3-D the near edge of the zero plane is drawn after the series (DrawNearZeroLine).
+    if (s.back == QPointF()) p.drawLine(QPointF(r.left(), zy), QPointF(r.right(), zy));
     if (s.back != QPointF()) {
       p.drawLine(QPointF(sideX, zy) + s.Near(), QPointF(sideX, zy) + b);
       p.drawLine(QPointF(r.left(), zy) + b, QPointF(r.right(), zy) + b);
@@ -828,12 +843,23 @@ void DrawAxes(Paint& s) {
   }
   p.setPen(OutlinePen(s));
   p.setBrush(Qt::NoBrush);
-  if (b == QPointF()) {
+  if (s.back == QPointF()) {
     p.drawRect(r);
   } else {
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.drawLine(r.bottomLeft(), r.bottomRight());
+    p.drawLine(r.topLeft() + front, r.bottomLeft() + front);
+    p.drawLine(r.bottomLeft() + front, r.bottomRight() + front);
   }
+}
+
+// The near edge of the zero plane of a 3-D graph, in front of the series.
+void DrawNearZeroLine(Paint& s) {
+  if (s.back == QPointF() || s.classes.noAxes || s.logY) return;
+  if (!(std::min(s.y.min, s.y.max) < 0 && 0 < std::max(s.y.min, s.y.max))) return;
+  const double zy = s.Py(0);
+  QPen pen(s.TextColour());
+  pen.setWidthF(std::max(1.0, s.scale));
+  s.p.setPen(pen);
+  s.p.drawLine(QPointF(s.plot.left(), zy) + s.Near(), QPointF(s.plot.right(), zy) + s.Near());
 }
 
 // --- series ------------------------------------------------------------------------------------
@@ -1028,51 +1054,75 @@ void DrawLines(Paint& s) {
   }
 }
 
-// High-low: per category a bar from the lowest to the highest value of all series; series 3
-// and 4, when defined, mark the close (right tick) and the open (left tick).
+// High-low: per category a bar between the values of series 1 (high) and 2 (low) in series 1's
+// colour and hatch (without series 1 and 2, between the lowest and highest of the others);
+// series 3 marks the close with a tick to the right and series 4 the open with one to the left,
+// each in its own pen; series 5 and 6 are marked with their symbols.
 void DrawHiLo(Paint& s) {
   QPainter& p = s.p;
   const int n = s.CategoryCount();
   const double spacing = s.plot.width() / std::max(s.x.max - s.x.min, 1.0);
   const double half = std::max(1.5 * s.scale, spacing / 8);
-  const Series* close = nullptr;
-  const Series* open = nullptr;
-  for (const Series& series : s.series) {
-    if (series.number == 3) close = &series;
-    if (series.number == 4) open = &series;
-  }
+  const Series* bySeries[kGraphSeriesCount + 1] = {};
+  for (const Series& series : s.series) bySeries[series.number] = &series;
+  const bool highLow = bySeries[1] || bySeries[2];
   const GraphStyle style = s.series.front().style;
+  auto valueOf = [&](const Series* series, int i, double* v) {
+    if (!series || size_t(i) >= series->values.size() || std::isnan(series->values[size_t(i)])) return false;
+    *v = series->values[size_t(i)];
+    return true;
+  };
   for (int i = 0; i < n; ++i) {
     double low = 0, high = 0;
     bool any = false;
+    int missing = 0;
     for (const Series& series : s.series) {
-      if (size_t(i) >= series.values.size() || std::isnan(series.values[size_t(i)])) continue;
-      const double v = series.values[size_t(i)];
+      if (highLow && series.number > 2) continue;
+      double v = 0;
+      if (!valueOf(&series, i, &v)) {
+        ++missing;
+        continue;
+      }
       low = any ? std::min(low, v) : v;
       high = any ? std::max(high, v) : v;
       any = true;
     }
-    if (!any) continue;
+    // A high without its low (or the other way round) gives no bar.
+    if (highLow && missing > 0) any = false;
     const double xx = s.CategoryCentre(i + 1);
     const double top = s.Py(high), bottom = s.Py(low);
-    if (std::isnan(top) || std::isnan(bottom)) continue;
-    QPainterPath path;
-    path.addRect(QRectF(QPointF(xx - half / 2, top), QPointF(xx + half / 2, std::max(bottom, top + 1))));
-    FillHatched(p, path, PaletteQColor(style.foreground), style.hatch, PaletteQColor(style.background),
-                OutlinePen(s));
-    p.setPen(SeriesPen(s, style));
-    auto tick = [&](const Series* series, double direction) {
-      if (!series || size_t(i) >= series->values.size() || std::isnan(series->values[size_t(i)])) return;
-      const double ty = s.Py(series->values[size_t(i)]);
-      if (!std::isnan(ty)) p.drawLine(QPointF(xx, ty), QPointF(xx + direction * half * 1.5, ty));
+    if (any && !std::isnan(top) && !std::isnan(bottom)) {
+      QPainterPath path;
+      path.addRect(QRectF(QPointF(xx - half / 2, top), QPointF(xx + half / 2, std::max(bottom, top + 1))));
+      FillHatched(p, path, PaletteQColor(style.foreground), style.hatch, PaletteQColor(style.background),
+                  OutlinePen(s));
+    }
+    auto tick = [&](int number, double direction) {
+      double v = 0;
+      if (!valueOf(bySeries[number], i, &v)) return;
+      const double ty = s.Py(v);
+      if (std::isnan(ty)) return;
+      p.setPen(SeriesPen(s, bySeries[number]->style));
+      p.drawLine(QPointF(xx, ty), QPointF(xx + direction * half * 1.5, ty));
     };
-    tick(close, 1);
-    tick(open, -1);
+    tick(3, 1);
+    tick(4, -1);
   }
   for (const Series& series : s.series) {
     std::vector<QPointF> points;
     for (size_t i = 0; i < series.values.size(); ++i) {
       points.push_back(QPointF(s.CategoryCentre(double(i) + 1), s.Py(series.values[i])));
+    }
+    if (series.number >= 5 || !highLow) {
+      for (const QPointF& q : points) {
+        if (!std::isnan(q.y())) {
+          DrawMarker(p, q, series.style.marker, 7 * s.scale, PaletteQColor(series.style.foreground));
+        }
+      }
+    }
+    if (ElementShape* e = Record(s, SeriesName(series.number), kOptionsPage)) {
+      e->line = points;
+      e->joined = false;
     }
     RecordLabels(s, series, points);
   }
@@ -1214,23 +1264,44 @@ void DrawPie(Paint& s) {
     });
     for (const PieSlice& slice : byDepth) {
       const QPointF moved = moveOf(slice);
-      // The cut faces along the two edges of the slice, seen where a slice is pushed out; the
-      // outer rim and the top faces cover them elsewhere.
-      p.setPen(outline);
-      p.setBrush(Darker(Darker(PaletteQColor(PieSliceColour(slice.point)))));
-      for (double edge : {slice.start, slice.start + slice.sweep}) {
-        const QPointF inner = onRim(edge, hole) + moved, outer = onRim(edge, radius) + moved;
-        p.drawPolygon(QPolygonF({inner, outer, outer + QPointF(0, rim), inner + QPointF(0, rim)}));
-      }
+      const QColor colour = PaletteQColor(PieSliceColour(slice.point));
       const int steps = std::max(2, int(slice.sweep / (kPi / 90)));
-      QPolygonF band;
-      for (int i = 0; i <= steps; ++i) band << onRim(slice.start + slice.sweep * i / steps, radius) + moved;
-      for (int i = steps; i >= 0; --i) {
-        band << onRim(slice.start + slice.sweep * i / steps, radius) + moved + QPointF(0, rim);
-      }
+      auto arcBand = [&](double r) {
+        QPolygonF band;
+        for (int i = 0; i <= steps; ++i) band << onRim(slice.start + slice.sweep * i / steps, r) + moved;
+        for (int i = steps; i >= 0; --i) {
+          band << onRim(slice.start + slice.sweep * i / steps, r) + moved + QPointF(0, rim);
+        }
+        return band;
+      };
       p.setPen(outline);
-      p.setBrush(Darker(PaletteQColor(PieSliceColour(slice.point))));
-      p.drawPolygon(band);
+      if (hole > 0 && slice.explode > 0) {
+        // A pushed-out donut slice shows its inner wall through the gap it leaves.
+        p.setBrush(Darker(Darker(colour)));
+        p.drawPolygon(arcBand(hole));
+      }
+      // The cut faces along the two edges of the slice, seen where a slice is pushed out; the
+      // top faces cover them elsewhere. In the far half they stand in front of the slice's own
+      // rim, in the near half behind it.
+      auto drawCutFaces = [&] {
+        p.setBrush(Darker(Darker(colour)));
+        for (double edge : {slice.start, slice.start + slice.sweep}) {
+          const QPointF inner = onRim(edge, hole) + moved, outer = onRim(edge, radius) + moved;
+          p.drawPolygon(QPolygonF({inner, outer, outer + QPointF(0, rim), inner + QPointF(0, rim)}));
+        }
+      };
+      const QPolygonF band = arcBand(radius);
+      auto drawRim = [&] {
+        p.setBrush(Darker(colour));
+        p.drawPolygon(band);
+      };
+      if (onRim(slice.Middle(), radius).y() < centre.y()) {
+        drawRim();
+        drawCutFaces();
+      } else {
+        drawCutFaces();
+        drawRim();
+      }
       if (ElementShape* e = Record(s, QStringLiteral("Slice %1").arg(slice.point + 1), kOptionsPage)) {
         e->path.addPolygon(band);
       }
@@ -1380,8 +1451,13 @@ void DrawDataLabels(Paint& s) {
     if (!series || size_t(label.point) >= series->labels.size()) continue;
     const QString text = Trimmed(series->labels[size_t(label.point)]);
     if (text.isEmpty() || std::isnan(label.at.x()) || std::isnan(label.at.y())) continue;
-    const LabelSpot spot = PlaceDataLabel(s.g.labelPlace(label.series), label.at.x(), label.at.y(),
-                                          m.horizontalAdvance(text), m.ascent(), gap);
+    LabelSpot spot = PlaceDataLabel(s.g.labelPlace(label.series), label.at.x(), label.at.y(),
+                                    m.horizontalAdvance(text), m.ascent(), gap);
+    // Kept inside the plot (or the area of a pie): below the plot it would run into the X labels.
+    const QRectF inside = s.classes.noAxes ? s.area : s.plot.united(s.plot.translated(s.back));
+    const double textTop = spot.y + m.ascent() / 2 - m.ascent();
+    if (textTop + m.height() > inside.bottom()) spot.y -= textTop + m.height() - inside.bottom();
+    if (textTop < inside.top()) spot.y += inside.top() - textTop;
     p.drawText(QPointF(spot.x, spot.y + m.ascent() / 2), text);
     if (ElementShape* e = Record(s, QStringLiteral("Data Label %1").arg(label.series), kRangesPage)) {
       e->box = QRectF(spot.x, spot.y + m.ascent() / 2 - m.ascent(), m.horizontalAdvance(text), m.height());
@@ -1392,6 +1468,20 @@ void DrawDataLabels(Paint& s) {
 // A legend sample: a line with the marker for line types, a hatched box for the others.
 void DrawLegendSample(Paint& s, const Series& series, QRectF box) {
   QPainter& p = s.p;
+  if (s.type == kGraphHiLo && series.number <= 4 && (series.number <= 2 || s.series.front().number <= 2)) {
+    if (series.number <= 2) {
+      // High and low are the two ends of the bar.
+      const GraphStyle bar = s.series.front().style;
+      QPainterPath path;
+      path.addRect(box);
+      FillHatched(p, path, PaletteQColor(bar.foreground), bar.hatch, PaletteQColor(bar.background),
+                  OutlinePen(s));
+    } else {
+      p.setPen(SeriesPen(s, series.style));
+      p.drawLine(QPointF(box.left(), box.center().y()), QPointF(box.right(), box.center().y()));
+    }
+    return;
+  }
   const bool lines = s.classes.linesSymbols || s.type == kGraphStrip3D;
   if (lines) {
     const uint8_t marks = s.classes.linesSymbols ? s.g.seriesMarks(series.number) : uint8_t(kSeriesLines);
@@ -1534,6 +1624,7 @@ bool DrawDefinition(QPainter& p, const QRectF& area, GraphBlock& block, double s
     DrawAxes(s);
   }
   DrawSeries(s);
+  if (!overlayPlot) DrawNearZeroLine(s);
   DrawDataLabels(s);
   if (!overlayPlot) {
     DrawOverlay(s);

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QtTest>
 #include <cmath>
+#include <numbers>
 #include <cstring>
 
 #include "core/graph_definition.h"
@@ -278,6 +279,75 @@ class GraphDrawTest : public QObject {
     // Categories 1..2: the category is plot width ÷ 2, each bar a third of it.
     const double third = LastGraphPlotFrame().plot.width() / 2 / 3;
     for (int w : widths) QVERIFY2(std::abs(w - third) <= 3, qPrintable(QString::number(w)));
+  }
+
+  // High-low bars run from series 1 to series 2; the close of series 3 is only a tick.
+  void hiLoBarsRunFromHighToLow() {
+    for (int r = 0; r < 3; ++r) {
+      PutNumber(r, 5, r + 1);
+      PutNumber(r, 6, 10);
+      PutNumber(r, 7, 4);
+      PutNumber(r, 8, 0);
+    }
+    GraphDefinition g = CurrentGraph();
+    ResetGraph(g);
+    g.setType(kGraphHiLo);
+    g.setRange(kGraphXRange, MakeRange(5, 0, 5, 2));
+    for (int k = 1; k <= 3; ++k) g.setRange(k, MakeRange(uint16_t(5 + k), 0, uint16_t(5 + k), 2));
+    const QImage image = Draw(-1, nullptr, QSize(600, 400));
+    const GraphPlotFrame frame = LastGraphPlotFrame();
+    const int x = int(frame.plot.center().x());  // the middle category
+    const QRgb bar = Palette(CurrentGraph().style(0).foreground).rgb();
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+      if (image.pixel(x, y) != bar) continue;
+      if (top < 0) top = y;
+      bottom = y;
+    }
+    QVERIFY(top >= 0);
+    double xv = 0, high = 0, low = 0;
+    GraphValuesAt(frame, x, top, &xv, &high);
+    GraphValuesAt(frame, x, bottom, &xv, &low);
+    QVERIFY2(std::fabs(high - 10) < 0.3, qPrintable(QString::number(high)));
+    QVERIFY2(std::fabs(low - 4) < 0.3, qPrintable(QString::number(low)));
+  }
+
+  // A radar line with a gap still joins its last point to its first.
+  void radarWithAGapStaysClosed() {
+    const double kValues[] = {7, 7, std::nan(""), 7, 7};
+    for (int r = 0; r < 5; ++r) {
+      PutNumber(r, 5, r + 1);
+      if (!std::isnan(kValues[r])) PutNumber(r, 6, kValues[r]);
+      PutNumber(r, 7, 10);
+    }
+    GraphDefinition g = CurrentGraph();
+    ResetGraph(g);
+    g.setType(kGraphRadar);
+    g.setRange(kGraphXRange, MakeRange(5, 0, 5, 4));
+    g.setRange(1, MakeRange(6, 0, 6, 4));
+    g.setRange(2, MakeRange(7, 0, 7, 4));
+    g.setSeriesMarks(1, kSeriesLines);
+    g.setSeriesMarks(2, kSeriesLines);
+    const QImage image = Draw(-1, nullptr, QSize(500, 500));
+    const QRectF plot = LastGraphPlotFrame().plot;
+    // Spoke i points at π/2 − 2πi/5; 7 of 0..10 lies at 0.7 of the radius.
+    auto spoke = [&](int i) {
+      const double a = std::numbers::pi / 2 - 2 * std::numbers::pi * i / 5;
+      const double r = plot.width() / 2 * 0.7;
+      return plot.center() + QPointF(std::cos(a) * r, -std::sin(a) * r);
+    };
+    const QPointF middle = (spoke(4) + spoke(0)) / 2;
+    const QRgb line = Palette(CurrentGraph().style(0).foreground).rgb();
+    bool found = false;
+    for (int dy = -2; dy <= 2 && !found; ++dy) {
+      for (int dx = -2; dx <= 2 && !found; ++dx) {
+        found = image.pixel(middle.toPoint() + QPoint(dx, dy)) == line;
+      }
+    }
+    QVERIFY(found);
+    // and the gap itself stays open: nothing of the line halfway between spokes 1 and 3.
+    const QPointF across = (spoke(1) + spoke(3)) / 2;
+    QVERIFY(image.pixel(across.toPoint()) != line);
   }
 
   void namedGraphLeavesCurrentDefinitionAndErrorFlag() {
