@@ -79,7 +79,7 @@ graph VZERO 0 B1..B8 '{GRAPHSCALE 1,5,5}{GRAPHSCALE 0,4,4}' C1..C8
 graph VLOGXY 0 G1..G8 '{GRAPHOPTIONS "XY,YY,G3"}' B1..B8 C1..C8
 # An overlay: bars with the line graph VLINE (the doubling row B as series 3, green, lines and
 # symbols) drawn over them in the same plot with its own scale.
-graph VLINE 4 A1..A8 '{GRAPHSERIES 1,NUL}{GRAPHSERIES 3,B1..B8}{GRAPHOPTIONS "3B"}' B1..B8
+graph VLINE 4 A1..A8 '{GRAPHSERIES 1,NUL}{GRAPHSERIES 3,B1..B8}{GRAPHOPTIONS "3B"}{GRAPHLEGEND 3,"Overlay (B1..B8)",0}' B1..B8
 graph VOVERLAY 1 A1..A8 '{GRAPHNAME 6,"VLINE"}' C1..C8 D1..D8
 macro+="{GRAPHNAME 1,\"T01\"}"
 

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,9 @@ struct Paint {
   double offset = 6;  // 3-D offset unit in pixels
   std::vector<DataLabel> dataLabels;
   int contourRows = 0, contourColumns = 0;
+  // The overlay of a top-level graph, read and scaled, for its legend entries and its own Y
+  // labels at the right of the plot; null without one.
+  const struct Paint* overlay = nullptr;
 
   Paint(QPainter& painter, GraphDefinition def) : p(painter), g(def) {}
 
@@ -533,11 +537,29 @@ QString AxisText(uint8_t format, double v) {
   return Trimmed(FormatValue(12, format, v));
 }
 
-bool HasLegend(const Paint& s) {
-  for (const Series& series : s.series) {
-    if (!s.g.legend(series.number).empty()) return true;
+// The series with legend texts, the graph's own first, then its overlay's.
+struct LegendItem {
+  const Paint* owner;
+  const Series* series;
+  QString Text() const { return GraphText(owner->g.legend(series->number)); }
+};
+std::vector<LegendItem> LegendItems(const Paint& s) {
+  std::vector<LegendItem> items;
+  for (const Paint* owner : {&s, s.overlay}) {
+    if (!owner) continue;
+    for (const Series& series : owner->series) {
+      if (!owner->g.legend(series.number).empty()) items.push_back({owner, &series});
+    }
   }
-  return s.type == kGraphContour;
+  return items;
+}
+
+bool HasLegend(const Paint& s) { return !LegendItems(s).empty() || s.type == kGraphContour; }
+
+// True when the overlay of `s` has a Y axis of its own to label at the right of the plot.
+bool OverlayHasAxis(const Paint& s) {
+  return s.overlay && !s.overlay->classes.noAxes && !s.overlay->classes.polar && !s.classes.noAxes &&
+         !s.classes.polar;
 }
 
 void LayOut(Paint& s) {
@@ -550,9 +572,7 @@ void LayOut(Paint& s) {
     const QFontMetricsF legend(s.Font(kLegendText));
     if (s.g.tableLegend() || s.type == kGraphContour) {
       double widest = 0;
-      for (const Series& series : s.series) {
-        widest = std::max(widest, legend.horizontalAdvance(GraphText(s.g.legend(series.number))));
-      }
+      for (const LegendItem& item : LegendItems(s)) widest = std::max(widest, legend.horizontalAdvance(item.Text()));
       if (s.type == kGraphContour) widest = std::max(widest, legend.horizontalAdvance("-00000.00"));
       r.setRight(r.right() - widest - legend.height() * 2.5);
     } else {
@@ -579,6 +599,14 @@ void LayOut(Paint& s) {
   r.setLeft(r.left() + widest + 6 * s.scale);
   r.setBottom(r.bottom() - values.height() * 1.4);
   r.setRight(r.right() - values.averageCharWidth() * 3);
+  if (OverlayHasAxis(s)) {
+    const Paint& o = *s.overlay;
+    double overlayWidest = 0;
+    for (double v : AxisTicks(o.y, o.yDivisions, o.logY)) {
+      overlayWidest = std::max(overlayWidest, values.horizontalAdvance(AxisText(o.g.axisFormat(1), v)));
+    }
+    r.setRight(r.right() - overlayWidest - 6 * s.scale);
+  }
   r.setTop(r.top() + values.height() / 2);
   if (s.classes.threeD) {
     const int layers = (s.type == kGraphStrip3D || s.type == kGraphWall3D)
@@ -1466,7 +1494,7 @@ void DrawDataLabels(Paint& s) {
 }
 
 // A legend sample: a line with the marker for line types, a hatched box for the others.
-void DrawLegendSample(Paint& s, const Series& series, QRectF box) {
+void DrawLegendSample(const Paint& s, const Series& series, QRectF box) {
   QPainter& p = s.p;
   if (s.type == kGraphHiLo && series.number <= 4 && (series.number <= 2 || s.series.front().number <= 2)) {
     if (series.number <= 2) {
@@ -1506,56 +1534,44 @@ void DrawLegend(Paint& s) {
   const QFontMetricsF m(p.font());
   const double pad = 8 * s.scale;
   const double sample = m.height() * 1.6;
-  std::vector<const Series*> shown;
-  for (const Series& series : s.series) {
-    if (!s.g.legend(series.number).empty()) shown.push_back(&series);
-  }
+  const std::vector<LegendItem> shown = LegendItems(s);
   if (s.type == kGraphContour) {
     DrawContourLegend(s, s.plot.right() + std::max(0.0, s.back.x()) + m.height() * 1.5, s.plot.top());
     return;
   }
   if (shown.empty()) return;
-  if (s.g.tableLegend()) {
-    double y = s.plot.top();
-    const double x = s.area.right() - pad - [&] {
-      double widest = 0;
-      for (const Series* series : shown) {
-        widest = std::max(widest, m.horizontalAdvance(GraphText(s.g.legend(series->number))));
-      }
-      return widest + sample + m.averageCharWidth();
-    }();
-    for (const Series* series : shown) {
-      DrawLegendSample(s, *series, QRectF(x, y + m.height() * 0.15, sample, m.height() * 0.7));
-      p.setFont(s.Font(kLegendText));
-      p.setPen(s.TextColour());
-      const QString text = GraphText(s.g.legend(series->number));
-      p.drawText(QPointF(x + sample + m.averageCharWidth(), y + m.ascent()), text);
-      if (ElementShape* e = Record(s, QStringLiteral("Legend %1").arg(series->number), kLegendsPage)) {
+  // One entry: the sample, then the text; an overlay's entries are not selectable.
+  auto entry = [&](const LegendItem& item, double x, double y) {
+    DrawLegendSample(*item.owner, *item.series, QRectF(x, y + m.height() * 0.15, sample, m.height() * 0.7));
+    const QString text = item.Text();
+    if (item.owner == &s) {
+      if (ElementShape* e = Record(s, QStringLiteral("Legend %1").arg(item.series->number), kLegendsPage)) {
         e->box = QRectF(x, y, sample + m.averageCharWidth() + m.horizontalAdvance(text), m.height());
       }
+    }
+    p.setFont(s.Font(kLegendText));
+    p.setPen(s.TextColour());
+    p.drawText(QPointF(x + sample + m.averageCharWidth(), y + m.ascent()), text);
+    return sample + m.averageCharWidth() + m.horizontalAdvance(text);
+  };
+  if (s.g.tableLegend()) {
+    double widest = 0;
+    for (const LegendItem& item : shown) widest = std::max(widest, m.horizontalAdvance(item.Text()));
+    const double x = s.area.right() - pad - (widest + sample + m.averageCharWidth());
+    double y = s.plot.top();
+    for (const LegendItem& item : shown) {
+      entry(item, x, y);
       y += m.height() * 1.3;
     }
     return;
   }
   double total = 0;
-  for (const Series* series : shown) {
-    total += sample + m.averageCharWidth() + m.horizontalAdvance(GraphText(s.g.legend(series->number))) +
-             m.averageCharWidth() * 3;
+  for (const LegendItem& item : shown) {
+    total += sample + m.averageCharWidth() + m.horizontalAdvance(item.Text()) + m.averageCharWidth() * 3;
   }
   double x = s.area.center().x() - total / 2;
   const double y = s.area.bottom() - pad - m.height() * 1.2;
-  for (const Series* series : shown) {
-    DrawLegendSample(s, *series, QRectF(x, y + m.height() * 0.15, sample, m.height() * 0.7));
-    const QString text = GraphText(s.g.legend(series->number));
-    if (ElementShape* e = Record(s, QStringLiteral("Legend %1").arg(series->number), kLegendsPage)) {
-      e->box = QRectF(x, y, sample + m.averageCharWidth() + m.horizontalAdvance(text), m.height());
-    }
-    x += sample + m.averageCharWidth();
-    p.setFont(s.Font(kLegendText));
-    p.setPen(s.TextColour());
-    p.drawText(QPointF(x, y + m.ascent()), text);
-    x += m.horizontalAdvance(text) + m.averageCharWidth() * 3;
-  }
+  for (const LegendItem& item : shown) x += entry(item, x, y) + m.averageCharWidth() * 3;
 }
 
 void DrawUndefined(QPainter& p, const QRectF& area, double scale) {
@@ -1571,14 +1587,53 @@ bool DrawDefinition(QPainter& p, const QRectF& area, GraphBlock& block, double s
                     const QRectF* overlayPlot);
 
 // Draws the overlay named by `s`'s definition into `s`'s plot.
-void DrawOverlay(Paint& s) {
+// The named graph drawn over `s` (1..count), or 0 for none.
+int OverlayIndex(const Paint& s) {
   const std::string name = s.g.overlay();
-  if (name.empty() || s.level >= kMaxOverlayLevels) return;
-  const int index = FindNamedGraph(name);
+  if (name.empty() || s.level >= kMaxOverlayLevels) return 0;
+  return FindNamedGraph(name);
+}
+
+void DrawOverlay(Paint& s) {
+  const int index = OverlayIndex(s);
   if (index == 0) return;
   GraphBlock block;
   std::memcpy(block.data(), NamedGraph(index).bytes(), kGraphBlockSize);
   DrawDefinition(s.p, s.area, block, s.scale, s.level + 1, &s.plot);
+}
+
+// The overlay's own Y labels at the right of the plot, in the colour of its first series.
+void DrawOverlayAxis(Paint& s) {
+  if (!OverlayHasAxis(s)) return;
+  const Paint& o = *s.overlay;
+  QPainter& p = s.p;
+  const QFontMetricsF values(s.Font(kValueText));
+  p.setFont(s.Font(kValueText));
+  p.setPen(PaletteQColor(o.series.front().style.foreground));
+  const double tick = 4 * s.scale;
+  const QPointF front = s.Near();
+  const double right = s.plot.right();
+  for (double v : AxisTicks(o.y, o.yDivisions, o.logY)) {
+    const double yy = o.Py(v);
+    if (std::isnan(yy)) continue;
+    p.drawLine(QPointF(right, yy) + front, QPointF(right + tick, yy) + front);
+    p.drawText(QPointF(right + tick + 2 * s.scale, yy + values.ascent() / 2 - values.descent() / 2) + front,
+               AxisText(o.g.axisFormat(1), v));
+  }
+}
+
+// Sets up `s` for drawing: type classes, the data of its ranges and the axis limits; false for
+// a definition without an X range or without any series.
+bool PrepareDefinition(Paint& s) {
+  if (!s.g.Drawable()) return false;
+  s.type = s.g.type() < kGraphTypeCount ? int(s.g.type()) : int(kGraphBar);
+  s.classes = ClassesOf(s.type);
+  s.depth = 20 * s.scale;
+  s.offset = 6 * s.scale;
+  ReadData(s);
+  if (s.series.empty()) return false;
+  ComputeRanges(s);
+  return true;
 }
 
 bool DrawDefinition(QPainter& p, const QRectF& area, GraphBlock& block, double scale, int level,
@@ -1587,20 +1642,22 @@ bool DrawDefinition(QPainter& p, const QRectF& area, GraphBlock& block, double s
   s.scale = scale > 0 && std::isfinite(scale) ? scale : 1.0;
   s.level = level;
   s.area = area;
-  if (!s.g.Drawable()) {
+  if (!PrepareDefinition(s)) {
     if (level == 0) DrawUndefined(p, area, s.scale);
     return false;
   }
-  s.type = s.g.type() < kGraphTypeCount ? int(s.g.type()) : int(kGraphBar);
-  s.classes = ClassesOf(s.type);
-  s.depth = 20 * s.scale;
-  s.offset = 6 * s.scale;
-  ReadData(s);
-  if (s.series.empty()) {
-    if (level == 0) DrawUndefined(p, area, s.scale);
-    return false;
+  // The overlay of a top-level graph is read here as well: its legend entries and its Y labels
+  // take room in this graph's layout.
+  GraphBlock overlayBlock;
+  std::optional<Paint> overlay;
+  if (const int index = overlayPlot ? 0 : OverlayIndex(s)) {
+    std::memcpy(overlayBlock.data(), NamedGraph(index).bytes(), kGraphBlockSize);
+    overlay.emplace(p, GraphDefinition(overlayBlock.data()));
+    overlay->scale = s.scale;
+    overlay->level = level + 1;
+    overlay->area = area;
+    if (PrepareDefinition(*overlay)) s.overlay = &*overlay;
   }
-  ComputeRanges(s);
   p.save();
   p.setRenderHint(QPainter::Antialiasing, true);
   if (overlayPlot) {
@@ -1609,6 +1666,7 @@ bool DrawDefinition(QPainter& p, const QRectF& area, GraphBlock& block, double s
     s.plot = *overlayPlot;
   } else {
     LayOut(s);
+    if (overlay) overlay->plot = s.plot;
     if (ElementShape* e = Record(s, QStringLiteral("Plot Area"), kOptionsPage)) {
       e->box = s.plot.united(s.plot.translated(s.back));
     }
@@ -1628,6 +1686,7 @@ bool DrawDefinition(QPainter& p, const QRectF& area, GraphBlock& block, double s
   DrawDataLabels(s);
   if (!overlayPlot) {
     DrawOverlay(s);
+    DrawOverlayAxis(s);
     DrawLegend(s);
     GraphPlotFrame frame;
     frame.valid = !s.classes.noAxes && !s.classes.polar;

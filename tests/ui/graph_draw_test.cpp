@@ -383,6 +383,47 @@ class GraphDrawTest : public QObject {
     QVERIFY(drawn);
   }
 
+  // An overlay brings its own Y labels at the right of the plot, in its first series' colour,
+  // and its legend entries after the graph's own.
+  void overlayLabelsItsScaleAndJoinsTheLegend() {
+    Define(kGraphLine);
+    GraphDefinition g = CurrentGraph();
+    g.setRange(2, NoRange());
+    g.setRange(3, NoRange());
+    g.setLegend(1, "over");
+    g.setStyle(0, GraphStyle{0, 0, 0, 0, 10, 15});  // green, unlike the bars below
+    QCOMPARE(StoreNamedGraph("LINE"), GraphNameResult::kDone);
+    Define(kGraphBar);
+    CurrentGraph().setLegend(1, "");
+    CurrentGraph().setLegend(3, "");
+    // Green, or text smoothed towards the white around it.
+    auto isGreen = [](QRgb c) { return qGreen(c) > 100 && qRed(c) < qGreen(c) - 60 && qBlue(c) < qGreen(c) - 60; };
+    auto greenRightOfPlot = [&](const QImage& image) {
+      const QRectF plot = LastGraphPlotFrame().plot;
+      int count = 0;
+      for (int y = int(plot.top()); y < int(plot.bottom()); ++y) {
+        for (int x = int(plot.right()) + 3; x < image.width(); ++x) count += isGreen(image.pixel(x, y));
+      }
+      return count;
+    };
+    QCOMPARE(greenRightOfPlot(Draw()), 0);
+    GraphElement element;
+    CurrentGraph().setOverlay("LINE");
+    const QImage image = Draw();
+    QVERIFY(greenRightOfPlot(image) > 10);
+    // The overlay's legend entry is drawn (a green sample below the plot) but not selectable.
+    const QRectF plot = LastGraphPlotFrame().plot;
+    bool sample = false;
+    for (int y = int(plot.bottom()) + 20; y < image.height() && !sample; ++y) {
+      for (int x = 0; x < image.width() && !sample; ++x) {
+        if (!isGreen(image.pixel(x, y))) continue;
+        sample = true;
+        QVERIFY(!GraphElementAt(QPointF(x, y), &element) || !element.name.startsWith("Legend"));
+      }
+    }
+    QVERIFY(sample);
+  }
+
   // Definitions come from files: any bytes in the fields drawing reads must draw without harm.
   void arbitraryDefinitionBytesDraw() {
     QRandomGenerator random(23);
