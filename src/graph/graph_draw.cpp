@@ -708,13 +708,14 @@ void DrawPolarAxes(Paint& s) {
   const double radius = s.plot.width() / 2;
   const QFontMetricsF values(s.Font(kValueText));
   p.setFont(s.Font(kValueText));
-  const std::vector<double> ticks = AxisTicks(s.y, s.yDivisions, false);
   const int spokes = s.type == kGraphRadar ? std::max(s.CategoryCount(), 1) : 12;
   auto spokeAngle = [&](int i) {
     return s.type == kGraphRadar ? kPi / 2 - 2 * kPi * i / spokes : 2 * kPi * i / spokes;
   };
   const double low = s.type == kGraphRadar ? std::min(s.y.min, 0.0) : 0.0;
   const double high = s.type == kGraphRadar ? s.y.max : std::max(std::fabs(s.y.min), std::fabs(s.y.max));
+  // The rings divide the distance from the centre evenly.
+  const std::vector<double> ticks = AxisTicks(AxisLimits{low, high}, s.yDivisions, false);
   p.setPen(s.g.gridLines() ? GridPen(s) : QPen(PaletteQColor(7)));
   p.setBrush(Qt::NoBrush);
   for (double v : ticks) {
