@@ -1421,6 +1421,20 @@ void DrawContour(Paint& s) {
       p.drawRect(QRectF(s.plot.left() + column * w, s.plot.bottom() - (row + 1) * h, w + 0.5, h + 0.5));
     }
   }
+  // The cells cover the whole plot: the grid lines chosen go over them.
+  p.setPen(GridPen(s));
+  if (s.g.gridLines() & 1) {
+    for (double v : AxisTicks(s.y, s.yDivisions, s.logY)) {
+      const double yy = s.Py(v);
+      if (!std::isnan(yy)) p.drawLine(QPointF(s.plot.left(), yy), QPointF(s.plot.right(), yy));
+    }
+  }
+  if (s.g.gridLines() & 2) {
+    for (double v : AxisTicks(s.x, s.xDivisions, s.logX)) {
+      const double xx = s.Px(v);
+      if (!std::isnan(xx)) p.drawLine(QPointF(xx, s.plot.top()), QPointF(xx, s.plot.bottom()));
+    }
+  }
 }
 
 void DrawContourLegend(Paint& s, double left, double top) {
