@@ -773,6 +773,8 @@ void DrawAxes(Paint& s) {
   const double sideX = (s.Far() - s.Near()).x() > 0 ? r.left() : r.right();
   // Labels and ticks go along the near edges, where the data cannot cover them.
   const QPointF front = s.Near();
+  // Y labels never move right into the plot: a near plane to the right is reached by the ticks.
+  const QPointF yShift(std::min(0.0, front.x()), front.y());
   const QFontMetricsF values(s.Font(kValueText));
   p.setFont(s.Font(kValueText));
   const double tick = 4 * s.scale;
@@ -790,23 +792,23 @@ void DrawAxes(Paint& s) {
       if (s.back != QPointF()) p.drawLine(QPointF(sideX, yy) + s.Near(), QPointF(sideX, yy) + b);
     }
     p.setPen(s.TextColour());
-    p.drawLine(QPointF(r.left() - tick, yy) + front, QPointF(r.left(), yy) + front);
+    p.drawLine(QPointF(r.left() - tick, yy) + yShift, QPointF(r.left(), yy) + front);
     const QString text = AxisText(s.g.axisFormat(1), ticks[i]);
     widestLabel = std::max(widestLabel, values.horizontalAdvance(text));
     p.drawText(QPointF(r.left() - tick - 2 * s.scale - values.horizontalAdvance(text),
-                       yy + values.ascent() / 2 - values.descent() / 2) + front,
+                       yy + values.ascent() / 2 - values.descent() / 2) + yShift,
                text);
     if (i + 1 < ticks.size() && minor > 0) {
       for (double m : MinorTicks(ticks[i], ticks[i + 1], minor, s.logY)) {
         const double my = s.Py(m);
-        if (!std::isnan(my)) p.drawLine(QPointF(r.left() - tick / 2, my) + front, QPointF(r.left(), my) + front);
+        if (!std::isnan(my)) p.drawLine(QPointF(r.left() - tick / 2, my) + yShift, QPointF(r.left(), my) + yShift);
       }
     }
   }
   if (ElementShape* e = Record(s, QStringLiteral("Y-Axis"), kScalePage)) {
     const double width = widestLabel + tick + 2 * s.scale;
     e->box = QRectF(r.left() - width, r.top() - values.height() / 2, width, r.height() + values.height())
-                 .translated(front);
+                 .translated(yShift);
   }
   if (ElementShape* e = Record(s, QStringLiteral("X-Axis"), kScalePage)) {
     e->box = QRectF(r.left(), r.bottom(), r.width(), tick + values.height()).translated(front);
@@ -866,7 +868,8 @@ void DrawAxes(Paint& s) {
     // In 3-D the near edge of the zero plane is drawn after the series (DrawNearZeroLine).
     if (s.back == QPointF()) p.drawLine(QPointF(r.left(), zy), QPointF(r.right(), zy));
     if (s.back != QPointF()) {
-      p.drawLine(QPointF(sideX, zy) + s.Near(), QPointF(sideX, zy) + b);
+      p.drawLine(QPointF(r.left(), zy) + s.Near(), QPointF(r.left(), zy) + b);
+      p.drawLine(QPointF(r.right(), zy) + s.Near(), QPointF(r.right(), zy) + b);
       p.drawLine(QPointF(r.left(), zy) + b, QPointF(r.right(), zy) + b);
     }
   }
@@ -1201,14 +1204,18 @@ void DrawDepthSeries(Paint& s) {
     const size_t slot = size_t(std::find_if(s.series.begin(), s.series.end(),
                                             [&](const Series& o) { return &o == series; }) -
                                s.series.begin());
+    // The row runs from `at` to `at` + 0.7 of a step in depth; its face and line are on the end
+    // nearer the viewer.
     const QPointF at = s.seriesStep * double(slot);
     const QPointF thickness = s.seriesStep * 0.7;
+    const QPointF front = s.deeperIsFarther ? at : at + thickness;
+    const QPointF rear = s.deeperIsFarther ? at + thickness : at;
     const QColor colour = PaletteQColor(series->style.foreground);
     std::vector<QPointF> points;
     for (size_t i = 0; i < series->values.size(); ++i) {
       const double v = series->values[i];
       points.push_back(std::isnan(v) ? QPointF(std::nan(""), std::nan(""))
-                                     : QPointF(s.CategoryCentre(double(i) + 1), s.Py(v)) + at);
+                                     : QPointF(s.CategoryCentre(double(i) + 1), s.Py(v)) + front);
     }
     p.setPen(OutlinePen(s));
     QPainterPath shape;  // what a click selects
@@ -1217,7 +1224,7 @@ void DrawDepthSeries(Paint& s) {
       if (std::isnan(a.y()) || std::isnan(b.y())) continue;
       if (s.type == kGraphWall3D) {
         const double by = s.Py(baseline);
-        const QPointF a0(a.x(), by + at.y()), b0(b.x(), by + at.y());
+        const QPointF a0(a.x(), by + front.y()), b0(b.x(), by + front.y());
         QPainterPath front;
         front.addPolygon(QPolygonF({a0, a, b, b0}));
         front.closeSubpath();
@@ -1226,10 +1233,11 @@ void DrawDepthSeries(Paint& s) {
         shape.addPolygon(QPolygonF({a0, a, b, b0}));
         shape.closeSubpath();
       }
+      const QPolygonF top({a, b, b + rear - front, a + rear - front});
       p.setPen(OutlinePen(s));
       p.setBrush(Darker(colour));
-      p.drawPolygon(QPolygonF({a, b, b + thickness, a + thickness}));
-      shape.addPolygon(QPolygonF({a, b, b + thickness, a + thickness}));
+      p.drawPolygon(top);
+      shape.addPolygon(top);
       shape.closeSubpath();
     }
     if (ElementShape* e = Record(s, SeriesName(series->number), kOptionsPage)) {
