@@ -136,9 +136,13 @@ struct Series {
 };
 
 struct DataLabel {
+  DataLabel(QPointF where, int seriesNumber, int pointIndex)
+      : at(where), series(seriesNumber), point(pointIndex) {}
   QPointF at;
   int series = 0;
   int point = 0;
+  QRectF under;        // a solid bar the label may stand on
+  QColor underColour;  // and its colour
 };
 
 // Everything one paint works with.
@@ -742,8 +746,9 @@ void DrawPolarAxes(Paint& s) {
     } else {
       text = AxisText(s.g.axisFormat(0), 360.0 * i / spokes);
     }
-    const QPointF at = c + QPointF(std::cos(a) * (radius + values.height()),
-                                   -std::sin(a) * (radius + values.height() * 0.8));
+    // Far enough out that a marker on the outer ring leaves the text readable.
+    const QPointF at = c + QPointF(std::cos(a) * (radius + values.height() * 1.3),
+                                   -std::sin(a) * (radius + values.height()));
     const double w = values.horizontalAdvance(text);
     p.setPen(s.TextColour());
     p.drawText(QPointF(at.x() - w / 2, at.y() + values.ascent() / 2), text);
@@ -985,8 +990,12 @@ void DrawBars(Paint& s) {
         boxes.push_back({bar, &series});
       }
       if (!series.labels.empty()) {
-        s.dataLabels.push_back(DataLabel{QPointF(left + layout.barWidth / 2, s.Py(to)) + depth * 0.4,
-                                         series.number, int(i)});
+        DataLabel label{QPointF(left + layout.barWidth / 2, s.Py(to)) + depth * 0.4, series.number, int(i)};
+        if (HatchStyle(series.style.hatch) == Qt::SolidPattern) {
+          label.under = bar.translated(s.deeperIsFarther ? QPointF() : depth * 0.8);
+          label.underColour = PaletteQColor(series.style.foreground);
+        }
+        s.dataLabels.push_back(label);
       }
     }
   }
@@ -1509,6 +1518,10 @@ void DrawDataLabels(Paint& s) {
     const double textTop = spot.y + m.ascent() / 2 - m.ascent();
     if (textTop + m.height() > inside.bottom()) spot.y -= textTop + m.height() - inside.bottom();
     if (textTop < inside.top()) spot.y += inside.top() - textTop;
+    // On a dark bar the label is written in white.
+    const QPointF middle(spot.x + m.horizontalAdvance(text) / 2, spot.y);
+    const bool onDark = label.under.contains(middle) && label.underColour.lightness() < 110;
+    p.setPen(onDark ? QColor(Qt::white) : s.TextColour());
     p.drawText(QPointF(spot.x, spot.y + m.ascent() / 2), text);
     if (ElementShape* e = Record(s, QStringLiteral("Data Label %1").arg(label.series), kRangesPage)) {
       e->box = QRectF(spot.x, spot.y + m.ascent() / 2 - m.ascent(), m.horizontalAdvance(text), m.height());
