@@ -105,6 +105,17 @@ void CloseUndoGroup() {
   if (open > 0 && --open == 0) EndUndoGroup();
 }
 
+CommandResult ChangeSheetOptions(const std::function<void(GlobalOptions&)>& change) {
+  CommandSteps steps;
+  steps.recalculate = false;
+  return RunCommand(steps, [&]() -> CommandResult {
+    NoteOptions();
+    change(Options());
+    StoreOptions(CurrentWorksheet());
+    return CommandResult{};
+  });
+}
+
 CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandResult()>& apply) {
   if (CurrentWorksheet() == 0) {
     ThePlatform().Beep();

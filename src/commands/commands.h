@@ -78,6 +78,11 @@ inline CommandSteps WholeSheetSteps() {
 // cells, Undo still puts back the state before the command.
 CommandResult RunCommand(const CommandSteps& steps, const std::function<CommandResult()>& apply);
 
+// A command that only changes the current worksheet's options (texts, print settings, colours):
+// one undo group, `change` applied to them and kept with the sheet, no recalculation.
+struct GlobalOptions;
+CommandResult ChangeSheetOptions(const std::function<void(GlobalOptions&)>& change);
+
 // Inside a command: visits every cell of `range` that protection leaves alone, noting it for
 // Undo and creating it blank where missing; with protection on, locked cells and empty positions
 // are skipped. `visit` gives false to stop. False when a visit stopped or a cell could not be

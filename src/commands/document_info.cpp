@@ -32,17 +32,6 @@ std::string CarriageReturns(std::string_view text) {
   return out;
 }
 
-CommandResult ChangeTexts(const std::function<void(GlobalOptions&)>& change) {
-  CommandSteps steps;
-  steps.recalculate = false;
-  return RunCommand(steps, [&]() -> CommandResult {
-    NoteOptions();
-    change(Options());
-    StoreOptions(CurrentWorksheet());
-    return CommandResult{};
-  });
-}
-
 }  // namespace
 
 DocumentInfo CurrentDocumentInfo() {
@@ -78,7 +67,7 @@ std::vector<std::string> SplitCommentLines(std::string_view comments) {
 
 CommandResult SetDocumentInfo(std::string_view title, std::string_view comments) {
   const std::string joined = CarriageReturns(comments);
-  return ChangeTexts([&](GlobalOptions& o) {
+  return ChangeSheetOptions([&](GlobalOptions& o) {
     o.SetText(kFields[0].offset, kFields[0].capacity, title.substr(0, kFields[0].capacity));
     o.SetText(kFields[1].offset, kFields[1].capacity,
               std::string_view(joined).substr(0, kFields[1].capacity));
@@ -89,7 +78,7 @@ CommandResult SetDocumentText(int which, std::string_view text) {
   if (which < 0 || which > 2) return CommandResult{CommandStatus::kFailed, {}};
   const TextField field = kFields[which];
   const std::string stored = which == 1 ? CarriageReturns(text) : std::string(text);
-  return ChangeTexts([&](GlobalOptions& o) {
+  return ChangeSheetOptions([&](GlobalOptions& o) {
     o.SetText(field.offset, field.capacity, std::string_view(stored).substr(0, field.capacity));
   });
 }

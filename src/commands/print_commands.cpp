@@ -32,19 +32,8 @@ CommandResult Failed(std::string message = {}) {
   return CommandResult{CommandStatus::kFailed, std::move(message)};
 }
 
-CommandResult ChangePrintSettings(const std::function<void(GlobalOptions&)>& change) {
-  CommandSteps steps;
-  steps.recalculate = false;
-  return RunCommand(steps, [&]() -> CommandResult {
-    NoteOptions();
-    change(Options());
-    StoreOptions(CurrentWorksheet());
-    return CommandResult{};
-  });
-}
-
 CommandResult SetText(bool header, std::string_view text, int rule) {
-  return ChangePrintSettings([&](GlobalOptions& o) {
+  return ChangeSheetOptions([&](GlobalOptions& o) {
     if (header) {
       o.setHeader(text.substr(0, GlobalOptions::kTextCapacity));
       if (rule >= 0) o.setHeaderRule(rule != 0);
@@ -98,12 +87,12 @@ CommandResult PrintUsedArea() {
 
 CommandResult StorePrintRange(const CellRange& range) {
   const CellRange r = OrderedRange(range);
-  return ChangePrintSettings([&](GlobalOptions& o) { o.setPrintRange(r); });
+  return ChangeSheetOptions([&](GlobalOptions& o) { o.setPrintRange(r); });
 }
 
 CommandResult PrintCellRange(const CellRange& range) {
   const CellRange r = OrderedRange(range);
-  const CommandResult stored = ChangePrintSettings([&](GlobalOptions& o) { o.setPrintRange(r); });
+  const CommandResult stored = ChangeSheetOptions([&](GlobalOptions& o) { o.setPrintRange(r); });
   if (!stored.Done()) return stored;
   PrintJob job;
   job.range = r;
@@ -126,7 +115,7 @@ CommandResult PrintGraphByName(std::string_view name) {
 
 CommandResult PrintRangeToTextFile(std::string_view fileName, const CellRange& range) {
   const CellRange r = OrderedRange(range);
-  const CommandResult stored = ChangePrintSettings([&](GlobalOptions& o) { o.setPrintRange(r); });
+  const CommandResult stored = ChangeSheetOptions([&](GlobalOptions& o) { o.setPrintRange(r); });
   if (!stored.Done()) return stored;
   ClearError();
   if (!PrintRangeToText(PrintFileName(fileName), r)) return Failed(ErrorText());
@@ -137,7 +126,7 @@ CommandResult SetPrintHeader(std::string_view text, int rule) { return SetText(t
 CommandResult SetPrintFooter(std::string_view text, int rule) { return SetText(false, text, rule); }
 
 CommandResult SetPrintMargins(double top, double left, double right, double bottom) {
-  return ChangePrintSettings([&](GlobalOptions& o) {
+  return ChangeSheetOptions([&](GlobalOptions& o) {
     const double values[4] = {top, left, right, bottom};
     const int fields[4] = {GlobalOptions::kTopMargin, GlobalOptions::kLeftMargin,
                            GlobalOptions::kRightMargin, GlobalOptions::kBottomMargin};
@@ -150,7 +139,7 @@ CommandResult SetPrintMargins(double top, double left, double right, double bott
 CommandResult SetPrintBorders(const CellRange& rows, const CellRange& columns) {
   const CellRange r = RangeIsValid(rows) ? OrderedRange(rows) : NoRange();
   const CellRange c = RangeIsValid(columns) ? OrderedRange(columns) : NoRange();
-  return ChangePrintSettings([&](GlobalOptions& o) {
+  return ChangeSheetOptions([&](GlobalOptions& o) {
     o.setBorderRows(r);
     o.setBorderColumns(c);
   });
@@ -190,7 +179,7 @@ CommandResult SetPrintOptions(std::string_view text, char separator) {
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }
-  return ChangePrintSettings([&](GlobalOptions& o) {
+  return ChangeSheetOptions([&](GlobalOptions& o) {
     for (const Change& c : changes) {
       switch (c.letter) {
         case 'G': SetPrintShowsGrid(c.on); break;

@@ -224,12 +224,5 @@ CommandResult SetColourFeature(int index, uint32_t word) {
   if (index < 0 || index >= GlobalOptions::kColourFeatureCount) {
     return CommandResult{CommandStatus::kFailed, {}};
   }
-  CommandSteps steps;
-  steps.recalculate = false;
-  return RunCommand(steps, [&]() -> CommandResult {
-    NoteOptions();
-    Options().setColourFeature(index, word);
-    StoreOptions(CurrentWorksheet());
-    return CommandResult{};
-  });
+  return ChangeSheetOptions([&](GlobalOptions& o) { o.setColourFeature(index, word); });
 }
